@@ -1,0 +1,57 @@
+#pragma once
+
+#include "settings/settingkeys.h"
+
+#include <QString>
+
+namespace korvanta {
+
+// Returns `folder` as an absolute folder path with exactly one trailing "/" (a root "/" stays
+// as it is). This is the form of AppFolder and CurrentFolder.
+QString withTrailingSlash(const QString& folder);
+
+// The settings file Korvanta.ini in the program folder. Every call opens, reads or updates and
+// closes the file at once; nothing about the file is cached, so a value written is on disk when
+// WriteSetting returns and the next ReadSetting sees it.
+class Settings
+{
+public:
+    static constexpr const char* FileName = "Korvanta.ini";
+
+    explicit Settings(const QString& appFolder);
+
+    // The program folder with one trailing "/".
+    QString AppFolder() const { return m_appFolder; }
+    QString filePath() const;
+    bool exists() const;
+    // Deletes the whole file (the delete-all command). Returns false when it could not.
+    bool remove() const;
+
+    // The value of `key` in `section`, trimmed and without one pair of enclosing quotes, cut to
+    // its first 254 bytes in the file's code page; "" for a missing file, section or key.
+    QString ReadSetting(const QString& section, const QString& key) const;
+    // Stores `value` under `key` in `section`. A failed write changes nothing on disk and is not
+    // reported to the user; the result only says whether it succeeded.
+    // Text the file's code page cannot hold exactly (see canStore) is refused, not replaced by a
+    // look-alike: a changed section name would mix up two files' state and a changed search key
+    // would come back as a key the user never typed. So are names and values that would break
+    // the line structure (a line break or NUL anywhere, "=" in a key, an empty name).
+    bool WriteSetting(const QString& section, const QString& key, const QString& value) const;
+
+    // Whether `text` can be stored as a value: it converts to the file's code page and back
+    // unchanged and holds no line break or NUL. Writers of lists (the
+    // search-key histories) leave out entries that fail this, so that the stored list stays
+    // gap-free.
+    static bool canStore(const QString& text);
+
+    QString read(const SettingKey& key) const { return ReadSetting(key.section, key.key); }
+    bool write(const SettingKey& key, const QString& value) const
+    {
+        return WriteSetting(key.section, key.key, value);
+    }
+
+private:
+    QString m_appFolder;
+};
+
+} // namespace korvanta

@@ -1,0 +1,386 @@
+// The main window: its controls, the twip geometry of the window and its controls, and the
+// routing of mouse events to the handlers.
+
+#include "ui/main/form1.h"
+
+#include "platform/platform.h"
+#include "platform/twips.h"
+#include "ui/main/filelistbox.h"
+#include "ui/main/folderlistbox.h"
+#include "ui/main/vbmouse.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListView>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QTreeView>
+
+namespace korvanta {
+
+namespace {
+
+// The client area. It draws two etched lines across its full width, above and below the tool
+// bar, so they span any window width and survive repainting.
+class Canvas : public QWidget
+{
+public:
+    using QWidget::QWidget;
+    bool etched = false;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        if (!etched)
+            return;
+        QPainter p(this);
+        const QColor shadow = palette().color(QPalette::Dark);
+        const QColor light = palette().color(QPalette::Light);
+        for (const double y : { 0.0, 420.0 }) {
+            p.setPen(shadow);
+            const int ys = twipsToPixelsY(y, this);
+            p.drawLine(0, ys, width(), ys);
+            p.setPen(light);
+            const int yl = twipsToPixelsY(y + 10, this);
+            p.drawLine(0, yl, width(), yl);
+        }
+    }
+};
+
+QLabel* makeLabel(QWidget* parent, const char* name)
+{
+    auto* label = new QLabel(parent);
+    label->setObjectName(QString::fromLatin1(name));
+    return label;
+}
+
+} // namespace
+
+Form1::Form1(const QString& appFolder, Platform& platform, QWidget* parent)
+    : QMainWindow(parent)
+    , m_settings(appFolder)
+    , m_platform(platform)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QString::fromLatin1(AppTitle));
+    createControls();
+    createToolBar();
+    createMenus();
+    wireMouseEvents();
+}
+
+Form1::~Form1() = default;
+
+void Form1::createControls()
+{
+    m_canvas = new Canvas(this);
+    m_canvas->setObjectName(QStringLiteral("Form1Client"));
+    setCentralWidget(m_canvas);
+
+    ButtonWaku = new QWidget(m_canvas);
+    ButtonWaku->setObjectName(QStringLiteral("ButtonWaku"));
+
+    Label1 = makeLabel(m_canvas, "Label1");
+    Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Label1->setWordWrap(true);
+    Label1->setTextFormat(Qt::PlainText);
+    Label1->setTextInteractionFlags(Qt::NoTextInteraction);
+
+    Combo1 = new QComboBox(m_canvas);
+    Combo1->setObjectName(QStringLiteral("Combo1"));
+    Combo1->setEditable(true);
+    Combo1->setInsertPolicy(QComboBox::NoInsert);
+    Combo1->setMaxVisibleItems(9);
+
+    Dir1 = new FolderListBox(m_canvas);
+    Dir1->setObjectName(QStringLiteral("Dir1"));
+
+    imgSplitter = makeLabel(m_canvas, "imgSplitter");
+    imgSplitter->setToolTip(QStringLiteral("中間仕切りが移動出来ます"));
+    imgSplitter->setCursor(Qt::SplitVCursor);
+    imgSplitter->setScaledContents(true);
+    imgSplitter->setPixmap(QPixmap(QStringLiteral(":/images/splitter.png")));
+
+    Filemado = new FileListBox(m_canvas);
+    Filemado->setObjectName(QStringLiteral("Filemado"));
+    Filemado->setPattern(QString::fromLatin1(DefaultPattern));
+
+    List1 = new QListView(m_canvas);
+    List1->setObjectName(QStringLiteral("List1"));
+    List1->setUniformItemSizes(true);
+    List1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    List1->setSelectionMode(QAbstractItemView::SingleSelection);
+    List1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    List1->hide();
+
+    Label2 = makeLabel(m_canvas, "Label2");
+    Label2->setAutoFillBackground(true);
+    Label2->hide();
+
+    ListView1 = new QTreeView(m_canvas);
+    ListView1->setObjectName(QStringLiteral("ListView1"));
+    ListView1->setRootIsDecorated(false);
+    ListView1->setUniformRowHeights(true);
+    ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListView1->setAllColumnsShowFocus(true);
+    ListView1->hide();
+
+    // The splitter bar shown while the divider is dragged; above everything else.
+    picSplitter = makeLabel(m_canvas, "picSplitter");
+    picSplitter->setAutoFillBackground(true);
+    QPalette barPalette = picSplitter->palette();
+    barPalette.setColor(QPalette::Window, palette().color(QPalette::Mid));
+    picSplitter->setPalette(barPalette);
+    picSplitter->hide();
+
+    // The link holder: never shown, its text is the current Web or mail address.
+    Label4 = makeLabel(m_canvas, "Label4");
+    Label4->hide();
+
+    // Design positions; Form_Resize places them for the window's size.
+    moveCtl(ButtonWaku, 0, 50, 2800, 380);
+    moveCtl(Label1, 100, 500, 2700, 720);
+    moveCtl(Dir1, 0, 1110, 2780, 1350);
+    moveCtl(imgSplitter, 0, 2460, 2800, 150);
+    moveCtl(picSplitter, 0, 2460, 2800, 80);
+    moveCtl(Combo1, 0, 750, 2800, pixelsToTwipsY(Combo1->sizeHint().height(), this));
+    moveCtl(Filemado, 0, 1100, 2800, 4000);
+    moveCtl(List1, 0, 1100, 2800, 4000);
+    moveCtl(Label2, 0, 1100, 2800, 4000);
+    moveCtl(ListView1, 0, 1110, 2800, 4000);
+
+    // Stacking: the divider's grip lies behind the file list, the bar above all.
+    imgSplitter->lower();
+    picSplitter->raise();
+
+    // Design state: the folder pane hidden.
+    Dir1->hide();
+}
+
+void Form1::wireMouseEvents()
+{
+    const QList<QWidget*> watched { m_canvas, ButtonWaku, Image1, imgSplitter, Label2,
+                                    Dir1->viewport(), Filemado->viewport(), List1->viewport(),
+                                    ListView1->viewport() };
+    for (QWidget* w : watched) {
+        w->setMouseTracking(true);
+        w->installEventFilter(this);
+    }
+    for (QLabel* button : ToolButton) {
+        button->setMouseTracking(true);
+        button->installEventFilter(this);
+    }
+
+    connect(Dir1, &FolderListBox::folderActivated, this, &Form1::setDir1Path);
+    connect(Filemado, &QAbstractItemView::activated, this, [this] { Filemado_DblClick(); });
+    connect(Filemado, &FileListBox::selectionMovedByKeyboard, this, &Form1::UpdateFileSelection);
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (watched == m_canvas) {
+        if (type == QEvent::Resize)
+            Form_Resize();
+        return false;
+    }
+    const bool isMouse = type == QEvent::MouseButtonPress || type == QEvent::MouseMove
+        || type == QEvent::MouseButtonRelease || type == QEvent::MouseButtonDblClick;
+    if (!isMouse)
+        return false;
+    auto* me = static_cast<QMouseEvent*>(event);
+    const int shift = vbShift(me->modifiers());
+    const int button = type == QEvent::MouseMove ? vbButton(me->buttons()) : vbButton(me->button());
+    const double y = pixelsToTwipsY(qRound(me->position().y()), this);
+
+    for (int i = 0; i < ToolButtonCount; ++i) {
+        if (watched != ToolButton[i])
+            continue;
+        if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick)
+            ToolButton_MouseDown(i, button, shift);
+        else if (type == QEvent::MouseMove)
+            ToolButton_MouseMove(i, button, shift);
+        else
+            ToolButton_MouseUp(i, button, shift);
+        return true;
+    }
+
+    if (watched == ButtonWaku) {
+        if (type == QEvent::MouseMove)
+            ButtonWaku_MouseMove();
+    } else if (watched == Image1) {
+        if (type == QEvent::MouseButtonPress)
+            Image1_MouseDown(button, shift);
+        else if (type == QEvent::MouseMove)
+            Image1_MouseMove();
+        else if (type == QEvent::MouseButtonRelease)
+            Image1_MouseUp();
+    } else if (watched == imgSplitter) {
+        if (type == QEvent::MouseButtonPress)
+            imgSplitter_MouseDown(button, shift, y);
+        else if (type == QEvent::MouseMove)
+            imgSplitter_MouseMove(button, shift, y);
+        else if (type == QEvent::MouseButtonRelease)
+            imgSplitter_MouseUp(button, shift, y);
+        return true;
+    } else if (watched == Label2) {
+        if (type == QEvent::MouseButtonDblClick)
+            Label2_DblClick();
+    } else if (watched == Dir1->viewport()) {
+        if (type == QEvent::MouseMove)
+            Dir1_MouseMove();
+        else if (type == QEvent::MouseButtonRelease)
+            Dir1_MouseUp(button, shift);
+    } else if (watched == Filemado->viewport()) {
+        if (type == QEvent::MouseMove)
+            Filemado_MouseMove();
+        else if (type == QEvent::MouseButtonRelease && Filemado->isVisible())
+            Filemado_MouseUp(button, shift);
+    } else if (watched == List1->viewport()) {
+        if (type == QEvent::MouseMove)
+            List1_MouseMove();
+    } else if (watched == ListView1->viewport()) {
+        if (type == QEvent::MouseMove)
+            ResetToolButtons();
+    }
+    return false;
+}
+
+void Form1::closeEvent(QCloseEvent* event)
+{
+    // Closing is never cancelled; the sequence runs once whatever closes the window.
+    if (!m_closed) {
+        m_closed = true;
+        Form_QueryUnload();
+    }
+    event->accept();
+}
+
+bool Form1::isFileView() const { return !Filemado->isHidden(); }
+
+bool Form1::isSingleItemView() const { return Filemado->isHidden() && !List1->isHidden(); }
+
+// --- control geometry in twips
+
+void Form1::moveCtl(QWidget* w, double left, double top, double width, double height)
+{
+    m_twips.insert(w, QRectF(left, top, width, height));
+    applyCtlGeometry(w);
+}
+
+void Form1::setCtlTop(QWidget* w, double top)
+{
+    QRectF r = m_twips.value(w);
+    r.moveTop(top);
+    m_twips.insert(w, r);
+    applyCtlGeometry(w);
+}
+
+void Form1::setCtlHeight(QWidget* w, double height)
+{
+    QRectF r = m_twips.value(w);
+    r.setHeight(height);
+    m_twips.insert(w, r);
+    applyCtlGeometry(w);
+}
+
+void Form1::applyCtlGeometry(QWidget* w)
+{
+    const QRectF r = m_twips.value(w);
+    const int x = twipsToPixelsX(r.left(), this);
+    const int y = twipsToPixelsY(r.top(), this);
+    const int right = twipsToPixelsX(r.left() + r.width(), this);
+    const int bottom = twipsToPixelsY(r.top() + r.height(), this);
+    w->setGeometry(x, y, std::max(0, right - x), std::max(0, bottom - y));
+}
+
+// --- window geometry in twips. The window reports the values last set by code for as long as
+// its pixels still match them, so that stored values read back exactly; after the user moves or
+// sizes the window it reports its pixels in twips.
+
+double Form1::frameExtraTwipsX() const
+{
+    return pixelsToTwipsX(frameGeometry().width() - geometry().width(), this);
+}
+
+double Form1::frameExtraTwipsY() const
+{
+    return pixelsToTwipsY(frameGeometry().height() - geometry().height(), this);
+}
+
+double Form1::formTop() const
+{
+    const int px = frameGeometry().top();
+    return twipsToPixelsY(m_formTwips.top(), this) == px ? m_formTwips.top()
+                                                         : pixelsToTwipsY(px, this);
+}
+
+double Form1::formLeft() const
+{
+    const int px = frameGeometry().left();
+    return twipsToPixelsX(m_formTwips.left(), this) == px ? m_formTwips.left()
+                                                          : pixelsToTwipsX(px, this);
+}
+
+double Form1::formWidth() const
+{
+    const int px = frameGeometry().width();
+    return twipsToPixelsX(m_formTwips.width(), this) == px ? m_formTwips.width()
+                                                           : pixelsToTwipsX(px, this);
+}
+
+double Form1::formHeight() const
+{
+    const int px = frameGeometry().height();
+    return twipsToPixelsY(m_formTwips.height(), this) == px ? m_formTwips.height()
+                                                            : pixelsToTwipsY(px, this);
+}
+
+void Form1::setFormTop(double twips)
+{
+    m_formTwips = QRectF(formLeft(), twips, formWidth(), formHeight());
+    move(frameGeometry().left(), twipsToPixelsY(twips, this));
+}
+
+void Form1::setFormLeft(double twips)
+{
+    m_formTwips = QRectF(twips, formTop(), formWidth(), formHeight());
+    move(twipsToPixelsX(twips, this), frameGeometry().top());
+}
+
+void Form1::setFormWidth(double twips)
+{
+    m_formTwips = QRectF(formLeft(), formTop(), twips, formHeight());
+    const int extra = frameGeometry().width() - geometry().width();
+    resize(std::max(1, twipsToPixelsX(twips, this) - extra), height());
+}
+
+void Form1::setFormHeight(double twips)
+{
+    m_formTwips = QRectF(formLeft(), formTop(), formWidth(), twips);
+    const int extra = frameGeometry().height() - geometry().height();
+    resize(width(), std::max(1, twipsToPixelsY(twips, this) - extra));
+}
+
+double Form1::scaleWidth() const { return pixelsToTwipsX(m_canvas->width(), this); }
+
+double Form1::scaleHeight() const { return pixelsToTwipsY(m_canvas->height(), this); }
+
+void Form1::drawEtchedLines()
+{
+    static_cast<Canvas*>(m_canvas)->etched = true;
+    m_canvas->update();
+}
+
+void Form1::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && !isMinimized())
+        Form_Resize();
+}
+
+} // namespace korvanta

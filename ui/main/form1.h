@@ -1,0 +1,278 @@
+#pragma once
+
+#include "settings/settings.h"
+
+#include <QHash>
+#include <QMainWindow>
+#include <QPixmap>
+#include <QPointF>
+#include <QRectF>
+
+#include <array>
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QListView;
+class QMenu;
+class QTreeView;
+
+namespace korvanta {
+
+class FileListBox;
+class FolderListBox;
+class Platform;
+struct MenuEntry;
+
+// The main window. It holds the program's state and every handler; the handlers are spread over
+// form1_*.cpp by subsystem, and every rule that needs no widget lives in core/.
+//
+// Lengths are twips. Controls are placed on the central canvas at twip positions kept here, so
+// that a value set by code reads back exactly; pixels are computed only when a control is placed.
+//
+// A change made by code to a control runs that control's handler at once: setDir1Path() runs
+// Dir1_Change, and so on. Qt's own signals are blocked where they would run a handler twice.
+class Form1 : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    static constexpr const char* AppTitle = "Korvanta";
+    static constexpr const char* DefaultPattern = "*.CSV;*.txt";
+    static constexpr int ToolButtonCount = 7;
+
+    Form1(const QString& appFolder, Platform& platform, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // --- start-up and shutdown
+    void Form_Load();
+    void SetDefaultLayout();
+    void LoadSettings();
+    void Form_QueryUnload();
+    void Owari_Click();
+    // A second copy asked this one to come forward: restore, raise and activate the window.
+    void comeForward();
+
+    // --- state the tests and the other windows read
+    const Settings& settings() const { return m_settings; }
+    Platform& platform() const { return m_platform; }
+    bool listReady() const { return ListReady; }
+    int toolButtonPicture(int index) const { return m_toolPicture.at(index); }
+    static QPixmap buttonImage(int element);
+
+    // --- window geometry in twips (outer frame, as stored in the settings file)
+    double formTop() const;
+    double formLeft() const;
+    double formWidth() const;
+    double formHeight() const;
+    void setFormTop(double twips);
+    void setFormLeft(double twips);
+    void setFormWidth(double twips);
+    void setFormHeight(double twips);
+    // The client area below the menu bar.
+    double scaleWidth() const;
+    double scaleHeight() const;
+
+    // --- geometry of the controls on the canvas, in twips
+    double ctlLeft(const QWidget* w) const { return m_twips.value(w).left(); }
+    double ctlTop(const QWidget* w) const { return m_twips.value(w).top(); }
+    double ctlWidth(const QWidget* w) const { return m_twips.value(w).width(); }
+    double ctlHeight(const QWidget* w) const { return m_twips.value(w).height(); }
+    void setCtlTop(QWidget* w, double top);
+    void setCtlHeight(QWidget* w, double height);
+    void moveCtl(QWidget* w, double left, double top, double width, double height);
+
+    // --- file view
+    QString CurrentFolder() const;
+    QString ShortFilePath() const;
+    void UpdateFileSelection();
+    void UpdateDefaultFolderMenus();
+    void ShowFileList();
+    void setDir1Path(const QString& path);
+    void setFilemadoPath(const QString& path);
+    void Dir1_Change();
+    void Dir1_MouseMove();
+    void Dir1_MouseUp(int button, int shift);
+    void Filemado_MouseMove();
+    void Filemado_MouseUp(int button, int shift);
+    void Label2_DblClick();
+    void FileMenyu_Click();
+    void Kirikae_Click();
+    void FilemadoRefresh_Click();
+    void Dir1OpenClose_Click();
+    void Fopen_Click();
+    void ToDeFaultFolder_Click();
+    void PuToDeFaultFolder_Click();
+
+    // --- tool bar
+    void ResetToolButtons();
+    void setToolButtonEnabled(int index, bool enabled);
+    bool toolButtonEnabled(int index) const;
+    void setToolButtonPicture(int index, int element);
+    void ToolButton_MouseDown(int index, int button, int shift);
+    void ToolButton_MouseMove(int index, int button, int shift);
+    void ToolButton_MouseUp(int index, int button, int shift);
+    void ButtonWaku_MouseMove();
+    void List1_MouseMove();
+
+    // --- geometry and layout
+    void SaveMainGeometry();
+    void LoadMainGeometry();
+    void SaveViewGeometry();
+    void LoadViewGeometry();
+    void Form_Resize();
+    void imgSplitter_MouseDown(int button, int shift, double y);
+    void imgSplitter_MouseMove(int button, int shift, double y);
+    void imgSplitter_MouseUp(int button, int shift, double y);
+    void SetHorizontalExtent();
+    void ClearHorizontalExtent();
+    void ScrollBerSetei_Click();
+    void Temae_Click();
+    void CenterOnScreen();
+    void Image1_MouseDown(int button, int shift);
+    void Image1_MouseMove();
+    void Image1_MouseUp();
+
+    // --- options that only turn their check mark over
+    void PuHyoujiSet_Click();
+    void SentakuDataKiroku_Click();
+    void KensakuKaisi_Click();
+    void WebJyunkai_Click();
+    void WebDblClickOpen_Click();
+
+    // --- commands of the data view, search, copying, links, file commands and help
+    void Filemado_DblClick();
+    void ListUpData();
+    void ListView1_DblClick();
+    void ClearWebLink();
+    void OpenWebOrMail();
+    void NoCopy_Click();
+    void Narabikae_Click();
+    void Narabikae2_Click();
+    void DataSaiinput_Click();
+    void ShowFileItemMenu();
+    void ZenDataHyouji_Click();
+    void AddSearchKeyToHistory();
+    void LoadSearchHistory(bool fileList);
+    void SaveFileState(bool fileList);
+    void SearchFileList();
+    void setCombo1Text(const QString& text);
+    void Combo1_Change();
+    void ToolMn_Click();
+    void RirekiSakujyo_Click();
+    void RirekiAllSakujyo_Click();
+    void FileHensyu_Click();
+    void PuFileHensyu_Click();
+    void Jyouhou_Click();
+    void ExploerKidou_Click();
+    void PuExploerKidou_Click();
+    void Help_Click();
+    void VJ_Click();
+
+    // --- the controls, named as in the design (each widget's objectName is the same text)
+    QWidget* ButtonWaku = nullptr;
+    std::array<QLabel*, ToolButtonCount> ToolButton {};
+    QLabel* Image1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label4 = nullptr;
+    QComboBox* Combo1 = nullptr;
+    FolderListBox* Dir1 = nullptr;
+    QLabel* imgSplitter = nullptr;
+    QLabel* picSplitter = nullptr;
+    FileListBox* Filemado = nullptr;
+    QListView* List1 = nullptr;
+    QTreeView* ListView1 = nullptr;
+
+    // Menus and their entries.
+    QMenu* FileMenyu = nullptr;
+    QMenu* ToolMn = nullptr;
+    QMenu* ToolMenyu = nullptr;
+    QMenu* BikouMenu = nullptr;
+    QMenu* DirMenu = nullptr;
+    QAction* Kirikae = nullptr;
+    QAction* FilemadoRefresh = nullptr;
+    QAction* ZZ1 = nullptr;
+    QAction* Dir1OpenClose = nullptr;
+    QAction* Fopen = nullptr;
+    QAction* ZZ2 = nullptr;
+    QAction* FileHensyu = nullptr;
+    QAction* Jyouhou = nullptr;
+    QAction* ExploerKidou = nullptr;
+    QAction* ZZ3 = nullptr;
+    QAction* Owari = nullptr;
+    QAction* Narabikae2 = nullptr;
+    QAction* Narabikae = nullptr;
+    QAction* ZZ4 = nullptr;
+    QAction* DataSaiinput = nullptr;
+    QAction* ToDeFaultFolder = nullptr;
+    QAction* ZZ5 = nullptr;
+    QAction* RirekiSakujyo = nullptr;
+    QAction* RirekiAllSakujyo = nullptr;
+    QAction* ZZ8 = nullptr;
+    QAction* Help = nullptr;
+    QAction* VJ = nullptr;
+    QAction* NoCopy = nullptr;
+    QAction* ScrollBerSetei = nullptr;
+    QAction* ZZ6 = nullptr;
+    QAction* SentakuDataKiroku = nullptr;
+    QAction* KensakuKaisi = nullptr;
+    QAction* ZZ7 = nullptr;
+    QAction* Temae = nullptr;
+    QAction* PuHyoujiSet = nullptr;
+    QAction* ZZ11 = nullptr;
+    QAction* WebJyunkai = nullptr;
+    QAction* WebDblClickOpen = nullptr;
+    QAction* Bikou1 = nullptr;
+    QAction* ZZ9 = nullptr;
+    QAction* ZenDataHyouji = nullptr;
+    QAction* ZZ10 = nullptr;
+    QAction* PuFileHensyu = nullptr;
+    QAction* PuToDeFaultFolder = nullptr;
+    QAction* PuExploerKidou = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void createControls();
+    void createMenus();
+    void createToolBar();
+    void wireMouseEvents();
+    QMenu* buildMenu(const char* name, const QString& title, const MenuEntry* entries, int count);
+    void drawEtchedLines();
+    void applyCtlGeometry(QWidget* w);
+    void applyFormGeometry();
+    double frameExtraTwipsX() const;
+    double frameExtraTwipsY() const;
+    bool isFileView() const;
+    bool isSingleItemView() const;
+    // Empties the open file's data.
+    void clearData();
+    // The search box's input mode: Latin input over the file list, the desktop's input method
+    // (kana) over the data.
+    void setInputMethodMode(bool dataView);
+
+    Settings m_settings;
+    Platform& m_platform;
+    QWidget* m_canvas = nullptr;
+    QHash<const QWidget*, QRectF> m_twips;
+
+    // The last window geometry set by code, in twips; it is what the window reports for as long
+    // as its pixel size and position still match it.
+    QRectF m_formTwips;
+
+    std::array<int, ToolButtonCount> m_toolPicture {};
+    bool m_closed = false;
+    bool m_splitterDragging = false;
+
+public:
+    // --- shared state of the window
+    bool ListReady = false;
+    int DisplayItem = 0;
+    int CopyItem = 0;
+};
+
+} // namespace korvanta

@@ -1,0 +1,198 @@
+// Window geometry and layout: the main and all-items window sizes, placing the controls on a
+// resize, the divider between the folder tree and the file list, the data list's horizontal
+// scroll range, always on top, and dragging the window by its grip picture.
+
+#include "ui/main/form1.h"
+
+#include "core/layout.h"
+#include "platform/twips.h"
+#include "platform/windowhelpers.h"
+#include "settings/conversions.h"
+#include "ui/main/filelistbox.h"
+#include "ui/main/folderlistbox.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QListView>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTreeView>
+#include <QWindow>
+
+namespace korvanta {
+
+void Form1::SaveMainGeometry()
+{
+    m_settings.write(keys::Top, TextFromSingle(formTop()));
+    m_settings.write(keys::Left, TextFromSingle(formLeft()));
+    m_settings.write(keys::Height, TextFromSingle(formHeight()));
+    m_settings.write(keys::Width, TextFromSingle(formWidth()));
+    m_settings.write(keys::Dir1Height, TextFromSingle(ctlHeight(Dir1)));
+}
+
+void Form1::LoadMainGeometry()
+{
+    const double top = NumberFromText(m_settings.read(keys::Top));
+    const int left = IntegerFromText(m_settings.read(keys::Left));
+    const int height = IntegerFromText(m_settings.read(keys::Height));
+    const int width = IntegerFromText(m_settings.read(keys::Width));
+    const int dir1Height = IntegerFromText(m_settings.read(keys::Dir1Height));
+    setFormTop(top);
+    setFormLeft(left);
+    setFormHeight(height);
+    setFormWidth(width);
+    setCtlHeight(Dir1, dir1Height);
+    setCtlTop(imgSplitter, ctlTop(Dir1) + dir1Height);
+}
+
+void Form1::SaveViewGeometry()
+{
+    m_settings.write(keys::ViewFormHight, TextFromSingle(formHeight()));
+    m_settings.write(keys::ViewFormWidth, TextFromSingle(formWidth()));
+}
+
+void Form1::LoadViewGeometry()
+{
+    const int h = IntegerFromText(m_settings.read(keys::ViewFormHight));
+    const int w = IntegerFromText(m_settings.read(keys::ViewFormWidth));
+    const QScreen* s = screen();
+    const double screenWidth = s ? pixelsToTwipsX(s->geometry().width(), this) : 0;
+    const ViewGeometry g = viewGeometry(h, w, formWidth(), formLeft(), screenWidth);
+    if (g.left)
+        setFormLeft(*g.left);
+    setFormHeight(g.height);
+    setFormWidth(g.width);
+}
+
+void Form1::Form_Resize()
+{
+    if (isMinimized() || !m_canvas)
+        return;
+    MainLayoutInput in;
+    in.clientWidth = scaleWidth();
+    in.clientHeight = scaleHeight();
+    in.dir1Height = ctlHeight(Dir1);
+    in.combo1Height = ctlHeight(Combo1);
+    in.folderPaneShown = Dir1OpenClose && Dir1OpenClose->isChecked();
+    in.filemadoTop = ctlTop(Filemado);
+    in.imgSplitterLeft = ctlLeft(imgSplitter);
+    in.imgSplitterTop = ctlTop(imgSplitter);
+    in.imgSplitterHeight = ctlHeight(imgSplitter);
+    const MainLayout l = layoutMainWindow(in);
+    const auto place = [this](QWidget* w, const QRectF& r) {
+        moveCtl(w, r.left(), r.top(), r.width(), r.height());
+    };
+    place(ButtonWaku, l.buttonWaku);
+    place(Label1, l.label1);
+    place(Dir1, l.dir1);
+    place(imgSplitter, l.imgSplitter);
+    place(Combo1, l.combo1);
+    place(List1, l.list1);
+    place(Label2, l.label2);
+    place(ListView1, l.listView1);
+    place(Filemado, l.filemado);
+}
+
+// --- the divider between the folder tree and the file list
+
+void Form1::imgSplitter_MouseDown(int, int, double)
+{
+    if (!isFileView())
+        return;
+    moveCtl(picSplitter, ctlLeft(imgSplitter), ctlTop(imgSplitter), ctlWidth(imgSplitter),
+            ctlHeight(picSplitter));
+    picSplitter->show();
+    picSplitter->raise();
+    m_splitterDragging = true;
+}
+
+void Form1::imgSplitter_MouseMove(int, int, double y)
+{
+    if (!isFileView() || !m_splitterDragging)
+        return;
+    if (const auto top = splitterBarTop(ctlTop(imgSplitter), y, ctlTop(Filemado), formHeight()))
+        setCtlTop(picSplitter, *top);
+}
+
+void Form1::imgSplitter_MouseUp(int, int, double)
+{
+    if (!isFileView() || !m_splitterDragging)
+        return;
+    const SplitterRelease r = splitterRelease(ctlTop(picSplitter), ctlTop(Dir1), scaleHeight());
+    setCtlHeight(Dir1, r.dir1Height);
+    setCtlTop(Filemado, r.filemadoTop);
+    setCtlHeight(Filemado, r.filemadoHeight);
+    setCtlTop(imgSplitter, r.gripTop);
+    picSplitter->hide();
+    m_splitterDragging = false;
+}
+
+// --- horizontal scroll range of the data list
+
+void Form1::SetHorizontalExtent()
+{
+    const QAbstractItemModel* model = List1->model();
+    const int count = model ? model->rowCount() : 0;
+    if (count == 0)
+        return;
+    Label1->setText(QStringLiteral("ｽｸﾛｰﾙﾊﾞｰのｻｲｽﾞを計算中…"));
+    const auto textAt = [model](int row) { return model->index(row, 0).data().toString(); };
+    Label1->setText(QStringLiteral("横ｽｸﾛｰﾙﾊﾞｰｻｲｽﾞを計算中…"));
+    const int longest = longestEntry(count, textAt);
+    const QFontMetrics metrics(font());
+    const double widthTwips = pixelsToTwipsX(metrics.horizontalAdvance(textAt(longest)), this);
+    const int range = horizontalExtentPixels(widthTwips, twipsPerPixelX(this));
+    List1->setProperty("HorizontalExtent", range);
+    List1->setHorizontalScrollBarPolicy(range > List1->viewport()->width() ? Qt::ScrollBarAsNeeded
+                                                                           : Qt::ScrollBarAlwaysOff);
+    Label1->clear();
+}
+
+void Form1::ClearHorizontalExtent()
+{
+    const QAbstractItemModel* model = List1->model();
+    if (!model || model->rowCount() == 0)
+        return;
+    List1->setProperty("HorizontalExtent", 0);
+    List1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+}
+
+void Form1::ScrollBerSetei_Click()
+{
+    ScrollBerSetei->setChecked(!ScrollBerSetei->isChecked());
+    if (ScrollBerSetei->isChecked())
+        SetHorizontalExtent();
+    else
+        ClearHorizontalExtent();
+}
+
+// --- always on top
+
+void Form1::Temae_Click()
+{
+    Temae->setChecked(!Temae->isChecked());
+    if (Temae->isChecked())
+        SetTopmost(this);
+    else
+        ClearTopmost(this);
+}
+
+// --- dragging the window by the grip picture
+
+void Form1::Image1_MouseDown(int, int)
+{
+    if (QWindow* window = windowHandle())
+        window->startSystemMove();
+}
+
+void Form1::Image1_MouseMove()
+{
+    ResetToolButtons();
+    Image1->setCursor(Qt::SizeAllCursor);
+}
+
+void Form1::Image1_MouseUp() { Image1->unsetCursor(); }
+
+} // namespace korvanta

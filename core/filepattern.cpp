@@ -1,0 +1,122 @@
+#include "core/filepattern.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <vector>
+
+namespace korvanta {
+
+namespace {
+
+    using CodePoints = QList<uint>;
+
+    // Case is ignored by comparing case-folded code points, so that "?" stands for one character
+    // even outside the basic plane.
+    CodePoints foldedCodePoints(const QString& text)
+    {
+        return text.toCaseFolded().toUcs4();
+    }
+
+    // Matches the whole of `name` against one wildcard. A "*" remembers where it stood; on a
+    // mismatch the last "*" takes one more character and matching resumes after it, which needs no
+    // recursion and at most length(name) × length(wildcard) steps.
+    bool matchesWildcard(const CodePoints& name, const CodePoints& wildcard)
+    {
+        const qsizetype n = name.size();
+        const qsizetype m = wildcard.size();
+        qsizetype si = 0;
+        qsizetype pi = 0;
+        qsizetype starAt = -1;
+        qsizetype starMatchedUpTo = 0;
+        while (si < n) {
+            if (pi < m && wildcard[pi] == '*') {
+                starAt = pi++;
+                starMatchedUpTo = si;
+            } else if (pi < m && (wildcard[pi] == '?' || wildcard[pi] == name[si])) {
+                ++si;
+                ++pi;
+            } else if (starAt >= 0) {
+                pi = starAt + 1;
+                si = ++starMatchedUpTo;
+            } else {
+                return false;
+            }
+        }
+        while (pi < m && wildcard[pi] == '*')
+            ++pi;
+        return pi == m;
+    }
+
+    // A pattern split into its wildcards, each folded once so that a folder listing folds each
+    // wildcard only once.
+    class CompiledPattern
+    {
+    public:
+        explicit CompiledPattern(const QString& pattern)
+        {
+            const QStringList parts = pattern.split(u';');
+            for (const QString& part : parts) {
+                const QString wildcard = part.trimmed();
+                if (!wildcard.isEmpty())
+                    m_wildcards.push_back(foldedCodePoints(wildcard));
+            }
+        }
+
+        bool isEmpty() const { return m_wildcards.empty(); }
+
+        bool matches(const QString& fileName) const
+        {
+            if (m_wildcards.empty() || fileName.isEmpty())
+                return false;
+            const CodePoints name = foldedCodePoints(fileName);
+            return std::any_of(m_wildcards.cbegin(), m_wildcards.cend(),
+                [&name](const CodePoints& w) { return matchesWildcard(name, w); });
+        }
+
+    private:
+        std::vector<CodePoints> m_wildcards;
+    };
+
+} // namespace
+
+bool matchesFilePattern(const QString& fileName, const QString& pattern)
+{
+    return CompiledPattern(pattern).matches(fileName);
+}
+
+QStringList listMatchingFiles(const QString& folder, const QString& pattern)
+{
+    QStringList names;
+    const CompiledPattern compiled(pattern);
+    if (folder.isEmpty() || compiled.isEmpty())
+        return names;
+
+    // QDir::Files already passes symbolic links that lead to files and drops broken links, FIFOs,
+    // sockets and devices; the isFile() test below also drops a link that leads to one of those.
+    QDirIterator it(folder, QDir::Files | QDir::Hidden);
+    while (it.hasNext()) {
+        it.next();
+        const QString name = it.fileName();
+        if (compiled.matches(name) && it.fileInfo().isFile())
+            names.append(name);
+    }
+    sortNamesIgnoringCase(names);
+    return names;
+}
+
+void sortNamesIgnoringCase(QStringList& names)
+{
+    // Fold every name once instead of once per comparison.
+    std::vector<std::pair<QString, QString>> keyed;
+    keyed.reserve(names.size());
+    for (const QString& name : std::as_const(names))
+        keyed.emplace_back(name.toCaseFolded(), name);
+    std::sort(keyed.begin(), keyed.end());
+    for (qsizetype i = 0; i < names.size(); ++i)
+        names[i] = std::move(keyed[size_t(i)].second);
+}
+
+} // namespace korvanta

@@ -1,0 +1,204 @@
+#include "core/filepattern.h"
+
+#include "support/testmain.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <sys/stat.h>
+
+using namespace korvanta;
+
+class TestFilePattern : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void matches_data();
+    void matches();
+    void sortsIgnoringCase_data();
+    void sortsIgnoringCase();
+    void listsMatchingRegularFiles();
+    void listsNothing_data();
+    void listsNothing();
+    void listsLargeFolderQuickly();
+
+private:
+    static bool touch(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly);
+    }
+};
+
+void TestFilePattern::matches_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<bool>("expected");
+    const auto row = [](const char* tag, const QString& name, const QString& pattern,
+                         bool expected) { QTest::newRow(tag) << name << pattern << expected; };
+
+    const QString def = QStringLiteral("*.CSV;*.txt");
+    row("lower-case extension", "a.csv", def, true);
+    row("upper-case extension", "A.CSV", def, true);
+    row("mixed-case second wildcard", "b.Txt", def, true);
+    row("other extension", "c.dat", def, false);
+    row("extension only, no dot", "csv", def, false);
+    row("extension not at the end", "x.csv.bak", def, false);
+    row("several dots", "list.2024.01.CSV", def, true);
+    row("hidden file with extension", ".hidden.csv", def, true);
+    row("name is only the extension", ".csv", def, true);
+    row("no extension, star", "README", "*", true);
+    row("no extension, dotted wildcard", "README", "*.txt", false);
+    row("empty file name", "", "*", false);
+
+    row("question mark is one character", "ab.csv", "a?.csv", true);
+    row("question mark needs a character", "a.csv", "a?.csv", false);
+    row("question mark is only one", "abc.csv", "a?.csv", false);
+    row("question mark over a surrogate pair", QString::fromUtf8("a\xF0\x9F\x98\x80.csv"), "a?.csv",
+        true);
+    row("question mark in Japanese", QString::fromUtf8("得意先.csv"),
+        QString::fromUtf8("得?先.CSV"), true);
+
+    const QString key = QStringLiteral("*abc*.txt;*abc*.CSV");
+    row("search key in the middle", "xxabcyy.txt", key, true);
+    row("search key at the start", "abc.CSV", key, true);
+    row("search key, repeated part", "ababc.csv", key, true);
+    row("search key missing", "ab.txt", key, false);
+    row("search key, wrong extension", "abc.dat", key, false);
+    row("star must backtrack", "aXbXc.d", "*a*b*c.d", true);
+    row("star character in the name", "*ax", "*x", true);
+    row("key holding a separator, first part", "xa", "*a;b*.txt", true);
+    row("key holding a separator, second part", "b1.txt", "*a;b*.txt", true);
+
+    row("brackets are literal", "x[1]y.csv", "*[1]*.csv", true);
+    row("brackets are no class", "x1y.csv", "*[1]*.csv", false);
+    row("braces are literal", "{a,b}.csv", "{a,b}.csv", true);
+    row("braces are no alternation", "a.csv", "{a,b}.csv", false);
+    row("regex characters are literal", "a+b(1).csv", "a+b(1).csv", true);
+    row("dot is literal", "aXcsv", "a.csv", false);
+    row("backslash is literal", "a\\b.csv", "a\\b.csv", true);
+
+    row("blanks around wildcards", "a.txt", " *.CSV ; *.txt ", true);
+    row("blank inside a wildcard kept", "xa.csv", "* a*.csv", false);
+    row("blank inside a wildcard matches", "x a.csv", "* a*.csv", true);
+    row("empty pattern", "a.csv", "", false);
+    row("only separators and blanks", "a.csv", " ; ;", false);
+    row("empty wildcard skipped", "a.csv", ";;*.csv", true);
+
+    row("full-width letters ignore case", QString::fromUtf8("ａ.ｃｓｖ"),
+        QString::fromUtf8("*.ＣＳＶ"), true);
+    row("half-width katakana is not full-width", QString::fromUtf8("ア1.csv"),
+        QString::fromUtf8("ｱ*.csv"), false);
+}
+
+void TestFilePattern::matches()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, pattern);
+    QFETCH(bool, expected);
+    QCOMPARE(matchesFilePattern(name, pattern), expected);
+}
+
+void TestFilePattern::sortsIgnoringCase_data()
+{
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("case ignored") << QStringList { "b.csv", "C.csv", "a.csv" }
+                                  << QStringList { "a.csv", "b.csv", "C.csv" };
+    QTest::newRow("ties in a fixed order") << QStringList { "a.csv", "A.csv", "B.csv", "b.csv" }
+                                           << QStringList { "A.csv", "a.csv", "B.csv", "b.csv" };
+    QTest::newRow("same order from reversed input") << QStringList { "b.csv", "B.csv", "a.csv",
+        "A.csv" } << QStringList { "A.csv", "a.csv", "B.csv", "b.csv" };
+    QTest::newRow("prefix first") << QStringList { "ab.csv", "AB", "a" }
+                                  << QStringList { "a", "AB", "ab.csv" };
+}
+
+void TestFilePattern::sortsIgnoringCase()
+{
+    QFETCH(QStringList, names);
+    QFETCH(QStringList, expected);
+    sortNamesIgnoringCase(names);
+    QCOMPARE(names, expected);
+}
+
+void TestFilePattern::listsMatchingRegularFiles()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString root = dir.path();
+    for (const char* name :
+        { "b.csv", "A.CSV", "a.csv", "a.Txt", "c.dat", ".hidden.csv", "noext", "data.csv.bak" })
+        QVERIFY(touch(root + u'/' + QLatin1String(name)));
+    QVERIFY(QDir(root).mkdir("x.csv")); // a folder named like a data file
+    QVERIFY(QFile::link(root + "/c.dat", root + "/link.csv")); // a link to a file
+    QVERIFY(QFile::link(root + "/x.csv", root + "/dirlink.csv")); // a link to a folder
+    QVERIFY(QFile::link(root + "/gone.dat", root + "/broken.csv")); // a link to nothing
+    QCOMPARE(::mkfifo(QFile::encodeName(root + "/pipe.csv").constData(), 0600), 0);
+
+    const QStringList expected { ".hidden.csv", "A.CSV", "a.csv", "a.Txt", "b.csv", "link.csv" };
+    QCOMPARE(listMatchingFiles(root, QStringLiteral("*.CSV;*.txt")), expected);
+    QCOMPARE(listMatchingFiles(root + u'/', QStringLiteral("*.CSV;*.txt")), expected);
+    QCOMPARE(
+        listMatchingFiles(root, QStringLiteral("a*")), (QStringList { "A.CSV", "a.csv", "a.Txt" }));
+    QCOMPARE(listMatchingFiles(root, QStringLiteral("*")).size(), expected.size() + 3);
+}
+
+void TestFilePattern::listsNothing_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("pattern");
+
+    QTest::newRow("missing folder") << "missing"
+                                    << "*";
+    QTest::newRow("a file, not a folder") << "a.csv"
+                                          << "*";
+    QTest::newRow("empty folder path") << ""
+                                       << "*";
+    QTest::newRow("empty pattern") << "."
+                                   << "";
+    QTest::newRow("no match") << "."
+                              << "*.xls";
+}
+
+void TestFilePattern::listsNothing()
+{
+    QFETCH(QString, folder);
+    QFETCH(QString, pattern);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(touch(dir.filePath("a.csv")));
+    const QString path = folder.isEmpty() ? folder : dir.filePath(folder);
+    QCOMPARE(listMatchingFiles(path, pattern), QStringList());
+}
+
+void TestFilePattern::listsLargeFolderQuickly()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const int count = 10000;
+    for (int i = 0; i < count; ++i) {
+        const char* ext = i % 3 == 0 ? ".dat" : (i % 3 == 1 ? ".CSV" : ".txt");
+        QVERIFY(touch(dir.filePath(QStringLiteral("Item%1").arg(count - i) + ext)));
+    }
+
+    QElapsedTimer timer;
+    timer.start();
+    const QStringList names = listMatchingFiles(dir.path(), QStringLiteral("*.CSV;*.txt"));
+    const qint64 elapsed = timer.elapsed();
+    qInfo("listed %lld of %d files in %lld ms", qlonglong(names.size()), count, elapsed);
+
+    QCOMPARE(names.size(), count - (count + 2) / 3);
+    QStringList sorted = names;
+    sortNamesIgnoringCase(sorted);
+    QCOMPARE(names, sorted);
+    // Generous against a busy machine; a listing that stats or sorts badly takes far longer.
+    QCOMPARE_LT(elapsed, 1000);
+}
+
+KORVANTA_CORE_TEST_MAIN(TestFilePattern)
+#include "tst_filepattern.moc"

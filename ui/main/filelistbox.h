@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QListView>
+
+class QStringListModel;
+
+namespace korvanta {
+
+// The file list `Filemado`: the files of one folder that match the pattern, sorted by name
+// ignoring case, at most one of them selected. `activated` (double click, Return/Enter) comes from
+// QListView; a single click only selects, whatever the desktop's single-click setting.
+class FileListBox : public QListView
+{
+    Q_OBJECT
+
+public:
+    static inline const QString DefaultPattern = QStringLiteral("*.CSV;*.txt");
+
+    explicit FileListBox(QWidget* parent = nullptr);
+
+    // The listed folder: absolute, without trailing "/" except the root "/".
+    QString path() const { return m_path; }
+    // Lists the matching files of `folder`, none selected. Returns false and changes nothing when
+    // the folder does not exist or cannot be listed.
+    bool setPath(const QString& folder);
+
+    QString pattern() const { return m_pattern; }
+    // Lists the files matching `pattern`; the selected file stays selected while it is listed.
+    void setPattern(const QString& pattern);
+
+    // The selected file's name without folder; "" when none is selected.
+    QString fileName() const;
+    // The selected row; -1 when none is selected.
+    int listIndex() const;
+    // Selects `row`; -1 clears the selection; any other row out of range changes nothing.
+    // Emits no signal of this box.
+    void setListIndex(int row);
+    int listCount() const;
+    // The name on `row`; "" out of range.
+    QString fileNameAt(int row) const;
+
+    // Reads the folder again; the selected file stays selected while it is still there.
+    void refresh();
+
+signals:
+    // The user moved or changed the selection with a key (arrows, Home, End, Page Up/Down, or
+    // typing the start of a name). Not emitted for changes made by code.
+    void selectionMovedByKeyboard();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    // Re-lists the current folder and selects `keepName` again when it is listed.
+    void relist(const QString& keepName);
+
+    QStringListModel* m_model;
+    QString m_path;
+    QString m_pattern = DefaultPattern;
+};
+
+} // namespace korvanta

@@ -66,6 +66,9 @@ Form1::Form1(const QString& appFolder, Platform& platform, QWidget* parent)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QString::fromLatin1(AppTitle));
+    // The window may be as narrow as its stored size says (2800 twips on the first start), even
+    // when the menu bar would want more room.
+    setMinimumSize(1, 1);
     createControls();
     createToolBar();
     createMenus();
@@ -364,6 +367,27 @@ void Form1::setFormHeight(double twips)
     m_formTwips = QRectF(formLeft(), formTop(), formWidth(), twips);
     const int extra = frameGeometry().height() - geometry().height();
     resize(width(), std::max(1, twipsToPixelsY(twips, this) - extra));
+}
+
+// The frame's size is known only once the window is shown: apply the size set by code again so
+// that the outer size, frame included, is what was asked for.
+void Form1::applyFormGeometry()
+{
+    if (m_formTwips.isNull())
+        return;
+    const int extraX = frameGeometry().width() - geometry().width();
+    const int extraY = frameGeometry().height() - geometry().height();
+    resize(std::max(1, twipsToPixelsX(m_formTwips.width(), this) - extraX),
+           std::max(1, twipsToPixelsY(m_formTwips.height(), this) - extraY));
+}
+
+void Form1::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!m_formShownOnce) {
+        m_formShownOnce = true;
+        applyFormGeometry();
+    }
 }
 
 double Form1::scaleWidth() const { return pixelsToTwipsX(m_canvas->width(), this); }

@@ -235,6 +235,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void createControls();
@@ -266,6 +267,7 @@ private:
 
     std::array<int, ToolButtonCount> m_toolPicture {};
     bool m_closed = false;
+    bool m_formShownOnce = false;
     bool m_splitterDragging = false;
 
 public:

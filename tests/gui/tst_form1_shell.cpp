@@ -1,0 +1,462 @@
+// The main window's shell: the three kinds of start, closing, the file view's commands, the tool
+// bar and the divider, driven through the real window with a recording platform.
+
+#include "support/fakeplatform.h"
+#include "support/tempappfolder.h"
+#include "support/testmain.h"
+
+#include "settings/settings.h"
+#include "ui/main/filelistbox.h"
+#include "ui/main/folderlistbox.h"
+#include "ui/main/form1.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDialog>
+#include <QLabel>
+#include <QMenu>
+
+using namespace korvanta;
+
+namespace {
+
+QByteArray iniText(const QList<QByteArray>& lines)
+{
+    QByteArray out;
+    for (const QByteArray& line : lines)
+        out += line + "\r\n";
+    return out;
+}
+
+} // namespace
+
+class TestForm1Shell : public QObject
+{
+    Q_OBJECT
+
+private:
+    TempAppFolder m_app;
+    RecordingPlatform m_platform;
+    std::unique_ptr<Form1> m_form;
+
+    Form1& startForm()
+    {
+        m_form = std::make_unique<Form1>(m_app.path(), m_platform);
+        m_form->Form_Load();
+        m_form->show();
+        return *m_form;
+    }
+
+    QString read(const QString& section, const QString& key) const
+    {
+        return Settings(m_app.path()).ReadSetting(section, key);
+    }
+
+    // A program folder with two data files and a sub-folder holding one.
+    void makeFolderWithFiles()
+    {
+        m_app.writeFile("a.csv", "x,y\r\n1,2\r\n");
+        m_app.writeFile("b.CSV", "x,y\r\n3,4\r\n");
+        m_app.writeFile("notes.dat", "ignored");
+        m_app.writeFile("sub/c.txt", "x\ty\r\n");
+    }
+
+    QByteArray normalIni(const QByteArray& filePath, const QByteArray& extraTool = QByteArray())
+    {
+        return iniText({ "[Tool]", "Dir1V=True", "Temae=False", "NoCopy=False",
+                         "ScrollBerSetei=False", "KensakuKaisi=False", "PuHyoujiSet=False",
+                         "SentakuDataKiroku=True", "WebJyunkai=True", "WebDblClickOpen=True",
+                         "FilePath=" + filePath, "FileListIndex=1", extraTool, "[Position]",
+                         "Top=300", "Left=450", "Height=6150", "Width=3000", "Dir1Height=1500",
+                         "ViewFormHight=5700", "ViewFormWidth=7000" });
+    }
+
+private slots:
+    void init()
+    {
+        m_app.reset();
+        m_platform.reset();
+        makeFolderWithFiles();
+    }
+
+    void cleanup() { m_form.reset(); }
+
+    void firstStartSetsDefaultLayoutAndShowsManual()
+    {
+        bool mainVisibleDuringManual = true;
+        m_platform.onDialog = [&](QDialog& dialog) {
+            mainVisibleDuringManual = m_form && m_form->isVisible();
+            return dialog.windowTitle() == QStringLiteral("説明書") ? 1 : 0;
+        };
+        Form1& f = startForm();
+
+        QCOMPARE(m_platform.dialogs.size(), 1);
+        QCOMPARE(m_platform.dialogs.first().windowTitle, QStringLiteral("説明書"));
+        QVERIFY(!mainVisibleDuringManual);
+
+        QCOMPARE(f.formWidth(), 2800.0);
+        QCOMPARE(f.formHeight(), 6000.0);
+        QCOMPARE(read("Position", "Height"), QStringLiteral("6000"));
+        QCOMPARE(read("Position", "Width"), QStringLiteral("2800"));
+        QCOMPARE(read("Position", "Dir1Height"), QStringLiteral("1350"));
+        QCOMPARE(read("Position", "ViewFormHight"), QStringLiteral("5700"));
+        QCOMPARE(read("Position", "ViewFormWidth"), QStringLiteral("7000"));
+        QVERIFY(!read("Position", "Top").isEmpty());
+        QVERIFY(!read("Position", "Left").isEmpty());
+
+        QVERIFY(f.Temae->isChecked());
+        QVERIFY(f.windowFlags() & Qt::WindowStaysOnTopHint);
+        QVERIFY(f.Dir1OpenClose->isChecked());
+        QVERIFY(f.Dir1->isVisible());
+        QVERIFY(f.SentakuDataKiroku->isChecked());
+        QVERIFY(f.WebJyunkai->isChecked());
+        QVERIFY(f.WebDblClickOpen->isChecked());
+        QVERIFY(!f.NoCopy->isChecked());
+        QVERIFY(!f.ScrollBerSetei->isChecked());
+        QVERIFY(!f.KensakuKaisi->isChecked());
+        QVERIFY(!f.PuHyoujiSet->isChecked());
+
+        QCOMPARE(f.CurrentFolder(), m_app.path());
+        QCOMPARE(f.Filemado->listCount(), 2);
+        QCOMPARE(f.Combo1->count(), 1);
+        QCOMPARE(f.Combo1->itemText(0), QString());
+        QVERIFY(!f.ToDeFaultFolder->isEnabled());
+        QVERIFY(!f.PuToDeFaultFolder->isEnabled());
+        QVERIFY(!f.listReady());
+    }
+
+    void firstStartToolButtonPictures()
+    {
+        Form1& f = startForm();
+        // Buttons 1, 2 and 3 enabled, the others disabled.
+        const int expected[] = { 3, 4, 8, 12, 19, 23, 27 };
+        for (int i = 0; i < Form1::ToolButtonCount; ++i)
+            QCOMPARE(f.toolButtonPicture(i), expected[i]);
+    }
+
+    void normalStartRestoresOptionsFolderAndSelection()
+    {
+        m_app.writeIni(normalIni(m_app.path().chopped(1).toUtf8()));
+        Form1& f = startForm();
+
+        QVERIFY(m_platform.dialogs.isEmpty());
+        QCOMPARE(f.formTop(), 300.0);
+        QCOMPARE(f.formLeft(), 450.0);
+        QCOMPARE(f.formHeight(), 6150.0);
+        QCOMPARE(f.formWidth(), 3000.0);
+        QCOMPARE(f.ctlHeight(f.Dir1), 1500.0);
+        QVERIFY(!f.Temae->isChecked());
+        QVERIFY(f.Dir1OpenClose->isChecked());
+        QCOMPARE(f.Filemado->listIndex(), 1);
+        QCOMPARE(f.Filemado->fileName(), QStringLiteral("b.CSV"));
+        QVERIFY(f.Kirikae->isEnabled());
+        QVERIFY(f.toolButtonEnabled(0));
+        QCOMPARE(f.Label1->text(), f.ShortFilePath());
+        QVERIFY(!f.listReady());
+    }
+
+    void normalStartInSubFolderEnablesDefaultFolderCommands()
+    {
+        m_app.writeIni(normalIni((m_app.path() + "sub").toUtf8()));
+        Form1& f = startForm();
+        QCOMPARE(f.CurrentFolder(), m_app.path() + "sub/");
+        QVERIFY(f.ToDeFaultFolder->isEnabled());
+        QVERIFY(f.PuToDeFaultFolder->isEnabled());
+
+        f.ToDeFaultFolder_Click();
+        QCOMPARE(f.CurrentFolder(), m_app.path());
+        QCOMPARE(f.Filemado->path() + "/", m_app.path());
+        QVERIFY(!f.ToDeFaultFolder->isEnabled());
+        QVERIFY(!f.PuToDeFaultFolder->isEnabled());
+    }
+
+    void malformedSettings_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<bool>("temae");
+        QTest::addColumn<bool>("dir1v");
+        QTest::addColumn<bool>("noCopy");
+        QTest::addColumn<bool>("scrollBar");
+        QTest::addColumn<bool>("remember");
+        // Missing or malformed Temae, Dir1V and NoCopy act as true; the other marks keep their
+        // design state when their value is not a Boolean.
+        QTest::newRow("empty Tool section")
+            << iniText({ "[Tool]" }) << true << true << true << false << true;
+        QTest::newRow("yes is not a Boolean")
+            << iniText({ "[tool]", "temae=yes", "Dir1V=0", "NoCopy=false", "ScrollBerSetei=yes",
+                         "SentakuDataKiroku=nein" })
+            << true << false << false << false << true;
+        QTest::newRow("numbers")
+            << iniText({ "[TOOL]", "Temae=0", "Dir1V=-1", "NoCopy=0", "ScrollBerSetei=2",
+                         "SentakuDataKiroku=0" })
+            << false << true << false << true << false;
+        QTest::newRow("binary garbage")
+            << QByteArray("\x00\xff\xfe[Tool\r\n\x01\x02=\x03\n\rTemae=False", 28) << true << true
+            << true << false << true;
+    }
+    void malformedSettings()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(bool, temae);
+        QFETCH(bool, dir1v);
+        QFETCH(bool, noCopy);
+        QFETCH(bool, scrollBar);
+        QFETCH(bool, remember);
+        m_app.writeIni(ini);
+        Form1& f = startForm();
+        QCOMPARE(f.Temae->isChecked(), temae);
+        QCOMPARE(f.Dir1OpenClose->isChecked(), dir1v);
+        QCOMPARE(f.Dir1->isVisible(), dir1v);
+        QCOMPARE(f.NoCopy->isChecked(), noCopy);
+        QCOMPARE(f.Label1->palette().color(QPalette::WindowText),
+                 noCopy ? QColor(0, 0, 255) : QColor(0, 0, 0));
+        QCOMPARE(f.ScrollBerSetei->isChecked(), scrollBar);
+        QCOMPARE(f.SentakuDataKiroku->isChecked(), remember);
+        QVERIFY(m_platform.dialogs.isEmpty());
+    }
+
+    void missingFolderAndBadIndexAreSkipped()
+    {
+        m_app.writeIni(normalIni("/no/such/folder").replace("FileListIndex=1", "FileListIndex=-1"));
+        const QString before = FolderListBox().path();
+        Form1& f = startForm();
+        QCOMPARE(f.Dir1->path(), before);
+        QCOMPARE(f.Filemado->listIndex(), -1);
+        QCOMPARE(f.Label1->text(), QString());
+        QVERIFY(!f.Kirikae->isEnabled());
+    }
+
+    void closingNormalWindowWritesEverything()
+    {
+        m_app.writeIni(normalIni(m_app.path().chopped(1).toUtf8()));
+        Form1& f = startForm();
+        f.Filemado->setListIndex(0);
+        f.setFormWidth(3300);
+        f.Owari_Click();
+
+        QCOMPARE(read("Position", "Width"), QStringLiteral("3300"));
+        QCOMPARE(read("Tool", "Dir1V"), QStringLiteral("True"));
+        QCOMPARE(read("Tool", "Temae"), QStringLiteral("False"));
+        QCOMPARE(read("Tool", "NoCopy"), QStringLiteral("False"));
+        QCOMPARE(read("Tool", "SentakuDataKiroku"), QStringLiteral("True"));
+        QCOMPARE(read("Tool", "FilePath"), m_app.path().chopped(1));
+        QCOMPARE(read("Tool", "FileListIndex"), QStringLiteral("0"));
+        QVERIFY(!f.isVisible());
+    }
+
+    void closingMaximizedKeepsPosition()
+    {
+        m_app.writeIni(normalIni(m_app.path().chopped(1).toUtf8()));
+        Form1& f = startForm();
+        f.showMaximized();
+        f.Temae_Click();
+        f.close();
+        QCOMPARE(read("Position", "Width"), QStringLiteral("3000"));
+        QCOMPARE(read("Position", "Height"), QStringLiteral("6150"));
+        QCOMPARE(read("Tool", "Temae"), QStringLiteral("True"));
+    }
+
+    void closingWithoutRememberingKeepsFileListIndex()
+    {
+        m_app.writeIni(normalIni(m_app.path().chopped(1).toUtf8()));
+        Form1& f = startForm();
+        f.SentakuDataKiroku_Click();
+        f.Filemado->setListIndex(0);
+        f.close();
+        QCOMPARE(read("Tool", "SentakuDataKiroku"), QStringLiteral("False"));
+        QCOMPARE(read("Tool", "FileListIndex"), QStringLiteral("1"));
+    }
+
+    void closingRunsOnlyOnce()
+    {
+        Form1& f = startForm();
+        f.close();
+        m_app.removeIni();
+        f.close();
+        QVERIFY(!m_app.iniExists());
+    }
+
+    void folderPaneToggle()
+    {
+        Form1& f = startForm();
+        QVERIFY(f.Dir1OpenClose->isChecked());
+        f.Dir1OpenClose_Click();
+        QVERIFY(!f.Dir1->isVisible());
+        QCOMPARE(f.ctlTop(f.Filemado), 1100.0);
+        QCOMPARE(f.ctlHeight(f.Filemado), std::abs(f.scaleHeight() - 1100));
+
+        f.Dir1OpenClose_Click();
+        QVERIFY(f.Dir1->isVisible());
+        QCOMPARE(f.ctlTop(f.Filemado), f.ctlTop(f.Dir1) + f.ctlHeight(f.Dir1) + 30);
+        QCOMPARE(f.ctlTop(f.imgSplitter), f.ctlTop(f.Filemado) - 30);
+
+        // Tool button 1 does the same in the file view, with any mouse button.
+        QTest::mousePress(f.ToolButton[1], Qt::RightButton);
+        QTest::mouseRelease(f.ToolButton[1], Qt::RightButton);
+        QVERIFY(!f.Dir1OpenClose->isChecked());
+    }
+
+    void browseForFolder()
+    {
+        Form1& f = startForm();
+        m_platform.nextFolder.enqueue(m_app.path() + "sub");
+        f.Fopen_Click();
+        QCOMPARE(m_platform.folderDialogTitles, QStringList { "読み込むフォルダを指定して下さい。" });
+        QCOMPARE(f.CurrentFolder(), m_app.path() + "sub/");
+        QCOMPARE(f.Filemado->listCount(), 1);
+        QCOMPARE(f.Filemado->listIndex(), -1);
+        QVERIFY(f.ToDeFaultFolder->isEnabled());
+
+        // Cancelled: nothing changes and nothing is shown.
+        f.Fopen_Click();
+        QCOMPARE(f.CurrentFolder(), m_app.path() + "sub/");
+        QVERIFY(m_platform.messageBoxes.isEmpty());
+
+        // A folder that vanished is reported and the folders stay.
+        m_platform.nextFolder.enqueue(m_app.path() + "gone");
+        f.Fopen_Click();
+        QCOMPARE(m_platform.messageBoxes.size(), 1);
+        QCOMPARE(m_platform.messageBoxes.first().title, QStringLiteral("Korvanta"));
+        QCOMPARE(f.CurrentFolder(), m_app.path() + "sub/");
+    }
+
+    void fileSelectionUpdatesStatusAndCommands()
+    {
+        Form1& f = startForm();
+        QVERIFY(!f.Kirikae->isEnabled());
+        f.Filemado->setListIndex(0);
+        f.Filemado_MouseUp(1, 0);
+        QCOMPARE(f.Label1->text(), f.ShortFilePath());
+        QVERIFY(f.Label1->text().endsWith("/a.csv"));
+        QVERIFY(f.Kirikae->isEnabled());
+        QVERIFY(f.Jyouhou->isEnabled());
+        QVERIFY(f.FileHensyu->isEnabled());
+        QCOMPARE(f.toolButtonPicture(0), 0);
+        QVERIFY(f.listReady());
+
+        f.Dir1OpenClose_Click(); // hide the pane; the selection stays
+        f.FilemadoRefresh_Click();
+        QCOMPARE(f.Filemado->fileName(), QStringLiteral("a.csv"));
+    }
+
+    void popupsOverTheFolderTree_data()
+    {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<int>("shift");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("right button") << 2 << 0 << true;
+        QTest::newRow("shift and left") << 1 << 1 << true;
+        QTest::newRow("plain left") << 1 << 0 << false;
+        QTest::newRow("ctrl+shift and left") << 1 << 3 << false;
+    }
+    void popupsOverTheFolderTree()
+    {
+        QFETCH(int, button);
+        QFETCH(int, shift);
+        QFETCH(bool, shown);
+        Form1& f = startForm();
+        f.Dir1_MouseUp(button, shift);
+        QCOMPARE(m_platform.popups.size(), shown ? 1 : 0);
+        if (shown)
+            QCOMPARE(m_platform.popups.first().objectName, QStringLiteral("DirMenu"));
+    }
+
+    void fileMenuFollowsTheView()
+    {
+        Form1& f = startForm();
+        f.FileMenyu_Click();
+        QVERIFY(f.FilemadoRefresh->isEnabled());
+        QVERIFY(f.Dir1OpenClose->isEnabled());
+        QVERIFY(f.FileHensyu->isEnabled()); // offered without a selection: it only beeps
+        QVERIFY(f.ExploerKidou->isEnabled());
+        QVERIFY(f.Fopen->isEnabled());
+        QVERIFY(f.Owari->isEnabled());
+    }
+
+    void toolButtonPicturesFollowTheMouse()
+    {
+        Form1& f = startForm();
+        QLabel* b2 = f.ToolButton[2];
+        QTest::mousePress(b2, Qt::LeftButton);
+        QCOMPARE(f.toolButtonPicture(2), 10);
+        QTest::mouseMove(b2, QPoint(3, 3));
+        QCOMPARE(f.toolButtonPicture(2), 9);
+        // Moving onto the frame restores the normal picture.
+        f.ButtonWaku_MouseMove();
+        QCOMPARE(f.toolButtonPicture(2), 8);
+        QTest::mouseRelease(b2, Qt::LeftButton);
+        QCOMPARE(m_platform.folderDialogTitles.size(), 1);
+    }
+
+    void disabledToolButtonTakesNoMouseEvents()
+    {
+        Form1& f = startForm();
+        QVERIFY(!f.toolButtonEnabled(4));
+        QVERIFY(f.ToolButton[4]->testAttribute(Qt::WA_TransparentForMouseEvents));
+        f.ToolButton_MouseDown(4, 1, 0);
+        f.ToolButton_MouseUp(4, 1, 0);
+        QCOMPARE(f.toolButtonPicture(4), 19);
+        // Button 0 in the file view without a selected file does nothing.
+        f.setToolButtonEnabled(0, true);
+        f.ToolButton_MouseUp(0, 1, 0);
+        QVERIFY(f.Filemado->isVisible());
+    }
+
+    void toolButtonThreePopsUpTheToolMenu()
+    {
+        Form1& f = startForm();
+        f.ToolButton_MouseUp(3, 2, 0);
+        QCOMPARE(m_platform.popups.size(), 1);
+        QCOMPARE(m_platform.popups.first().objectName, QStringLiteral("ToolMenyu"));
+    }
+
+    void optionCommandsTurnTheirMarkOver()
+    {
+        Form1& f = startForm();
+        m_platform.nextPicks.enqueue("KensakuKaisi");
+        f.ToolButton_MouseUp(3, 1, 0);
+        QVERIFY(f.KensakuKaisi->isChecked());
+        m_platform.nextPicks.enqueue("KensakuKaisi");
+        f.ToolButton_MouseUp(3, 1, 0);
+        QVERIFY(!f.KensakuKaisi->isChecked());
+        f.Temae->trigger();
+        QVERIFY(!f.Temae->isChecked());
+        QVERIFY(!(f.windowFlags() & Qt::WindowStaysOnTopHint));
+    }
+
+    void dividerDrag()
+    {
+        Form1& f = startForm();
+        f.resize(f.width(), 600);
+        const double dir1Top = f.ctlTop(f.Dir1);
+        const double gripTop = f.ctlTop(f.imgSplitter);
+        f.imgSplitter_MouseDown(1, 0, 0);
+        QVERIFY(f.picSplitter->isVisible());
+        f.imgSplitter_MouseMove(1, 0, 1000);
+        const double barTop = f.ctlTop(f.picSplitter);
+        QCOMPARE(barTop, f.ctlTop(f.Filemado) + 1000 - 60);
+        QVERIFY(barTop > gripTop);
+        f.imgSplitter_MouseUp(1, 0, 1000);
+        QVERIFY(!f.picSplitter->isVisible());
+        QCOMPARE(f.ctlHeight(f.Dir1), barTop - dir1Top);
+        QCOMPARE(f.ctlTop(f.Filemado), barTop + 35);
+        QCOMPARE(f.ctlTop(f.imgSplitter), barTop + 5);
+
+        // The new height is stored with the main geometry on closing.
+        f.close();
+        QCOMPARE(read("Position", "Dir1Height").toDouble(), barTop - dir1Top);
+    }
+
+    void resizingPlacesTheSearchBox()
+    {
+        Form1& f = startForm();
+        f.resize(400, 400); // 6000 twips wide at 15 twips a pixel
+        QCOMPARE(f.scaleWidth(), 6000.0);
+        QCOMPARE(f.ctlWidth(f.Combo1), 3600.0);
+        QCOMPARE(f.ctlWidth(f.ButtonWaku), 6000.0);
+        QCOMPARE(f.ctlTop(f.Combo1), 750.0);
+    }
+};
+
+KORVANTA_TEST_MAIN(TestForm1Shell)
+#include "tst_form1_shell.moc"

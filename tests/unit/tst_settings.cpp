@@ -1,0 +1,295 @@
+#include "settings/settings.h"
+#include "support/testmain.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <memory>
+#include <unistd.h>
+
+using namespace korvanta;
+
+namespace {
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return "<unreadable>";
+    return file.readAll();
+}
+
+bool putFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+} // namespace
+
+class TestSettings : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<Settings> m_settings;
+
+    QString path() const { return m_settings->filePath(); }
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        m_settings = std::make_unique<Settings>(m_dir->path());
+    }
+
+    void withTrailingSlash_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("root") << "/"
+                              << "/";
+        QTest::newRow("no slash") << "/opt/korvanta"
+                                  << "/opt/korvanta/";
+        QTest::newRow("one slash") << "/opt/korvanta/"
+                                   << "/opt/korvanta/";
+        QTest::newRow("two slashes") << "/opt/korvanta//"
+                                     << "/opt/korvanta/";
+        QTest::newRow("relative") << "data" << QDir::currentPath() + "/data/";
+    }
+
+    void withTrailingSlash()
+    {
+        QFETCH(QString, folder);
+        QFETCH(QString, expected);
+        QCOMPARE(korvanta::withTrailingSlash(folder), expected);
+    }
+
+    void filePathInRoot()
+    {
+        const Settings settings("/");
+        QCOMPARE(settings.AppFolder(), QString("/"));
+        QCOMPARE(settings.filePath(), QString("/Korvanta.ini"));
+    }
+
+    void noFile()
+    {
+        QVERIFY(!m_settings->exists());
+        QCOMPARE(m_settings->ReadSetting("Tool", "Temae"), QString());
+        QVERIFY(m_settings->WriteSetting("Tool", "Temae", "True"));
+        QVERIFY(m_settings->exists());
+        QCOMPARE(fileBytes(path()), QByteArray("[Tool]\r\nTemae=True\r\n"));
+        QCOMPARE(m_settings->ReadSetting("tool", "TEMAE"), QString("True"));
+    }
+
+    void writesAddAndReplace()
+    {
+        QVERIFY(m_settings->write(keys::Height, "6000"));
+        QVERIFY(m_settings->write(keys::Width, "2800"));
+        QVERIFY(m_settings->WriteSetting("sales.csv", historyKey(0), "abc"));
+        QVERIFY(m_settings->write(keys::Height, "5415"));
+        QCOMPARE(fileBytes(path()),
+            QByteArray("[Position]\r\nHeight=5415\r\nWidth=2800\r\n"
+                       "[sales.csv]\r\n0=abc\r\n"));
+        QCOMPARE(m_settings->read(keys::Height), QString("5415"));
+        QCOMPARE(m_settings->read(keys::Top), QString());
+    }
+
+    void japanese_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("katakana") << QString::fromUtf8("テスト")
+                                  << QByteArray("\x83\x65\x83\x58\x83\x67");
+        QTest::newRow("half-width katakana")
+            << QString::fromUtf8("ﾌｫﾙﾀﾞｰ") << QByteArray("\xCC\xAB\xD9\xC0\xDE\xB0");
+        // The second byte of this kanji is a backslash.
+        QTest::newRow("kanji ending in 5C") << QString::fromUtf8("表") << QByteArray("\x95\x5C");
+        QTest::newRow("full-width tilde") << QString::fromUtf8("～") << QByteArray("\x81\x60");
+    }
+
+    void japanese()
+    {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, bytes);
+        QVERIFY(m_settings->WriteSetting(text + ".csv", "0", text));
+        QCOMPARE(fileBytes(path()), "[" + bytes + ".csv]\r\n0=" + bytes + "\r\n");
+
+        QVERIFY(putFile(path(), "[" + bytes + ".csv]\r\nKEY=" + bytes + bytes + "\r\n"));
+        QCOMPARE(m_settings->ReadSetting(text + ".csv", "key"), text + text);
+    }
+
+    // "ア" and "ヂ" differ only in a second byte that looks like "A" or "a".
+    void similarKatakanaSectionsStayApart()
+    {
+        QVERIFY(m_settings->WriteSetting(QString::fromUtf8("ア.csv"), "0", "one"));
+        QVERIFY(m_settings->WriteSetting(QString::fromUtf8("ヂ.csv"), "0", "two"));
+        QCOMPARE(m_settings->ReadSetting(QString::fromUtf8("ア.csv"), "0"), QString("one"));
+        QCOMPARE(m_settings->ReadSetting(QString::fromUtf8("ヂ.csv"), "0"), QString("two"));
+    }
+
+    void refusedWriteChangesNothing_data()
+    {
+        QTest::addColumn<QString>("section");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("accent in value") << "RirekiFileKey"
+                                         << "0" << QString::fromUtf8("café");
+        QTest::newRow("emoji in value") << "RirekiFileKey"
+                                        << "0" << QString::fromUtf8("a😀");
+        QTest::newRow("accent in section") << QString::fromUtf8("café.csv") << "0"
+                                           << "abc";
+        QTest::newRow("replacement character") << "RirekiFileKey"
+                                               << "0" << QString(QChar(0xFFFD));
+        // A private-use character that is written as the bytes of "№", which read back as "№".
+        QTest::newRow("one-way character") << "RirekiFileKey"
+                                           << "0" << QString(QChar(0xF86F));
+        QTest::newRow("line break in value") << "RirekiFileKey"
+                                             << "0"
+                                             << "a\r\n[Tool]";
+        QTest::newRow("= in key") << "RirekiFileKey"
+                                  << "a=b"
+                                  << "abc";
+        QTest::newRow("empty section") << ""
+                                       << "0"
+                                       << "abc";
+    }
+
+    void refusedWriteChangesNothing()
+    {
+        QFETCH(QString, section);
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        const QByteArray old = "[RirekiFileKey]\r\n0=old\r\n";
+        QVERIFY(putFile(path(), old));
+        QVERIFY(!m_settings->WriteSetting(section, key, value));
+        QCOMPARE(fileBytes(path()), old);
+    }
+
+    void canStore_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("expected");
+        QTest::newRow("empty") << QString() << true;
+        QTest::newRow("ASCII") << "abc 123" << true;
+        QTest::newRow("Japanese") << QString::fromUtf8("検索ｷｰ") << true;
+        QTest::newRow("accent") << QString::fromUtf8("é") << false;
+        QTest::newRow("emoji") << QString::fromUtf8("😀") << false;
+        QTest::newRow("line break") << "a\nb" << false;
+    }
+
+    void canStore()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, expected);
+        QCOMPARE(Settings::canStore(text), expected);
+    }
+
+    void longValueIsCut()
+    {
+        QVERIFY(m_settings->WriteSetting("A", "ascii", QString(300, 'x')));
+        QVERIFY(m_settings->WriteSetting("A", "kana", "a" + QString::fromUtf8("テ").repeated(150)));
+        QCOMPARE(m_settings->ReadSetting("A", "ascii"), QString(254, 'x'));
+        // 1 + 126 × 2 bytes: the next character would not fit whole into 254 bytes.
+        QCOMPARE(m_settings->ReadSetting("A", "kana"), "a" + QString::fromUtf8("テ").repeated(126));
+    }
+
+    void trimmedAndQuoted_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("blanks") << "  key  "
+                                << "key";
+        QTest::newRow("double quotes") << "\"key\""
+                                       << "key";
+        QTest::newRow("single quotes") << "'key'"
+                                       << "key";
+        QTest::newRow("blanks inside quotes") << "\" key \""
+                                              << " key ";
+    }
+
+    void trimmedAndQuoted()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, expected);
+        QVERIFY(m_settings->WriteSetting("RirekiFileKey", "StrFileKey", stored));
+        QCOMPARE(m_settings->ReadSetting("RirekiFileKey", "StrFileKey"), expected);
+    }
+
+    void unreadableFile()
+    {
+        // A folder in the file's place can be neither read nor replaced.
+        QVERIFY(QDir(m_dir->path()).mkdir("Korvanta.ini"));
+        QVERIFY(!m_settings->exists());
+        QCOMPARE(m_settings->ReadSetting("Tool", "Temae"), QString());
+        QVERIFY(!m_settings->WriteSetting("Tool", "Temae", "True"));
+        QVERIFY(QFileInfo(path()).isDir());
+    }
+
+    void unreadableFileIsNotReplaced()
+    {
+        if (geteuid() == 0)
+            QSKIP("permissions do not stop the superuser");
+        const QByteArray old = "[Tool]\r\nTemae=True\r\n";
+        QVERIFY(putFile(path(), old));
+        QFile::setPermissions(path(), QFile::WriteOwner);
+        QCOMPARE(m_settings->ReadSetting("Tool", "Temae"), QString());
+        const bool written = m_settings->WriteSetting("Tool", "NoCopy", "True");
+        QFile::setPermissions(path(), QFile::ReadOwner | QFile::WriteOwner);
+        QVERIFY(!written);
+        QCOMPARE(fileBytes(path()), old);
+    }
+
+    void missingFolder()
+    {
+        const Settings settings(m_dir->filePath("gone"));
+        QCOMPARE(settings.ReadSetting("Tool", "Temae"), QString());
+        QVERIFY(!settings.WriteSetting("Tool", "Temae", "True"));
+        QVERIFY(!QFileInfo::exists(settings.filePath()));
+    }
+
+    void readOnlyFolder()
+    {
+        if (geteuid() == 0)
+            QSKIP("permissions do not stop the superuser");
+        const QByteArray old = "[Tool]\r\nTemae=True\r\n";
+        QVERIFY(putFile(path(), old));
+        QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::ExeOwner);
+        const bool written = m_settings->WriteSetting("Tool", "Temae", "False");
+        QFile::setPermissions(
+            m_dir->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QVERIFY(!written);
+        QCOMPARE(fileBytes(path()), old);
+    }
+
+    // About 10 MB with NUL bytes: read to the end, and a write keeps all of it.
+    void largeFileWithNul()
+    {
+        QByteArray content = "[Tool]\r\nTemae=False\r\n";
+        const QByteArray block = QByteArray(4000, 'x') + QByteArray(96, '\0') + "\r\n";
+        while (content.size() < 10 * 1024 * 1024)
+            content += block;
+        content += "[RirekiFileKey]\r\n0=\x83\x65\x83\x58\x83\x67\r\n";
+        QVERIFY(putFile(path(), content));
+
+        QCOMPARE(m_settings->ReadSetting("RirekiFileKey", "0"), QString::fromUtf8("テスト"));
+        QVERIFY(m_settings->WriteSetting("Tool", "Temae", "True"));
+        QByteArray expected = content;
+        expected.replace(0, 19, "[Tool]\r\nTemae=True");
+        QCOMPARE(fileBytes(path()), expected);
+    }
+
+    void remove()
+    {
+        QVERIFY(m_settings->remove()); // nothing to delete
+        QVERIFY(m_settings->WriteSetting("Tool", "Temae", "True"));
+        QVERIFY(m_settings->remove());
+        QVERIFY(!m_settings->exists());
+        QCOMPARE(m_settings->ReadSetting("Tool", "Temae"), QString());
+    }
+};
+
+KORVANTA_CORE_TEST_MAIN(TestSettings)
+#include "tst_settings.moc"

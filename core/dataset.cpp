@@ -1,0 +1,183 @@
+#include "core/dataset.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace korvanta {
+
+namespace {
+
+    // Where the next CR LF pair starts, or `end`.
+    const char16_t* findLineEnd(const char16_t* p, const char16_t* end)
+    {
+        while (p < end) {
+            p = std::find(p, end, u'\r');
+            if (p == end || p + 1 == end)
+                return end;
+            if (p[1] == u'\n')
+                return p;
+            ++p;
+        }
+        return end;
+    }
+
+    constexpr char16_t ItemSeparator = u'\t';
+    constexpr char16_t RecordEnd = u'\0';
+
+    // Offsets are 32-bit, so the text is kept well below 4 G characters. The empty lines of a
+    // small file with a very long first line could ask for hundreds of millions of empty items
+    // (about 6 bytes each); more than 64 M items are refused like a file that does not fit in
+    // memory. A file that really holds that many items is far beyond the size limit anyway.
+    constexpr qsizetype MaxTextLength = qsizetype(1) << 30;
+    constexpr qsizetype MaxItemSlots = qsizetype(1) << 26;
+
+} // namespace
+
+DataSet DataSet::fromFileText(QStringView text, int itemCount, bool* truncated)
+{
+    if (truncated)
+        *truncated = false;
+    const int n = std::clamp(itemCount, 1, MaxItemCount);
+
+    const char16_t* p = text.utf16();
+    const char16_t* const end = p + text.size();
+    const char16_t* const headerEnd = findLineEnd(p, end);
+    const bool hasRecords = headerEnd != end;
+    p = hasRecords ? headerEnd + 2 : end;
+
+    // The records are counted first: a text whose items could not be held is refused before
+    // anything is allocated, and the item starts get their exact room.
+    if (text.size() > MaxTextLength)
+        throw std::length_error("data file text too long");
+    int recordsToKeep = 0;
+    for (const char16_t* line = p; hasRecords && recordsToKeep < MaxRecordCount;) {
+        ++recordsToKeep;
+        const char16_t* lineEnd = findLineEnd(line, end);
+        if (lineEnd == end)
+            break;
+        line = lineEnd + 2;
+    }
+    const qsizetype itemSlots = (qsizetype(recordsToKeep) + 1) * n;
+    if (itemSlots > MaxItemSlots)
+        throw std::length_error("too many items in the data file");
+
+    // A record's text never needs more room than its own line plus one separator per item and
+    // its end mark, so room for the rest of the input and one record's worth of separators is
+    // checked once per record; only records with missing items make the text grow.
+    const qsizetype roomPerRecord = qsizetype(n) + 1;
+    qsizetype capacity = qsizetype(n) + (end - p) + roomPerRecord;
+
+    DataSet set;
+    set.m_itemCount = n;
+    set.m_text = QString(capacity, Qt::Uninitialized);
+    char16_t* base = reinterpret_cast<char16_t*>(set.m_text.data());
+    char16_t* out = base;
+    set.m_starts.resize(size_t(itemSlots) + 1);
+    quint32* nextStart = set.m_starts.data();
+    const auto markItemStart = [&] { *nextStart++ = quint32(out - base); };
+
+    // Record 0: n empty items.
+    for (int k = 1; k <= n; ++k) {
+        markItemStart();
+        *out++ = k < n ? ItemSeparator : RecordEnd;
+    }
+
+    int records = 0;
+    bool lineEnded = hasRecords;
+    while (lineEnded) {
+        if (records == MaxRecordCount) {
+            if (truncated)
+                *truncated = true;
+            break;
+        }
+        ++records;
+
+        const qsizetype used = out - base;
+        const qsizetype needed = used + (end - p) + roomPerRecord;
+        if (needed > capacity) {
+            capacity = std::max(needed, capacity + capacity / 2);
+            set.m_text.resize(capacity);
+            base = reinterpret_cast<char16_t*>(set.m_text.data());
+            out = base + used;
+        }
+
+        lineEnded = false;
+        bool inQuote = false;
+        int field = 1;
+        markItemStart();
+        while (p < end) {
+            const char16_t c = *p++;
+            // Every character that needs a decision is at most ','.
+            if (c > u',') {
+                *out++ = c;
+            } else if (c == u'"') {
+                inQuote = !inQuote;
+            } else if (c == u'\r' && p < end && *p == u'\n') {
+                ++p;
+                lineEnded = true;
+                break;
+            } else if (c == u'\t' || (c == u',' && !inQuote)) {
+                if (field == n) {
+                    // The first field beyond the item count ends the record.
+                    const char16_t* lineEnd = findLineEnd(p, end);
+                    lineEnded = lineEnd != end;
+                    p = lineEnded ? lineEnd + 2 : end;
+                    break;
+                }
+                *out++ = ItemSeparator;
+                markItemStart();
+                ++field;
+            } else {
+                *out++ = c;
+            }
+        }
+        for (; field < n; ++field) {
+            *out++ = ItemSeparator;
+            markItemStart();
+        }
+        *out++ = RecordEnd;
+    }
+    markItemStart();
+    set.m_recordCount = records;
+
+    const qsizetype used = out - base;
+    set.m_text.truncate(used);
+    if (set.m_text.capacity() - used > used / 8)
+        set.m_text.squeeze();
+    Q_ASSERT(records == recordsToKeep && nextStart == set.m_starts.data() + set.m_starts.size());
+    return set;
+}
+
+QStringView DataSet::item(int k, int r) const
+{
+    if (k < 1 || k > m_itemCount || r < 0 || r > m_recordCount)
+        return {};
+    const size_t i = size_t(r) * size_t(m_itemCount) + size_t(k - 1);
+    const quint32 start = m_starts[i];
+    return QStringView(m_text).sliced(start, m_starts[i + 1] - 1 - start);
+}
+
+QStringView DataSet::recordView(int r) const
+{
+    if (m_itemCount < 1 || r < 0 || r > m_recordCount)
+        return {};
+    const quint32 start = m_starts[size_t(r) * size_t(m_itemCount)];
+    const quint32 next = m_starts[size_t(r + 1) * size_t(m_itemCount)];
+    return QStringView(m_text).sliced(start, next - 1 - start);
+}
+
+qsizetype DataSet::memoryBytes() const
+{
+    return qsizetype(sizeof(DataSet)) + m_text.capacity() * qsizetype(sizeof(QChar))
+        + qsizetype(m_starts.capacity() * sizeof(quint32));
+}
+
+void DataSet::clear()
+{
+    m_text = QString();
+    m_starts = std::vector<quint32>();
+    m_itemCount = 0;
+    m_recordCount = 0;
+}
+
+} // namespace korvanta

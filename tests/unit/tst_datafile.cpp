@@ -1,0 +1,516 @@
+#include "core/csvline.h"
+#include "core/datafile.h"
+#include "core/dataset.h"
+
+#include "support/testmain.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QStringDecoder>
+#include <QTemporaryDir>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace korvanta;
+
+class TestDataFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void split_data();
+    void split();
+    void splitMatchesLineByLineReading();
+    void recordLimit_data();
+    void recordLimit();
+    void emptyAndClearedSets();
+    void detectEncoding_data();
+    void detectEncoding();
+    void decode_data();
+    void decode();
+    void cp932MatchesIcuForEveryPair();
+    void readFiles_data();
+    void readFiles();
+    void firstLineCutInsideUtf8Character();
+    void failures_data();
+    void failures();
+    void firstLineLength_data();
+    void firstLineLength();
+    void refusesHugeNumberOfEmptyItems();
+    void publicFiles_data();
+    void publicFiles();
+
+private:
+    QTemporaryDir m_dir;
+    QString writeFile(const QString& name, const QByteArray& bytes)
+    {
+        const QString path = m_dir.filePath(name);
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
+    }
+};
+
+static QString u8(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+void TestDataFile::split_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("itemCount");
+    // Each record's items joined by TAB.
+    QTest::addColumn<QStringList>("records");
+
+    QTest::newRow("final CR LF gives an empty record") << "a,b\r\n1,2\r\n"
+                                                       << 2 << QStringList { "1\t2", "\t" };
+    QTest::newRow("no final CR LF") << "a,b\r\n1,2" << 2 << QStringList { "1\t2" };
+    QTest::newRow("header only, with CR LF") << "a,b\r\n" << 2 << QStringList { "\t" };
+    QTest::newRow("LF-only file has no records") << "a,b\n1,2\n" << 2 << QStringList {};
+    QTest::newRow("no line end at all") << "a,b" << 2 << QStringList {};
+    QTest::newRow("quotes in the middle")
+        << "h,i\r\nx\"a,b\"y,z" << 2 << QStringList { "xa,by\tz" };
+    QTest::newRow("doubled quote vanishes") << "h\r\n\"a\"\"b\"" << 1 << QStringList { "ab" };
+    QTest::newRow("quoted TAB separates") << "h,i\r\n\"a\tb\"" << 2 << QStringList { "a\tb" };
+    QTest::newRow("TAB and comma mixed") << "a\tb,c\r\n1\t2,3" << 3 << QStringList { "1\t2\t3" };
+    QTest::newRow("long record cut") << "a,b\r\n1,2,3,4\r\n5" << 2 << QStringList { "1\t2", "5\t" };
+    QTest::newRow("one item keeps the first field")
+        << "a\r\n1,2\r\n\"3,4\"" << 1 << QStringList { "1", "3,4" };
+    QTest::newRow("short record padded") << "a,b,c\r\n1\r\n\r\n"
+                                         << 3 << QStringList { "1\t\t", "\t\t", "\t\t" };
+    QTest::newRow("trailing TAB is an empty field")
+        << "a,b,c\r\n1\t" << 3 << QStringList { "1\t\t" };
+    QTest::newRow("CR LF inside quotes still ends the record")
+        << "a,b\r\n\"1,2\r\n3\",4" << 2 << QStringList { "1,2\t", "3,4\t" };
+    QTest::newRow("quote state restarts each line")
+        << "a,b\r\n\"x\r\ny,z" << 2 << QStringList { "x\t", "y\tz" };
+    QTest::newRow("CR LF after an extra field")
+        << "a\r\n1,2,\"x\r\ny\"" << 1 << QStringList { "1", "y" };
+    QTest::newRow("lone CR and LF are text")
+        << "a\r\nx\ry\nz\r" << 1 << QStringList { "x\ry\nz\r" };
+    QTest::newRow("NUL is text") << QString::fromUtf16(u"a\r\nx\0y,\0", 8) << 2
+                                 << QStringList { QString::fromUtf16(u"x\0y\t\0", 5) };
+    QTest::newRow("lone CR in line 1") << "a\rb\r\n1" << 1 << QStringList { "1" };
+}
+
+void TestDataFile::split()
+{
+    QFETCH(QString, text);
+    QFETCH(int, itemCount);
+    QFETCH(QStringList, records);
+
+    bool truncated = true;
+    const DataSet set = DataSet::fromFileText(text, itemCount, &truncated);
+    QCOMPARE(truncated, false);
+    QCOMPARE(set.itemCount(), itemCount);
+    QCOMPARE(set.recordCount(), records.size());
+    for (int r = 1; r <= set.recordCount(); ++r) {
+        QCOMPARE(set.recordJoined(r), records.at(r - 1));
+        const QStringList items = records.at(r - 1).split(u'\t');
+        for (int k = 1; k <= itemCount; ++k)
+            QCOMPARE(set.itemString(k, r), items.at(k - 1));
+    }
+    // Record 0 is empty, and nothing outside the set is reached.
+    for (int k = 1; k <= itemCount; ++k)
+        QCOMPARE(set.itemString(k, 0), QString());
+    QCOMPARE(set.recordJoined(0), QString(itemCount - 1, u'\t'));
+    QCOMPARE(set.itemString(0, 1), QString());
+    QCOMPARE(set.itemString(itemCount + 1, 1), QString());
+    QCOMPARE(set.itemString(1, set.recordCount() + 1), QString());
+    QCOMPARE(set.itemString(1, -1), QString());
+    QCOMPARE(set.recordJoined(set.recordCount() + 1), QString());
+}
+
+// The one-pass split against the reading it stands for: split at CR LF, convert each line, cut
+// at TAB, on random texts made of the characters that matter.
+void TestDataFile::splitMatchesLineByLineReading()
+{
+    QRandomGenerator random(1101);
+    const QString alphabet = QString::fromUtf16(u"\"\"\",,\t\r\r\n\nab\0テ");
+    for (int round = 0; round < 3000; ++round) {
+        QString text;
+        const int length = int(random.bounded(40));
+        for (int i = 0; i < length; ++i)
+            text += alphabet.at(random.bounded(int(alphabet.size())));
+        const int itemCount = 1 + int(random.bounded(4));
+
+        const QStringList lines = text.split(QStringLiteral("\r\n"));
+        const DataSet set = DataSet::fromFileText(text, itemCount);
+        QCOMPARE(set.recordCount(), lines.size() - 1);
+        for (int r = 1; r < lines.size(); ++r) {
+            const QStringList fields = CsvLineToTab(lines.at(r)).split(u'\t');
+            for (int k = 1; k <= itemCount; ++k)
+                QCOMPARE(set.itemString(k, r), fields.value(k - 1));
+            QCOMPARE(set.recordJoined(r),
+                fields.mid(0, itemCount).join(u'\t')
+                    + QString(std::max(0, itemCount - int(fields.size())), u'\t'));
+        }
+    }
+}
+
+void TestDataFile::recordLimit_data()
+{
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<bool>("truncated");
+    QTest::addColumn<int>("recordCount");
+    QTest::newRow("32,735 records") << 32735 << false << 32735;
+    QTest::newRow("32,736 records") << 32736 << true << 32735;
+    QTest::newRow("final CR LF makes 32,736") << -32735 << true << 32735;
+}
+
+void TestDataFile::recordLimit()
+{
+    QFETCH(int, lines);
+    QFETCH(bool, truncated);
+    QFETCH(int, recordCount);
+
+    // A negative count: that many records, each followed by CR LF.
+    QString text = QStringLiteral("h,i");
+    for (int r = 1; r <= std::abs(lines); ++r)
+        text += QStringLiteral("\r\nr%1,x").arg(r);
+    if (lines < 0)
+        text += QStringLiteral("\r\n");
+
+    bool wasTruncated = !truncated;
+    const DataSet set = DataSet::fromFileText(text, 2, &wasTruncated);
+    QCOMPARE(wasTruncated, truncated);
+    QCOMPARE(set.recordCount(), recordCount);
+    QCOMPARE(set.itemString(1, 32735), QStringLiteral("r32735"));
+    QCOMPARE(set.recordJoined(1), QStringLiteral("r1\tx"));
+}
+
+void TestDataFile::emptyAndClearedSets()
+{
+    DataSet none;
+    QCOMPARE(none.recordCount(), 0);
+    QCOMPARE(none.item(1, 0).size(), 0);
+    QCOMPARE(none.recordView(0).size(), 0);
+
+    DataSet set = DataSet::fromFileText(u"a,b\r\n1,2", 2);
+    QVERIFY(set.memoryBytes() > 0);
+    set.clear();
+    QCOMPARE(set.recordCount(), 0);
+    QCOMPARE(set.itemCount(), 0);
+    QCOMPARE(set.itemString(1, 1), QString());
+    QCOMPARE(set.recordJoined(1), QString());
+}
+
+void TestDataFile::detectEncoding_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("complete");
+    QTest::addColumn<DataEncoding>("expected");
+
+    const auto row
+        = [](const char* tag, const QByteArray& bytes, bool complete, DataEncoding expected) {
+              QTest::newRow(tag) << bytes << complete << expected;
+          };
+    row("ASCII", "a,b\r\n1,2", true, DataEncoding::Ascii);
+    row("UTF-8", "\xE3\x83\x86\xE3\x82\xB9\xE3\x83\x88", true, DataEncoding::Utf8);
+    row("UTF-8 after a long ASCII run", QByteArray(1000, 'x') + "\xC3\xA9", true,
+        DataEncoding::Utf8);
+    row("BOM",
+        "\xEF\xBB\xBF"
+        "a",
+        true, DataEncoding::Utf8WithBom);
+    row("BOM before invalid bytes", "\xEF\xBB\xBF\x83\x65", true, DataEncoding::Utf8WithBom);
+    row("code page 932", "\x83\x65\x83\x58\x83\x67", true, DataEncoding::Cp932);
+    row("half-width katakana", "\xB1\xB2", true, DataEncoding::Cp932);
+    row("UTF-8 then invalid", "\xE3\x83\x86\x83\x65", true, DataEncoding::Cp932);
+    row("overlong form", "\xC0\xAF", true, DataEncoding::Cp932);
+    row("encoded surrogate", "\xED\xA0\x80", true, DataEncoding::Cp932);
+    row("above U+10FFFF", "\xF4\x90\x80\x80", true, DataEncoding::Cp932);
+    row("4-byte sequence", "\xF0\x9F\x98\x80", true, DataEncoding::Utf8);
+    row("cut sequence in a whole file", "\xE3\x83\x86\xE3\x83", true, DataEncoding::Cp932);
+    row("cut sequence in a prefix", "\xE3\x83\x86\xE3\x83", false, DataEncoding::Utf8);
+    row("ASCII with a cut sequence in a prefix", "ab\xE3", false, DataEncoding::Ascii);
+    row("invalid byte at the end of a prefix", "\xE3\x83\x86\x83", false, DataEncoding::Cp932);
+}
+
+void TestDataFile::detectEncoding()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, complete);
+    QFETCH(DataEncoding, expected);
+    QCOMPARE(detectDataEncoding(bytes, complete), expected);
+}
+
+void TestDataFile::decode_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("katakana") << QByteArray("\x83\x65\x83\x58\x83\x67") << u8("テスト");
+    QTest::newRow("wave dash of the Microsoft variant") << QByteArray("\x81\x60") << u8("～");
+    QTest::newRow("circled one") << QByteArray("\x87\x40") << u8("①");
+    QTest::newRow("second byte 0x5C") << QByteArray("\x95\x5C\x5C") << u8("表\\");
+    QTest::newRow("half-width katakana") << QByteArray("\xB1\xDF") << u8("ｱﾟ");
+    QTest::newRow("control bytes keep their values")
+        << QByteArray("\x83\x65\x1A\x1C\x7F") << QString::fromUtf16(u"テ\x1A\x1C\x7F");
+    QTest::newRow("NUL bytes") << QByteArray("\x83\x65\0a\0", 5)
+                               << QString::fromUtf16(u"テ\0a\0", 4);
+    QTest::newRow("undefined single byte") << QByteArray("\x83\x65\x80x") << u8("テ\uFFFDx");
+    QTest::newRow("lead byte at the end") << QByteArray("\x83\x65\x83") << u8("テ\uFFFD");
+    QTest::newRow("lead byte before CR LF")
+        << QByteArray("\x83\x65\x83\r\nx") << u8("テ\uFFFD\r\nx");
+    QTest::newRow("pair without a character") << QByteArray("\x85\x40z") << u8("\uFFFDz");
+    QTest::newRow("overlong UTF-8 read as code page 932") << QByteArray("\xC0\xAF") << u8("ﾀｯ");
+    QTest::newRow("ASCII") << QByteArray("a,b\r\n") << u8("a,b\r\n");
+    QTest::newRow("UTF-8") << QByteArray("\xE3\x83\x86\xE3\x82\xB9\xE3\x83\x88,\xEF\xBD\x9E")
+                           << u8("テスト,～");
+    QTest::newRow("UTF-8 with BOM") << QByteArray("\xEF\xBB\xBF\xE3\x83\x86x") << u8("テx");
+    QTest::newRow("BOM only") << QByteArray("\xEF\xBB\xBF") << QString();
+    QTest::newRow("BOM, then invalid UTF-8") << QByteArray("\xEF\xBB\xBF"
+                                                           "a\xFF")
+                                             << u8("a\uFFFD");
+}
+
+void TestDataFile::decode()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, expected);
+    QCOMPARE(decodeDataText(bytes), expected);
+}
+
+void TestDataFile::cp932MatchesIcuForEveryPair()
+{
+    int mapped = 0;
+    for (int lead = 0x81; lead <= 0xFC; ++lead) {
+        if (lead >= 0xA0 && lead < 0xE0)
+            continue;
+        for (int trail = 0x40; trail <= 0xFC; ++trail) {
+            if (trail == 0x7F)
+                continue;
+            const char pair[2] = { char(lead), char(trail) };
+            QStringDecoder icu("windows-31j", QStringConverter::Flag::Stateless);
+            QVERIFY(icu.isValid());
+            const QString expected = icu.decode(QByteArrayView(pair, 2));
+            const QString actual = decodeCp932(QByteArrayView(pair, 2));
+            QCOMPARE(actual.size(), 1);
+            if (expected == u"\uFFFD")
+                QCOMPARE(actual, expected);
+            else if (actual != u"\uFFFD")
+                ++mapped;
+            if (actual != u"\uFFFD")
+                QCOMPARE(actual, expected);
+        }
+    }
+    // Code page 932 has 7,915 double-byte characters plus 1,880 user-defined ones.
+    QVERIFY2(mapped > 9000, qPrintable(QString::number(mapped)));
+}
+
+void TestDataFile::readFiles_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("headers");
+    QTest::addColumn<QStringList>("records");
+
+    QTest::newRow("two lines with CR LF")
+        << QByteArray("a,b\r\n1,2\r\n") << QStringList { "a", "b" } << QStringList { "1\t2", "\t" };
+    QTest::newRow("LF only: all of it is line 1")
+        << QByteArray("a,b\n1,2\n") << QStringList { "a", "b\n1", "2\n" } << QStringList {};
+    QTest::newRow("line 1 ends at a lone CR")
+        << QByteArray("a,b\rc\r\n1,2") << QStringList { "a", "b" } << QStringList { "1\t2" };
+    QTest::newRow("empty first line")
+        << QByteArray("\r\nx") << QStringList { "" } << QStringList { "x" };
+    QTest::newRow("code page 932")
+        << QByteArray("\x96\xBC\x91\x4F,\x92\x6C\r\n\x83\x65\x83\x58\x83\x67,\"\x81\x60,\x87\x40\"")
+        << QStringList { u8("名前"), u8("値") } << QStringList { u8("テスト\t～,①") };
+    QTest::newRow("UTF-8 with BOM") << QByteArray("\xEF\xBB\xBF\xE5\x90\x8D,b\r\nx,y")
+                                    << QStringList { u8("名"), "b" } << QStringList { "x\ty" };
+    QTest::newRow("UTF-8, ASCII first line")
+        << QByteArray("a\r\n\xE5\x90\x8D") << QStringList { "a" } << QStringList { u8("名") };
+    QTest::newRow("binary with NUL bytes")
+        << QByteArray("a\0,b\r\n\0\xFF,\x01", 10)
+        << QStringList { QString::fromUtf16(u"a\0", 2), "b" }
+        << QStringList { QString::fromUtf16(u"\0\uFFFD\t\x01", 4) };
+    QTest::newRow("first line across chunks")
+        << QByteArray(100000, 'x') + "," + "\xE5\x90\x8D\r\n1,2"
+        << QStringList { QString(100000, u'x'), u8("名") } << QStringList { "1\t2" };
+}
+
+void TestDataFile::readFiles()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, headers);
+    QFETCH(QStringList, records);
+
+    const QString path = writeFile(QStringLiteral("data.csv"), bytes);
+    const ItemNamesResult names = readItemNames(path);
+    QVERIFY(names.ok);
+    QCOMPARE(names.headerTexts, headers);
+
+    int splitCalls = 0;
+    const DataFileReadResult read = readDataFile(path, names.itemCount(), [&] { ++splitCalls; });
+    QVERIFY(read.ok);
+    QCOMPARE(read.kind, ReadFailureKind::None);
+    QCOMPARE(splitCalls, 1);
+    QCOMPARE(read.truncated, false);
+    QCOMPARE(read.data.recordCount(), records.size());
+    for (int r = 1; r <= read.data.recordCount(); ++r)
+        QCOMPARE(read.data.recordJoined(r), records.at(r - 1));
+}
+
+void TestDataFile::firstLineCutInsideUtf8Character()
+{
+    // A UTF-8 first line, and the first chunk ends inside a three-byte character of line 2: the
+    // cut must not make the chunk look like code page 932.
+    QByteArray bytes = "\xE5\x90\x8D\r\n";
+    bytes += QByteArray(FirstLineChunkBytes - bytes.size() - 1, 'x');
+    bytes += "\xE5\x90\x8D";
+    QCOMPARE(bytes.size(), FirstLineChunkBytes + 2);
+    const FirstLineResult line = readFirstLine(writeFile(QStringLiteral("cut.csv"), bytes));
+    QVERIFY(line.ok);
+    QCOMPARE(line.line, u8("名"));
+}
+
+void TestDataFile::failures_data()
+{
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<ReadFailureKind>("kind");
+    QTest::addColumn<QString>("description");
+
+    QTest::newRow("missing file") << "missing" << ReadFailureKind::Missing
+                                  << MissingFileMessage.toString();
+    QTest::newRow("empty file") << "empty" << ReadFailureKind::Empty << EmptyFileMessage.toString();
+    QTest::newRow("folder named like a data file") << "folder" << ReadFailureKind::Error << "";
+    QTest::newRow("named pipe") << "fifo" << ReadFailureKind::Error << "";
+    QTest::newRow("unreadable file") << "unreadable" << ReadFailureKind::Error << "";
+    QTest::newRow("broken link") << "brokenlink" << ReadFailureKind::Missing
+                                 << MissingFileMessage.toString();
+}
+
+void TestDataFile::failures()
+{
+    QFETCH(QString, setup);
+    QFETCH(ReadFailureKind, kind);
+    QFETCH(QString, description);
+
+    const QString path = m_dir.filePath(setup + QStringLiteral(".csv"));
+    if (setup == u"empty") {
+        writeFile(setup + QStringLiteral(".csv"), {});
+    } else if (setup == u"folder") {
+        QVERIFY(QDir().mkpath(path));
+    } else if (setup == u"fifo") {
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    } else if (setup == u"unreadable") {
+        if (::geteuid() == 0)
+            QSKIP("permissions do not stop root from reading");
+        writeFile(setup + QStringLiteral(".csv"), "a,b\r\n");
+        QVERIFY(QFile::setPermissions(path, {}));
+    } else if (setup == u"brokenlink") {
+        QVERIFY(QFile::link(m_dir.filePath(QStringLiteral("nowhere.csv")), path));
+    }
+
+    const ItemNamesResult names = readItemNames(path);
+    const DataFileReadResult data = readDataFile(path, 2);
+    QVERIFY(!names.ok);
+    QVERIFY(!data.ok);
+    QCOMPARE(names.kind, kind);
+    QCOMPARE(data.kind, kind);
+    if (description.isEmpty()) {
+        QVERIFY(!names.description.isEmpty());
+        QVERIFY(!data.description.isEmpty());
+    } else {
+        QCOMPARE(names.description, description);
+        QCOMPARE(data.description, description);
+    }
+    QCOMPARE(data.data.recordCount(), 0);
+}
+
+void TestDataFile::firstLineLength_data()
+{
+    QTest::addColumn<qsizetype>("length");
+    QTest::addColumn<bool>("ok");
+    QTest::newRow("a whole file at the limit is line 1") << MaxFirstLineBytes << true;
+    QTest::newRow("longer than the limit without a CR") << MaxFirstLineBytes + 1 << false;
+}
+
+void TestDataFile::firstLineLength()
+{
+    QFETCH(qsizetype, length);
+    QFETCH(bool, ok);
+    const QString path = writeFile(QStringLiteral("long.csv"), QByteArray(length, 'x'));
+    const FirstLineResult line = readFirstLine(path);
+    QCOMPARE(line.ok, ok);
+    QCOMPARE(line.line.size(), ok ? length : 0);
+    QCOMPARE(line.kind, ok ? ReadFailureKind::None : ReadFailureKind::Error);
+}
+
+void TestDataFile::refusesHugeNumberOfEmptyItems()
+{
+    // 100 kB: 32,767 item names and 32,735 empty lines, which would be a billion empty items.
+    QByteArray bytes(MaxItemCount - 1, ',');
+    for (int r = 0; r < MaxRecordCount; ++r)
+        bytes += "\r\n";
+    const DataFileReadResult read
+        = readDataFile(writeFile(QStringLiteral("wide.csv"), bytes), MaxItemCount);
+    QVERIFY(!read.ok);
+    QCOMPARE(read.kind, ReadFailureKind::Error);
+    QVERIFY(!read.description.isEmpty());
+}
+
+void TestDataFile::publicFiles_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("itemCount");
+    QTest::addColumn<int>("recordCount");
+    QTest::addColumn<int>("checkItem");
+    QTest::addColumn<QString>("header");
+    QTest::addColumn<int>("record");
+    QTest::addColumn<QStringList>("values"); // items checkItem.. of `record`
+
+    // 2,568 data lines, each closed by CR LF: the empty text after the last is record 2,569.
+    QTest::newRow("hydrants, quoted empty items and a URL")
+        << "hydrants-sabae.csv" << 16 << 2569 << 15 << u8("分離器（有、無）") << 1
+        << QStringList { u8("無"), "http://statdb.nstac.go.jp/lod/sac/C18207" };
+    QTest::newRow("hydrants, quoted empty second item")
+        << "hydrants-sabae.csv" << 16 << 2569 << 1 << u8("消火栓名") << 1
+        << QStringList { u8("消火栓"), "", u8("消火栓"), u8("鯖江第1分団") };
+    QTest::newRow("hydrants, last data line")
+        << "hydrants-sabae.csv" << 16 << 2569 << 1 << u8("消火栓名") << 2568
+        << QStringList { u8("防火水槽"), "" };
+    QTest::newRow("population, name starting with a slash")
+        << "population-estat.csv" << 13 << 49 << 4 << u8("全国・都道府県") << 1
+        << QStringList { u8("全国"), "", "127,768", "128,057" };
+    QTest::newRow("population, name with a slash")
+        << "population-estat.csv" << 13 << 49 << 5 << u8("/時間軸（年）") << 48
+        << QStringList { "", "1,362" };
+}
+
+void TestDataFile::publicFiles()
+{
+    QFETCH(QString, file);
+    QFETCH(int, itemCount);
+    QFETCH(int, recordCount);
+    QFETCH(int, checkItem);
+    QFETCH(QString, header);
+    QFETCH(int, record);
+    QFETCH(QStringList, values);
+
+    const QString source = QStringLiteral(KORVANTA_SHARED_DATA_DIR "/") + file;
+    if (!QFile::exists(source))
+        QSKIP("the public data files are not here");
+    const QString path = m_dir.filePath(file);
+    QFile::remove(path);
+    QVERIFY(QFile::copy(source, path));
+
+    const ItemNamesResult names = readItemNames(path);
+    QVERIFY(names.ok);
+    QCOMPARE(names.itemCount(), itemCount);
+    QCOMPARE(names.headerTexts.at(checkItem - 1), header);
+
+    const DataFileReadResult read = readDataFile(path, names.itemCount());
+    QVERIFY(read.ok);
+    QCOMPARE(read.data.recordCount(), recordCount);
+    QCOMPARE(read.data.recordJoined(recordCount), QString(itemCount - 1, u'\t'));
+    for (int i = 0; i < values.size(); ++i)
+        QCOMPARE(read.data.itemString(checkItem + i, record), values.at(i));
+}
+
+KORVANTA_CORE_TEST_MAIN(TestDataFile)
+#include "tst_datafile.moc"

@@ -5,8 +5,10 @@
 
 #include "platform/platform.h"
 #include "platform/twips.h"
+#include "ui/main/datamodels.h"
 #include "ui/main/filelistbox.h"
 #include "ui/main/folderlistbox.h"
+#include "ui/main/rowclickrelay.h"
 #include "ui/main/vbmouse.h"
 
 #include <QApplication>
@@ -156,6 +158,16 @@ void Form1::createControls()
     moveCtl(Label2, 0, 1100, 2800, 4000);
     moveCtl(ListView1, 0, 1110, 2800, 4000);
 
+    // The data lists read the data and the row-to-record map through models.
+    m_list1Model = new DataListModel(Data, List2, this);
+    List1->setModel(m_list1Model);
+    m_listView1Model = new AllItemsModel(Data, this);
+    ListView1->setModel(m_listView1Model);
+    ListView1->header()->setStretchLastSection(false);
+    ListView1->header()->setSectionsClickable(true);
+    m_list1Relay = new RowClickRelay(List1);
+    m_listView1Relay = new RowClickRelay(ListView1);
+
     // Stacking: the divider's grip lies behind the file list, the bar above all.
     imgSplitter->lower();
     picSplitter->raise();
@@ -177,6 +189,14 @@ void Form1::wireMouseEvents()
         button->setMouseTracking(true);
         button->installEventFilter(this);
     }
+
+    connect(m_list1Relay, &RowClickRelay::rowClicked, this, [this] { List1_Click(); });
+    connect(m_list1Relay, &RowClickRelay::mouseReleased, this, &Form1::List1_MouseUp);
+    connect(m_list1Relay, &RowClickRelay::doubleClicked, this, &Form1::List1_DblClick);
+    connect(m_listView1Relay, &RowClickRelay::rowClicked, this,
+            [this](int row) { ListView1_ItemClick(row + 1); });
+    connect(m_listView1Relay, &RowClickRelay::mouseReleased, this, &Form1::ListView1_MouseUp);
+    connect(m_listView1Relay, &RowClickRelay::doubleClicked, this, &Form1::ListView1_DblClick);
 
     connect(Dir1, &FolderListBox::folderActivated, this, &Form1::setDir1Path);
     connect(Filemado, &QAbstractItemView::activated, this, [this] { Filemado_DblClick(); });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/dataset.h"
 #include "settings/settings.h"
 
 #include <QHash>
@@ -9,6 +10,7 @@
 #include <QRectF>
 
 #include <array>
+#include <vector>
 
 class QAction;
 class QComboBox;
@@ -19,9 +21,12 @@ class QTreeView;
 
 namespace korvanta {
 
+class AllItemsModel;
+class DataListModel;
 class FileListBox;
 class FolderListBox;
 class Platform;
+class RowClickRelay;
 struct MenuEntry;
 
 // The main window. It holds the program's state and every handler; the handlers are spread over
@@ -140,13 +145,42 @@ public:
     void WebJyunkai_Click();
     void WebDblClickOpen_Click();
 
-    // --- commands of the data view, search, copying, links, file commands and help
+    // --- reading a data file and the data view
+    bool ReadItemNames();
+    bool ReadDataFile();
     void Filemado_DblClick();
+    void EnterDataView();
+    void LoadDataFile();
+    void openWithDisplayItem(int k);
+    void openAllItems();
     void ListUpData();
     void ListView1_DblClick();
+    void List1_DblClick();
+    // The record behind a row of the shown list, 0 when there is none.
+    int recordOfList1Row(int row) const;
+    int list1SelectedRow() const;
+    int listView1SelectedRow() const;
+    // Selecting a row by code runs the click handling at once, as a click does.
+    void selectList1Row(int row);
+    void selectListView1Row(int row);
+
+    // --- copying
+    void List1_Click();
+    void ListView1_ItemClick(int position);
+    void CopySelection();
+    void ShowCopiedData(const QString& text);
     void ClearWebLink();
     void OpenWebOrMail();
     void NoCopy_Click();
+
+    // --- the item chooser
+    void UnloadItemMenus();
+    void SetItemMenuCaption(int entry, const QString& name, const QString& value);
+    QAction* bikouEntry(int k) const;
+    void Bikou_Click(int k);
+    void Bikou1_Click() { Bikou_Click(1); }
+    void List1_MouseUp(int button, int shift);
+    void ListView1_MouseUp(int button, int shift);
     void Narabikae_Click();
     void Narabikae2_Click();
     void DataSaiinput_Click();
@@ -223,7 +257,7 @@ public:
     QAction* ZZ11 = nullptr;
     QAction* WebJyunkai = nullptr;
     QAction* WebDblClickOpen = nullptr;
-    QAction* Bikou1 = nullptr;
+    QAction* Bikou1 = nullptr; // Bikou(1); entries 2 on are made per file
     QAction* ZZ9 = nullptr;
     QAction* ZenDataHyouji = nullptr;
     QAction* ZZ10 = nullptr;
@@ -266,6 +300,12 @@ private:
     QRectF m_formTwips;
 
     std::array<int, ToolButtonCount> m_toolPicture {};
+    DataListModel* m_list1Model = nullptr;
+    AllItemsModel* m_listView1Model = nullptr;
+    RowClickRelay* m_list1Relay = nullptr;
+    RowClickRelay* m_listView1Relay = nullptr;
+    QList<QAction*> m_bikou; // Bikou(2) … Bikou(ItemCount)
+    QStringList m_headerTexts;
     bool m_closed = false;
     bool m_formShownOnce = false;
     bool m_splitterDragging = false;
@@ -275,6 +315,13 @@ public:
     bool ListReady = false;
     int DisplayItem = 0;
     int CopyItem = 0;
+    // Element 0 holds the key of the current row; 1 to ItemCount the shortened item names.
+    QStringList ItemNames { QString() };
+    int ItemCount = 0;
+    DataSet Data;
+    int RecordCount() const { return Data.recordCount(); }
+    // The row-to-record map: the record number behind each row of the shown list.
+    std::vector<int> List2;
 };
 
 } // namespace korvanta

@@ -1,11 +1,86 @@
-// Copying the selected data and the Web and mail links found in it.
+// Copying the selected data to the clipboard, showing it, and the Web and mail address found
+// in it.
 
 #include "ui/main/form1.h"
 
+#include "core/copytext.h"
+#include "platform/platform.h"
+#include "settings/conversions.h"
+#include "ui/main/datamodels.h"
+
 #include <QAction>
 #include <QLabel>
+#include <QTreeView>
 
 namespace korvanta {
+
+namespace {
+
+// What a copy says when the row or the item it names does not exist.
+const QString OutOfRangeMessage = QStringLiteral("インデックスが有効範囲にありません。");
+
+} // namespace
+
+void Form1::List1_Click()
+{
+    const int row = list1SelectedRow();
+    ItemNames[0] = QString::number(recordOfList1Row(row));
+    CopySelection();
+    AddSearchKeyToHistory();
+    ListReady = true;
+}
+
+void Form1::ListView1_ItemClick(int position)
+{
+    AddSearchKeyToHistory();
+    ItemNames[0] = QString::number(position);
+    CopySelection();
+    ListReady = true;
+}
+
+void Form1::CopySelection()
+{
+    const int k = IntegerFromText(ItemNames.value(0));
+    int record = 0;
+    if (!ListView1->isHidden()) {
+        // The k-th row as shown, so a copy follows the row order on screen after a column sort.
+        record = (k >= 1) ? m_listView1Model->recordAt(k - 1) : 0;
+    } else {
+        record = (k >= 1 && k <= RecordCount()) ? k : 0;
+    }
+    const bool itemInRange = CopyItem >= 0 && CopyItem <= ItemCount;
+    if (record == 0 || !itemInRange) {
+        m_platform.messageBox(this, OutOfRangeMessage, QString::fromLatin1(AppTitle));
+        return;
+    }
+    const QString text = CopyItem == 0 ? Data.recordJoined(record) : Data.itemString(CopyItem, record);
+    ShowCopiedData(text);
+    if (!NoCopy->isChecked())
+        m_platform.setClipboardText(text);
+}
+
+void Form1::ShowCopiedData(const QString& text)
+{
+    if (CopyItem != 0) {
+        const QString name = ItemNames.value(CopyItem);
+        if (text.isEmpty()) {
+            Label1->setText(name + QStringLiteral("ﾃﾞｰﾀｰは、ありません"));
+            ClearWebLink();
+            return;
+        }
+        Label1->setText(name + QStringLiteral("：") + text);
+        if (isWebOrMailLink(text)) {
+            setToolButtonPicture(6, 24);
+            setToolButtonEnabled(6, true);
+            Label4->setText(text);
+            return;
+        }
+        ClearWebLink();
+        return;
+    }
+    Label1->setText(text);
+    ClearWebLink();
+}
 
 void Form1::ClearWebLink()
 {
@@ -25,6 +100,8 @@ void Form1::NoCopy_Click()
 
 // Not built yet: opening the held address.
 void Form1::OpenWebOrMail() { }
+
+void Form1::List1_DblClick() { }
 
 void Form1::WebJyunkai_Click() { WebJyunkai->setChecked(!WebJyunkai->isChecked()); }
 

@@ -6,6 +6,7 @@
 
 #include "core/filepaths.h"
 #include "platform/platform.h"
+#include "ui/main/datamodels.h"
 #include "ui/main/filelistbox.h"
 #include "ui/main/folderlistbox.h"
 
@@ -16,7 +17,6 @@
 #include <QLabel>
 #include <QListView>
 #include <QMenu>
-#include <QStandardItemModel>
 #include <QTreeView>
 
 namespace korvanta {
@@ -164,8 +164,7 @@ void Form1::ShowFileList()
     clearData();
     ListReady = false;
 
-    if (auto* model = qobject_cast<QStandardItemModel*>(ListView1->model()))
-        model->clear();
+    m_listView1Model->clearColumns();
 
     List1->hide();
     ListView1->hide();

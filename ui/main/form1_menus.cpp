@@ -86,7 +86,7 @@ const MenuEntry ToolMenyuEntries[] = {
 };
 
 const MenuEntry BikouMenuEntries[] = {
-    { &Form1::Bikou1, "Bikou(1)", "備考", "", Plain, nullptr },
+    { &Form1::Bikou1, "Bikou(1)", "備考", "", Plain, &Form1::Bikou1_Click },
     KV_SEP(ZZ9),
     { &Form1::ZenDataHyouji, "ZenDataHyouji", "全項目ﾃﾞｰﾀｰ", "", Plain, &Form1::ZenDataHyouji_Click },
     KV_SEP(ZZ10),

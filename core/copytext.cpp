@@ -1,0 +1,41 @@
+#include "core/copytext.h"
+
+namespace korvanta {
+
+namespace {
+
+constexpr qsizetype CaptionLimit = 160;
+constexpr qsizetype NameKeep = 12;
+constexpr qsizetype ValueKeep = 140;
+
+} // namespace
+
+bool isWebOrMailLink(QStringView text)
+{
+    if (text.left(7).compare(u"http://", Qt::CaseInsensitive) == 0)
+        return true;
+    return text.indexOf(u'@', 1) > 0;
+}
+
+QString itemMenuCaption(const QString& name, const QString& value)
+{
+    QString n = name;
+    QString v = value;
+    if (n.size() + v.size() > CaptionLimit)
+        n = n.left(NameKeep) + QStringLiteral("… ");
+    if (n.size() + v.size() > CaptionLimit)
+        v = v.left(ValueKeep) + QStringLiteral("…");
+    return n + QStringLiteral("：") + v;
+}
+
+QString fileItemMenuCaption(int k, const QString& name)
+{
+    return QString::number(k) + QStringLiteral("：") + name;
+}
+
+QString plainMenuText(QString caption)
+{
+    return caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
+} // namespace korvanta

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+namespace korvanta {
+
+// A copied text is a Web address when its first 7 characters are "http://" in any letter case,
+// and a mail address when it holds an "@" after its first character.
+bool isWebOrMailLink(QStringView text);
+
+// The caption of an item chooser entry over the data list: `name` (mark and item name), "：" and
+// the value, kept to about 160 characters. When name and value together are longer than 160
+// characters the name is cut to 12 characters and "… "; when still longer the value is cut to
+// 140 characters and "…". Only the caption is shortened; the data stays whole.
+QString itemMenuCaption(const QString& name, const QString& value);
+
+// The caption of entry k over the file list: "k：name".
+QString fileItemMenuCaption(int k, const QString& name);
+
+// A caption as the menu shows it: "&" stands for itself, not for an access key.
+QString plainMenuText(QString caption);
+
+} // namespace korvanta

@@ -1,0 +1,432 @@
+// Opening a data file, listing it up, copying rows in both views and the item chooser, driven
+// through the real main window with a recording platform.
+
+#include "support/fakeplatform.h"
+#include "support/tempappfolder.h"
+#include "support/testmain.h"
+
+#include "settings/settings.h"
+#include "ui/main/filelistbox.h"
+#include "ui/main/form1.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListView>
+#include <QMenu>
+#include <QTreeView>
+
+using namespace korvanta;
+
+namespace {
+
+// 品名,品番,URL in code page 932 (品名 = 95 69 96 BC, 品番 = 95 69 94 D4), four records.
+const QByteArray GoodsCsv = "\x95\x69\x96\xBC,\x95\x69\x94\xD4,URL\r\n"
+                            "\xD8\xDD\xBA\xDE,A-01,http://example.jp/a\r\n"
+                            "Orange,A-02,\r\n"
+                            "\"Kiwi, gold\",A-03,@only\r\n"
+                            "Pear & Co,A-04,shop@example.jp\r\n";
+const QString Ringo = QString::fromUtf8("ﾘﾝｺﾞ");
+
+QPoint rowCenter(QAbstractItemView* view, int row)
+{
+    return view->visualRect(view->model()->index(row, 0)).center();
+}
+
+} // namespace
+
+class TestForm1Data : public QObject
+{
+    Q_OBJECT
+
+private:
+    TempAppFolder m_app;
+    RecordingPlatform m_platform;
+    std::unique_ptr<Form1> m_form;
+
+    Form1& startForm(bool remember = true)
+    {
+        m_app.writeIni(QByteArray("[Tool]\r\nTemae=False\r\nDir1V=False\r\nNoCopy=False\r\n"
+                                  "SentakuDataKiroku=")
+                       + (remember ? "True" : "False") + "\r\nFilePath="
+                       + m_app.path().chopped(1).toUtf8()
+                       + "\r\nFileListIndex=-1\r\n[Position]\r\nTop=0\r\nLeft=0\r\n"
+                         "Height=6000\r\nWidth=4500\r\nDir1Height=1350\r\n"
+                         "ViewFormHight=6000\r\nViewFormWidth=9000\r\n");
+        m_form = std::make_unique<Form1>(m_app.path(), m_platform);
+        m_form->Form_Load();
+        m_form->show();
+        return *m_form;
+    }
+
+    void selectFile(Form1& f, const QString& name)
+    {
+        for (int i = 0; i < f.Filemado->listCount(); ++i) {
+            if (f.Filemado->fileNameAt(i) == name)
+                f.Filemado->setListIndex(i);
+        }
+        QCOMPARE(f.Filemado->fileName(), name);
+        f.Filemado_MouseUp(1, 0);
+    }
+
+    void writeFileSection(const QByteArray& lines)
+    {
+        QByteArray ini = m_app.readIni();
+        ini += "[goods.csv]\r\n" + lines;
+        m_app.writeIni(ini);
+    }
+
+private slots:
+    void init()
+    {
+        m_app.reset();
+        m_platform.reset();
+        m_app.writeFile("goods.csv", GoodsCsv);
+    }
+
+    void cleanup() { m_form.reset(); }
+
+    void openingWithoutRememberedState()
+    {
+        Form1& f = startForm();
+        selectFile(f, "goods.csv");
+        f.Filemado_DblClick();
+
+        QVERIFY(f.List1->isVisible());
+        QVERIFY(!f.Filemado->isVisible());
+        QCOMPARE(f.DisplayItem, 1);
+        QCOMPARE(f.CopyItem, 0); // absent KoumokuHyoujiNo: all items
+        QCOMPARE(f.ItemCount, 3);
+        QCOMPARE(f.RecordCount(), 5); // the text after the final CR LF is a record too
+        QCOMPARE(f.List1->model()->rowCount(), 5);
+        QCOMPARE(f.List1->model()->index(0, 0).data().toString(), Ringo);
+        QCOMPARE(f.List1->model()->index(2, 0).data().toString(), QStringLiteral("Kiwi, gold"));
+        QCOMPARE(f.List1->model()->index(4, 0).data().toString(), QString());
+        QCOMPARE(f.List2, (std::vector<int> { 1, 2, 3, 4, 5 }));
+
+        // Row 0 is selected and copied as the whole record.
+        const QString record = Ringo + "\tA-01\thttp://example.jp/a";
+        QCOMPARE(m_platform.clipboardText(), record);
+        QCOMPARE(f.Label1->text(), record);
+        QVERIFY(!f.toolButtonEnabled(6)); // all-items copies never arm the Web button
+        QVERIFY(f.listReady());
+        QVERIFY(f.toolButtonEnabled(4));
+        QVERIFY(f.toolButtonEnabled(5));
+        QVERIFY(!f.toolButtonEnabled(1));
+        QVERIFY(f.ScrollBerSetei->isEnabled());
+        QVERIFY(!f.ZZ10->isVisible());
+    }
+
+    void openingWithRememberingOff()
+    {
+        Form1& f = startForm(false);
+        writeFileSection("SentakuKoumokuNo=2\r\nKoumokuHyoujiNo=3\r\nDataListIndex=1\r\n");
+        selectFile(f, "goods.csv");
+        f.Filemado_DblClick();
+        QCOMPARE(f.DisplayItem, 1);
+        QCOMPARE(f.CopyItem, 1);
+        QCOMPARE(f.list1SelectedRow(), -1);
+        QVERIFY(m_platform.clipboard.isEmpty());
+    }
+
+    void rememberedItemsAndRow_data()
+    {
+        QTest::addColumn<QByteArray>("section");
+        QTest::addColumn<int>("displayItem");
+        QTest::addColumn<int>("copyItem");
+        QTest::addColumn<int>("selectedRow");
+        QTest::addColumn<QString>("copied");
+        QTest::newRow("display 2, copy the URL of row 0")
+            << QByteArray("SentakuKoumokuNo=2\r\nKoumokuHyoujiNo=3\r\nDataListIndex=0\r\n") << 2
+            << 3 << 0 << "http://example.jp/a";
+        QTest::newRow("display beyond the items falls back to 1")
+            << QByteArray("SentakuKoumokuNo=9\r\nKoumokuHyoujiNo=2\r\nDataListIndex=3\r\n") << 1
+            << 2 << 3 << "A-04";
+        QTest::newRow("row beyond the last selects nothing")
+            << QByteArray("SentakuKoumokuNo=1\r\nKoumokuHyoujiNo=1\r\nDataListIndex=99\r\n") << 1
+            << 1 << -1 << "";
+        QTest::newRow("copy item 0 kept")
+            << QByteArray("SentakuKoumokuNo=3\r\nKoumokuHyoujiNo=0\r\nDataListIndex=1\r\n") << 3
+            << 0 << 1 << "Orange\tA-02\t";
+    }
+    void rememberedItemsAndRow()
+    {
+        QFETCH(QByteArray, section);
+        QFETCH(int, displayItem);
+        QFETCH(int, copyItem);
+        QFETCH(int, selectedRow);
+        QFETCH(QString, copied);
+        Form1& f = startForm();
+        writeFileSection(section);
+        selectFile(f, "goods.csv");
+        f.Filemado_DblClick();
+        QCOMPARE(f.DisplayItem, displayItem);
+        QCOMPARE(f.CopyItem, copyItem);
+        QCOMPARE(f.list1SelectedRow(), selectedRow);
+        QCOMPARE(m_platform.clipboardText(), copied);
+    }
+
+    void webAddressArmsTheWebButton()
+    {
+        Form1& f = startForm();
+        writeFileSection("KoumokuHyoujiNo=3\r\nDataListIndex=0\r\n");
+        selectFile(f, "goods.csv");
+        f.Filemado_DblClick();
+        QCOMPARE(f.Label1->text(), QStringLiteral("URL：http://example.jp/a"));
+        QVERIFY(f.toolButtonEnabled(6));
+        QCOMPARE(f.toolButtonPicture(6), 24);
+        QCOMPARE(f.Label4->text(), QStringLiteral("http://example.jp/a"));
+
+        // An empty value names the item and clears the link; the clipboard gets the empty text.
+        f.selectList1Row(1);
+        QCOMPARE(f.Label1->text(), QStringLiteral("URLﾃﾞｰﾀｰは、ありません"));
+        QCOMPARE(m_platform.clipboardText(), QString());
+        QVERIFY(!f.toolButtonEnabled(6));
+        QCOMPARE(f.Label4->text(), QString());
+
+        // "@" in first place alone is no address; after another character it is.
+        f.selectList1Row(2);
+        QVERIFY(!f.toolButtonEnabled(6));
+        f.selectList1Row(3);
+        QVERIFY(f.toolButtonEnabled(6));
+        QCOMPARE(f.Label4->text(), QStringLiteral("shop@example.jp"));
+    }
+
+    void mouseAndKeyboardCopyRows()
+    {
+        Form1& f = startForm();
+        writeFileSection("KoumokuHyoujiNo=2\r\nDataListIndex=-1\r\n");
+        selectFile(f, "goods.csv");
+        f.Filemado_DblClick();
+        QVERIFY(m_platform.clipboard.isEmpty());
+
+        QTest::mouseClick(f.List1->viewport(), Qt::LeftButton, {}, rowCenter(f.List1, 1));
+        QCOMPARE(m_platform.clipboard, QStringList { "A-02" });
+        // A click on the row already selected copies again.
+        QTest::mouseClick(f.List1->viewport(), Qt::LeftButton, {}, rowCenter(f.List1, 1));
+        QCOMPARE(m_platform.clipboard.size(), 2);
+
+        f.List1->setFocus();
+        QTest::keyClick(f.List1, Qt::Key_Down);
+        QCOMPARE(m_platform.clipboardText(), QStringLiteral("A-03"));
+        QTest::keyClick(f.List1, Qt::Key_End);
+        QCOMPARE(m_platform.clipboardText(), QString());
+        QTest::keyClick(f.List1, Qt::Key_Home);
+        QCOMPARE(m_platform.clipboardText(), QStringLiteral("A-01"));
+        QCOMPARE(m_platform.clipboard.size(), 5);
+        QVERIFY(m_platform.messageBoxes.isEmpty());
+    }
+
+    void noCopyLeavesTheClipboardAlone()
+    {
+        Form1& f = startForm();
+        writeFileSection("KoumokuHyoujiNo=3\r\nDataListIndex=-1\r\n");
+        selectFile(f, "goods.csv");
+        f.Filemado_DblClick();
+        f.NoCopy_Click();
+        QCOMPARE(f.Label1->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+        f.selectList1Row(0);
+        QVERIFY(m_platform.clipboard.isEmpty());
+        QCOMPARE(f.Label1->text(), QStringLiteral("URL：http://example.jp/a"));
+        QVERIFY(f.toolButtonEnabled(6));
+        f.NoCopy_Click();
+        QCOMPARE(f.Label1->palette().color(QPalette::WindowText), QColor(0, 0, 0));
+    }
+
+    void allItemsView()
+    {
+        Form1& f = startForm();
+        writeFileSection("SentakuKoumokuNo=-1\r\nKoumokuHyoujiNo=2\r\nDataListIndex=2\r\n");
+        selectFile(f, "goods.csv");
+        f.Filemado_DblClick();
+
+        QCOMPARE(f.DisplayItem, -1);
+        QVERIFY(f.ListView1->isVisible());
+        QVERIFY(!f.List1->isVisible());
+        QCOMPARE(f.formHeight(), 6000.0);
+        QCOMPARE(f.formWidth(), 9000.0);
+        QAbstractItemModel* model = f.ListView1->model();
+        QCOMPARE(model->columnCount(), 3);
+        QCOMPARE(model->headerData(0, Qt::Horizontal).toString(), QStringLiteral("品名"));
+        QCOMPARE(model->headerData(2, Qt::Horizontal).toString(), QStringLiteral("URL"));
+        QCOMPARE(model->rowCount(), 5);
+        QCOMPARE(model->index(0, 2).data().toString(), QStringLiteral("http://example.jp/a"));
+        // Column widths: 9000 / 3 × 0.8 = 2400 twips, then × 0.7 = 1680 twips.
+        QCOMPARE(f.ListView1->header()->sectionSize(0), 160);
+        QCOMPARE(f.ListView1->header()->sectionSize(1), 112);
+
+        QCOMPARE(f.listView1SelectedRow(), 2);
+        QCOMPARE(m_platform.clipboardText(), QStringLiteral("A-03"));
+        QCOMPARE(f.ItemNames.at(0), QStringLiteral("3"));
+
+        f.ListView1->setFocus();
+        QTest::keyClick(f.ListView1, Qt::Key_Up);
+        QCOMPARE(m_platform.clipboardText(), QStringLiteral("A-02"));
+        QVERIFY(!f.toolButtonEnabled(4));
+
+        // A double click returns to the file view and stores this window size.
+        f.setFormWidth(9750);
+        QTest::mouseDClick(f.ListView1->viewport(), Qt::LeftButton, {}, rowCenter(f.ListView1, 0));
+        QVERIFY(f.Filemado->isVisible());
+        QCOMPARE(Settings(m_app.path()).ReadSetting("Position", "ViewFormWidth"),
+                 QStringLiteral("9750"));
+        QCOMPARE(f.formWidth(), 4500.0);
+        QCOMPARE(f.RecordCount(), 0);
+    }
+
+    void chooserOverTheFileList()
+    {
+        m_app.writeFile("amp.csv", "A&B,Code\r\nx,1\r\n");
+        Form1& f = startForm();
+        selectFile(f, "goods.csv");
+        f.Filemado_MouseUp(2, 0);
+        QCOMPARE(m_platform.popups.size(), 1);
+        const auto entries = m_platform.popups.first().entries;
+        QStringList texts;
+        for (const auto& e : entries) {
+            if (e.visible)
+                texts << (e.separator ? QStringLiteral("-") : e.text);
+        }
+        QCOMPARE(texts, (QStringList { "1：品名", "2：品番", "3：URL", "-", "全項目ﾃﾞｰﾀｰ", "-",
+                                       "ﾌｧｲﾙの編集" }));
+
+        // Picking item 3 opens the file showing item 3 and remembers it.
+        m_platform.nextPicks.enqueue("Bikou(3)");
+        f.Filemado_MouseUp(2, 0);
+        QCOMPARE(f.DisplayItem, 3);
+        QVERIFY(f.List1->isVisible());
+        QCOMPARE(f.List1->model()->index(0, 0).data().toString(), QStringLiteral("http://example.jp/a"));
+        QCOMPARE(Settings(m_app.path()).ReadSetting("goods.csv", "SentakuKoumokuNo"),
+                 QStringLiteral("3"));
+
+        // An "&" in an item name shows as itself.
+        f.ShowFileList();
+        selectFile(f, "amp.csv");
+        f.Filemado_MouseUp(1, 1);
+        QCOMPARE(m_platform.popups.last().entries.first().text, QStringLiteral("1：A&&B"));
+        QCOMPARE(f.bikouEntry(1)->text().replace("&&", "&"), QStringLiteral("1：A&B"));
+    }
+
+    void chooserOverTheDataList()
+    {
+        Form1& f = startForm();
+        writeFileSection("KoumokuHyoujiNo=2\r\nDataListIndex=0\r\n");
+        selectFile(f, "goods.csv");
+        f.Filemado_DblClick();
+
+        f.List1_MouseUp(2, 0);
+        QCOMPARE(m_platform.popups.size(), 1);
+        QStringList texts;
+        for (const auto& e : m_platform.popups.first().entries) {
+            if (e.visible)
+                texts << (e.separator ? QStringLiteral("-") : e.text);
+        }
+        QCOMPARE(texts, (QStringList { "   品名：" + Ringo, "v  品番：A-01",
+                                       "   URL：http://example.jp/a", "-", "全項目ﾃﾞｰﾀｰ" }));
+
+        // Shift with Ctrl does not show it; the option makes every click show it.
+        f.List1_MouseUp(1, 3);
+        QCOMPARE(m_platform.popups.size(), 1);
+
+        // Picking an item copies it from the current row.
+        m_platform.nextPicks.enqueue("Bikou(3)");
+        f.List1_MouseUp(2, 0);
+        QCOMPARE(f.CopyItem, 3);
+        QCOMPARE(m_platform.clipboardText(), QStringLiteral("http://example.jp/a"));
+        QVERIFY(f.toolButtonEnabled(6));
+
+        m_platform.nextPicks.enqueue("ZenDataHyouji");
+        f.List1_MouseUp(2, 0);
+        QCOMPARE(f.CopyItem, 0);
+        QCOMPARE(m_platform.clipboardText(), Ringo + "\tA-01\thttp://example.jp/a");
+        f.List1_MouseUp(2, 0);
+        for (const auto& e : m_platform.popups.last().entries)
+            QVERIFY(!e.text.startsWith("v"));
+    }
+
+    void chooserCaptionOfALongValue()
+    {
+        const QByteArray longValue(200, 'x');
+        m_app.writeFile("long.csv", "Name,Note\r\nA," + longValue + "\r\n");
+        Form1& f = startForm();
+        QByteArray ini = m_app.readIni();
+        m_app.writeIni(ini + "[long.csv]\r\nKoumokuHyoujiNo=2\r\nDataListIndex=0\r\n");
+        selectFile(f, "long.csv");
+        f.Filemado_DblClick();
+        f.List1_MouseUp(2, 0);
+        const QString caption = m_platform.popups.last().entries.at(1).text;
+        QCOMPARE(caption, "v  Note… ：" + QString(140, 'x') + "…");
+        QCOMPARE(m_platform.clipboardText(), QString::fromLatin1(longValue));
+    }
+
+    void noChooserWithoutSelection()
+    {
+        Form1& f = startForm();
+        writeFileSection("DataListIndex=-1\r\n");
+        selectFile(f, "goods.csv");
+        f.Filemado_DblClick();
+        f.List1_MouseUp(2, 0);
+        QVERIFY(m_platform.popups.isEmpty());
+    }
+
+    void missingAndEmptyFiles_data()
+    {
+        QTest::addColumn<bool>("empty");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("deleted") << false << "ファイルが見つかりません。削除された可能性があります。";
+        QTest::newRow("empty") << true << "ファイル内にデーターが無いので、リスト表示出来ません。";
+    }
+    void missingAndEmptyFiles()
+    {
+        QFETCH(bool, empty);
+        QFETCH(QString, message);
+        Form1& f = startForm();
+        selectFile(f, "goods.csv");
+        if (empty)
+            m_app.writeFile("goods.csv", QByteArray());
+        else
+            QFile::remove(m_app.filePath("goods.csv"));
+        f.Filemado_DblClick();
+        QCOMPARE(m_platform.messageBoxes.size(), 1);
+        QCOMPARE(m_platform.messageBoxes.first().text, message);
+        QCOMPARE(m_platform.messageBoxes.first().title, QStringLiteral("Korvanta"));
+        QVERIFY(f.Filemado->isVisible());
+        QCOMPARE(f.Filemado->listCount(), empty ? 1 : 0);
+    }
+
+    void fileThatCannotBeReadAfterItsNames()
+    {
+        Form1& f = startForm();
+        selectFile(f, "goods.csv");
+        QVERIFY(f.ReadItemNames());
+        QFile::remove(m_app.filePath("goods.csv"));
+        f.DisplayItem = 1;
+        f.EnterDataView();
+        f.LoadDataFile();
+        QCOMPARE(f.Label1->text(), QStringLiteral("ﾌｧｲﾙが開けません！"));
+        QVERIFY(f.Label2->isVisible());
+        QVERIFY(!f.List1->isVisible());
+        QCOMPARE(m_platform.messageBoxes.size(), 1);
+        // The way back still works.
+        f.Kirikae_Click();
+        QVERIFY(f.Filemado->isVisible());
+        QVERIFY(!f.Label2->isVisible());
+    }
+
+    void relistCarriesTheSelectedRecord()
+    {
+        Form1& f = startForm();
+        writeFileSection("KoumokuHyoujiNo=2\r\nDataListIndex=3\r\n");
+        selectFile(f, "goods.csv");
+        f.Filemado_DblClick();
+        m_platform.clipboard.clear();
+        f.ListUpData();
+        QCOMPARE(f.list1SelectedRow(), 3);
+        QCOMPARE(m_platform.clipboard, QStringList { "A-04" });
+        QCOMPARE(f.Combo1->currentText(), QString());
+    }
+};
+
+KORVANTA_TEST_MAIN(TestForm1Data)
+#include "tst_form1_data.moc"

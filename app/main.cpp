@@ -1,0 +1,117 @@
+#include "platform/desktopplatform.h"
+#include "platform/singleinstance.h"
+#include "settings/settings.h"
+#include "ui/main/form1.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QIcon>
+#include <QSocketNotifier>
+
+#ifndef QT_NO_SESSIONMANAGER
+#include <QSessionManager>
+#endif
+
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+
+using namespace korvanta;
+
+namespace {
+
+// The window icon in every size that the resources provide.
+QIcon programIcon()
+{
+    QIcon icon;
+    for (int size : { 16, 32, 48, 64, 128, 256 }) {
+        const QString path = QStringLiteral(":/icons/korvanta-%1.png").arg(size);
+        if (QFile::exists(path))
+            icon.addFile(path, QSize(size, size));
+    }
+    return icon;
+}
+
+// Termination signals (logout without a session manager, kill, Ctrl+C in a terminal) close the
+// window the ordinary way, so that the closing sequence saves the settings. The handler only
+// writes a byte to a socket pair; the event loop reads it.
+int signalSockets[2] = { -1, -1 };
+
+extern "C" void onTerminationSignal(int)
+{
+    const char byte = 1;
+    if (::write(signalSockets[1], &byte, 1) < 0) {
+        // Nothing can be done inside a signal handler.
+    }
+}
+
+void closeOnTerminationSignals(Form1& window)
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalSockets) != 0)
+        return;
+    auto* notifier = new QSocketNotifier(signalSockets[0], QSocketNotifier::Read, &window);
+    QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window, notifier] {
+        char byte = 0;
+        if (::read(signalSockets[0], &byte, 1) < 0)
+            return;
+        notifier->setEnabled(false);
+        window.close();
+    });
+
+    struct sigaction action = {};
+    action.sa_handler = onTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int sig : { SIGTERM, SIGHUP, SIGINT })
+        ::sigaction(sig, &action, nullptr);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // The resources live in a static library; without this the linker leaves them out.
+    Q_INIT_RESOURCE(korvanta);
+    QApplication app(argc, argv);
+    const QString title = QString::fromLatin1(Form1::AppTitle);
+    QApplication::setApplicationName(title);
+    const QIcon icon = programIcon();
+    if (!icon.isNull())
+        QApplication::setWindowIcon(icon);
+
+    const QString appFolder = withTrailingSlash(QCoreApplication::applicationDirPath());
+    DesktopPlatform platform;
+
+    // A second copy hands over to the running one and ends without reading or writing the
+    // settings file.
+    SingleInstance instance(appFolder);
+    if (!instance.tryBecomePrimary()) {
+        if (!instance.askPrimaryToComeForward()) {
+            const QString text = title
+                + QStringLiteral("は起動中ですが、アクティブに出来ませんでした。")
+                + QLatin1Char('\n') + QStringLiteral("起動中の") + title
+                + QStringLiteral(" アイコンをクリックして下さい。");
+            platform.messageBox(nullptr, text, title + QStringLiteral("_2"));
+        }
+        return 0;
+    }
+
+    Form1 window(appFolder, platform);
+    // A request that arrives while start-up is still running (the first start's manual is open)
+    // needs nothing: the window comes up when start-up ends.
+    QObject::connect(&instance, &SingleInstance::comeForwardRequested, &window, [&window] {
+        if (window.isVisible())
+            window.comeForward();
+    });
+    window.Form_Load();
+
+    closeOnTerminationSignals(window);
+#ifndef QT_NO_SESSIONMANAGER
+    // The desktop session is ending: close the window, which runs the closing sequence once.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
+        [&window](QSessionManager&) { window.close(); });
+#endif
+
+    window.show();
+    return app.exec();
+}

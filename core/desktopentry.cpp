@@ -1,0 +1,215 @@
+#include "core/desktopentry.h"
+
+#include <QList>
+
+namespace korvanta {
+
+namespace {
+
+    // The string escapes every desktop entry value may hold. Other backslash pairs are left as they
+    // are for the quoting rules that follow.
+    QString resolveStringEscapes(const QString& value)
+    {
+        QString out;
+        out.reserve(value.size());
+        for (qsizetype i = 0; i < value.size(); ++i) {
+            const QChar c = value.at(i);
+            if (c != QLatin1Char('\\') || i + 1 == value.size()) {
+                out.append(c);
+                continue;
+            }
+            const QChar next = value.at(i + 1);
+            switch (next.unicode()) {
+            case 's':
+                out.append(QLatin1Char(' '));
+                break;
+            case 'n':
+                out.append(QLatin1Char('\n'));
+                break;
+            case 't':
+                out.append(QLatin1Char('\t'));
+                break;
+            case 'r':
+                out.append(QLatin1Char('\r'));
+                break;
+            case '\\':
+                out.append(QLatin1Char('\\'));
+                break;
+            default:
+                out.append(c);
+                out.append(next);
+                break;
+            }
+            ++i;
+        }
+        return out;
+    }
+
+    bool isBlank(QChar c)
+    {
+        return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n')
+            || c == QLatin1Char('\r');
+    }
+
+    // Characters that mean something only to a shell; outside quotes they make the line unusable.
+    bool isShellSyntax(QChar c)
+    {
+        static const QString chars = QStringLiteral("'`$;|&<>()");
+        return chars.contains(c);
+    }
+
+    bool isFileFieldCode(QChar c)
+    {
+        return c == QLatin1Char('f') || c == QLatin1Char('F') || c == QLatin1Char('u')
+            || c == QLatin1Char('U');
+    }
+
+    // Characters a backslash escapes inside a quoted argument.
+    bool isQuotedEscape(QChar c)
+    {
+        return c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$')
+            || c == QLatin1Char('\\');
+    }
+
+} // namespace
+
+std::optional<LaunchCommand> commandFromExecLine(const QString& exec, const QString& filePath)
+{
+    const QString line = resolveStringEscapes(exec);
+
+    QStringList args;
+    QString current;
+    bool haveArgument = false; // also true for an empty quoted argument ("")
+    bool inQuotes = false;
+    bool fileUsed = false;
+
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const QChar c = line.at(i);
+        const bool hasNext = i + 1 < line.size();
+        const QChar next = hasNext ? line.at(i + 1) : QChar();
+
+        if (inQuotes) {
+            if (c == QLatin1Char('"')) {
+                inQuotes = false;
+            } else if (c == QLatin1Char('\\') && hasNext && isQuotedEscape(next)) {
+                current.append(next);
+                ++i;
+            } else if (c == QLatin1Char('%')) {
+                // Only %% has a meaning inside quotes; a file put into a quoted argument could
+                // end up in a shell command line.
+                if (next != QLatin1Char('%'))
+                    return std::nullopt;
+                current.append(QLatin1Char('%'));
+                ++i;
+            } else {
+                current.append(c);
+            }
+            continue;
+        }
+
+        if (isBlank(c)) {
+            if (haveArgument)
+                args.append(current);
+            current.clear();
+            haveArgument = false;
+        } else if (c == QLatin1Char('"')) {
+            inQuotes = true;
+            haveArgument = true;
+        } else if (c == QLatin1Char('\\')) {
+            if (hasNext) {
+                current.append(next);
+                ++i;
+            } else {
+                current.append(c);
+            }
+            haveArgument = true;
+        } else if (c == QLatin1Char('%')) {
+            if (!hasNext)
+                return std::nullopt;
+            ++i;
+            if (next == QLatin1Char('%')) {
+                current.append(QLatin1Char('%'));
+                haveArgument = true;
+            } else if (isFileFieldCode(next)) {
+                current.append(filePath);
+                haveArgument = true;
+                fileUsed = true;
+            }
+            // Any other field code is dropped.
+        } else if (isShellSyntax(c)) {
+            return std::nullopt;
+        } else {
+            current.append(c);
+            haveArgument = true;
+        }
+    }
+
+    if (inQuotes)
+        return std::nullopt;
+    if (haveArgument)
+        args.append(current);
+    if (args.isEmpty() || args.constFirst().isEmpty())
+        return std::nullopt;
+
+    LaunchCommand command;
+    command.program = args.takeFirst();
+    command.arguments = args;
+    if (!fileUsed)
+        command.arguments.append(filePath);
+    return command;
+}
+
+std::optional<QString> desktopEntryValue(const QByteArray& contents, const QString& key)
+{
+    const QString text = QString::fromUtf8(contents);
+    bool inEntryGroup = false;
+    for (QStringView line : QStringView(text).split(QLatin1Char('\n'))) {
+        line = line.trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
+            continue;
+        if (line.startsWith(QLatin1Char('['))) {
+            inEntryGroup = line == QLatin1String("[Desktop Entry]");
+            continue;
+        }
+        if (!inEntryGroup)
+            continue;
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        if (eq < 0)
+            continue;
+        if (line.left(eq).trimmed() == key)
+            return line.mid(eq + 1).trimmed().toString();
+    }
+    return std::nullopt;
+}
+
+QStringList desktopFileCandidates(const QString& desktopId, const QStringList& dataDirs)
+{
+    // A plain file name only: nothing that could lead out of the applications folders.
+    const QLatin1String suffix(".desktop");
+    if (!desktopId.endsWith(suffix) || desktopId.size() == suffix.size()
+        || desktopId.contains(QLatin1Char('/')) || desktopId.startsWith(QLatin1Char('.'))
+        || desktopId.contains(QLatin1String("..")))
+        return {};
+
+    // The ID itself, then with the first one, two, … dashes read as folder separators.
+    QStringList relativePaths { desktopId };
+    QString path = desktopId;
+    for (qsizetype dash = path.indexOf(QLatin1Char('-')); dash > 0;
+         dash = path.indexOf(QLatin1Char('-'), dash + 1)) {
+        path[dash] = QLatin1Char('/');
+        relativePaths.append(path);
+    }
+
+    QStringList candidates;
+    for (QString dir : dataDirs) {
+        if (dir.isEmpty())
+            continue;
+        if (!dir.endsWith(QLatin1Char('/')))
+            dir.append(QLatin1Char('/'));
+        for (const QString& relative : relativePaths)
+            candidates.append(dir + QLatin1String("applications/") + relative);
+    }
+    return candidates;
+}
+
+} // namespace korvanta

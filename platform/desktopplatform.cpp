@@ -1,0 +1,172 @@
+#include "platform/desktopplatform.h"
+
+#include "core/desktopentry.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QIcon>
+#include <QMenu>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QUrl>
+
+namespace korvanta {
+
+namespace {
+
+    constexpr int MimeQueryTimeoutMs = 5000;
+    // Desktop entry files are small; anything larger is not one.
+    constexpr qint64 MaxDesktopFileSize = 1 << 20;
+
+    // The desktop file ID of the default application for `mimeType`, "" when none is registered or
+    // xdg-mime is missing.
+    QString defaultApplicationId(const QString& mimeType)
+    {
+        QProcess process;
+        process.setProcessChannelMode(QProcess::SeparateChannels);
+        process.start(QStringLiteral("xdg-mime"),
+            { QStringLiteral("query"), QStringLiteral("default"), mimeType });
+        if (!process.waitForStarted(MimeQueryTimeoutMs))
+            return {};
+        if (!process.waitForFinished(MimeQueryTimeoutMs)) {
+            process.kill();
+            process.waitForFinished(1000);
+            return {};
+        }
+        if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+            return {};
+        const QString output = QString::fromLocal8Bit(process.readAllStandardOutput());
+        return output.section(QLatin1Char('\n'), 0, 0).trimmed();
+    }
+
+    // The command that opens `filePath` with the default text/plain application, or nullopt when
+    // there is none this program can start directly (unregistered, unreadable, a terminal program,
+    // or an Exec line that needs a shell).
+    std::optional<LaunchCommand> defaultEditorCommand(const QString& filePath)
+    {
+        const QString id = defaultApplicationId(QStringLiteral("text/plain"));
+        if (id.isEmpty())
+            return std::nullopt;
+        const QStringList dataDirs
+            = QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation);
+        for (const QString& candidate : desktopFileCandidates(id, dataDirs)) {
+            QFile file(candidate);
+            if (!file.open(QIODevice::ReadOnly))
+                continue;
+            // The first file found is the one that counts, as with every desktop launcher.
+            const QByteArray contents = file.read(MaxDesktopFileSize);
+            if (desktopEntryValue(contents, QStringLiteral("Terminal")) == QStringLiteral("true"))
+                return std::nullopt; // needs a terminal: xdg-open knows how to provide one
+            const std::optional<QString> exec = desktopEntryValue(contents, QStringLiteral("Exec"));
+            if (!exec)
+                return std::nullopt;
+            return commandFromExecLine(*exec, filePath);
+        }
+        return std::nullopt;
+    }
+
+} // namespace
+
+Platform::Answer DesktopPlatform::messageBox(
+    QWidget* parent, const QString& text, const QString& title, Buttons buttons, Icon icon)
+{
+    QMessageBox box(parent);
+    box.setWindowTitle(title);
+    // File names and data go into these texts; they must never be read as markup.
+    box.setTextFormat(Qt::PlainText);
+    box.setText(text);
+    box.setIcon(icon == Icon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon);
+    if (buttons == Buttons::YesNo) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::No);
+    } else {
+        box.setStandardButtons(QMessageBox::Ok);
+    }
+    box.exec();
+    if (buttons == Buttons::Ok)
+        return Answer::Ok;
+    return box.standardButton(box.clickedButton()) == QMessageBox::No ? Answer::No : Answer::Yes;
+}
+
+void DesktopPlatform::beep()
+{
+    QApplication::beep();
+}
+
+void DesktopPlatform::setClipboardText(const QString& text)
+{
+    // On X11 the clipboard's contents are served by their owner, this program, for as long as it
+    // runs; there is nothing to keep alive beyond the application object.
+    QGuiApplication::clipboard()->setText(text, QClipboard::Clipboard);
+}
+
+bool DesktopPlatform::openUrl(const QUrl& url)
+{
+    return QDesktopServices::openUrl(url);
+}
+
+bool DesktopPlatform::startTextEditor(const QString& filePath, QString* error)
+{
+    // An absolute path never starts with "-", so no editor can take it for an option.
+    const QString path = QFileInfo(filePath).absoluteFilePath();
+    if (const std::optional<LaunchCommand> command = defaultEditorCommand(path)) {
+        if (QProcess::startDetached(command->program, command->arguments))
+            return true;
+    }
+    if (QProcess::startDetached(QStringLiteral("xdg-open"), { path }))
+        return true;
+    if (error) {
+        *error = QStringLiteral("テキストエディタを起動できませんでした。\n"
+                                "text/plain の既定のアプリケーションも xdg-open も"
+                                "起動できません。\n")
+            + path;
+    }
+    return false;
+}
+
+bool DesktopPlatform::openFileManager(const QString& folder, QString* error)
+{
+    if (QDesktopServices::openUrl(QUrl::fromLocalFile(folder)))
+        return true;
+    if (error)
+        *error = QStringLiteral("ファイルマネージャを起動できませんでした。\n") + folder;
+    return false;
+}
+
+QString DesktopPlatform::browseForFolder(QWidget* parent, const QString& title)
+{
+    return QFileDialog::getExistingDirectory(parent, title, QString(), QFileDialog::ShowDirsOnly);
+}
+
+int DesktopPlatform::execDialog(QDialog& dialog)
+{
+    return dialog.exec();
+}
+
+void DesktopPlatform::popupMenu(QMenu& menu, const QPoint& pos)
+{
+    menu.exec(pos);
+}
+
+void DesktopPlatform::showAbout(
+    QWidget* parent, const QString& name, const QString& text, const QIcon& icon)
+{
+    QMessageBox box(parent);
+    box.setWindowTitle(name);
+    box.setTextFormat(Qt::PlainText);
+    box.setText(text);
+    if (!icon.isNull())
+        box.setIconPixmap(icon.pixmap(64, 64));
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
+}
+
+} // namespace korvanta

@@ -1,0 +1,196 @@
+#include "platform/singleinstance.h"
+
+#include <QCryptographicHash>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QLockFile>
+#include <QPointer>
+#include <QStandardPaths>
+#include <QThread>
+#include <QTimer>
+
+namespace korvanta {
+
+namespace {
+
+    const QByteArray ComeForwardRequest = QByteArrayLiteral("come-forward");
+    const QByteArray OkAnswer = QByteArrayLiteral("ok");
+    const QByteArray UnknownAnswer = QByteArrayLiteral("unknown");
+    // A request is one short line; a peer that sends more, or nothing for this long, is dropped.
+    constexpr qint64 MaxRequestLength = 256;
+    constexpr int RequestTimeoutMs = 5000;
+    constexpr int ConnectRetryMs = 100;
+
+} // namespace
+
+SingleInstance::SingleInstance(const QString& appFolder, QObject* parent)
+    : QObject(parent)
+    , m_key(keyFor(appFolder))
+    , m_folder(runtimeFolder())
+{
+}
+
+SingleInstance::~SingleInstance()
+{
+    // The server goes first, so no second copy connects to a copy that no longer holds the lock.
+    delete m_server;
+    m_server = nullptr;
+    m_lock.reset();
+}
+
+QString SingleInstance::keyFor(const QString& appFolder)
+{
+    // Two spellings of one folder (a trailing "/", a symbolic link) are the same program.
+    QFileInfo info(appFolder);
+    QString folder = info.canonicalFilePath();
+    if (folder.isEmpty())
+        folder = QDir::cleanPath(info.absoluteFilePath());
+    const QByteArray hash = QCryptographicHash::hash(folder.toUtf8(), QCryptographicHash::Sha256);
+    return QStringLiteral("korvanta-") + QString::fromLatin1(hash.toHex().left(16));
+}
+
+QString SingleInstance::runtimeFolder()
+{
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (!runtime.isEmpty() && QFileInfo(runtime).isDir())
+        return runtime;
+    return QDir::tempPath();
+}
+
+QString SingleInstance::lockFilePath() const
+{
+    return m_folder + QLatin1Char('/') + m_key + QLatin1String(".lock");
+}
+
+QString SingleInstance::serverName() const
+{
+    return m_folder + QLatin1Char('/') + m_key;
+}
+
+bool SingleInstance::tryBecomePrimary()
+{
+    if (m_primary)
+        return true;
+
+    auto lock = std::make_unique<QLockFile>(lockFilePath());
+    // A running copy keeps its lock for as long as it runs; only a lock whose process is gone is
+    // stale, never one that is merely old.
+    lock->setStaleLockTime(0);
+    if (!lock->tryLock(0)) {
+        if (lock->error() == QLockFile::LockFailedError)
+            return false;
+        qWarning("Cannot create the lock file %s; running without the single-copy check",
+            qPrintable(lockFilePath()));
+        m_primary = true;
+        return true;
+    }
+    m_lock = std::move(lock);
+    m_primary = true;
+
+    // Holding the lock, any socket of that name was left behind by a copy that died.
+    QLocalServer::removeServer(serverName());
+    m_server = new QLocalServer(this);
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::onNewConnection);
+    if (!m_server->listen(serverName())) {
+        qWarning("Cannot listen on %s: %s", qPrintable(serverName()),
+            qPrintable(m_server->errorString()));
+        delete m_server;
+        m_server = nullptr;
+    }
+    return true;
+}
+
+void SingleInstance::onNewConnection()
+{
+    while (QLocalSocket* socket = m_server->nextPendingConnection()) {
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { onRequestData(socket); });
+        QTimer::singleShot(RequestTimeoutMs, socket, [socket] {
+            socket->abort();
+            socket->deleteLater();
+        });
+        if (socket->bytesAvailable() > 0)
+            onRequestData(socket);
+    }
+}
+
+void SingleInstance::onRequestData(QLocalSocket* socket)
+{
+    if (!socket->canReadLine()) {
+        if (socket->bytesAvailable() > MaxRequestLength) {
+            socket->abort();
+            socket->deleteLater();
+        }
+        return;
+    }
+    const QByteArray request = socket->readLine(MaxRequestLength).trimmed();
+    // Disconnect first: a second request on this connection is not read.
+    disconnect(socket, &QLocalSocket::readyRead, this, nullptr);
+
+    QPointer<QLocalSocket> guard(socket);
+    const bool known = request == ComeForwardRequest;
+    if (known)
+        emit comeForwardRequested();
+    if (!guard)
+        return;
+    socket->write((known ? OkAnswer : UnknownAnswer) + '\n');
+    socket->flush();
+    socket->disconnectFromServer();
+}
+
+bool SingleInstance::askPrimaryToComeForward(int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    QLocalSocket socket;
+
+    // A primary that has just taken the lock may not be listening yet: try again until the time
+    // is up.
+    for (;;) {
+        socket.connectToServer(serverName());
+        if (socket.state() == QLocalSocket::ConnectingState)
+            socket.waitForConnected(int(qMax<qint64>(0, deadline.remainingTime())));
+        if (socket.state() == QLocalSocket::ConnectedState)
+            break;
+        socket.abort();
+        if (deadline.hasExpired())
+            return false;
+        QThread::msleep(qMin<qint64>(ConnectRetryMs, qMax<qint64>(0, deadline.remainingTime())));
+        if (deadline.hasExpired())
+            return false;
+    }
+
+    socket.write(ComeForwardRequest + '\n');
+    socket.flush();
+
+    // The answer comes through the event loop, so that a primary in this very process (as in the
+    // tests) can answer too.
+    QByteArray reply;
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    connect(&socket, &QLocalSocket::readyRead, &loop, [&] {
+        reply += socket.readAll();
+        if (reply.contains('\n'))
+            loop.quit();
+    });
+    connect(&socket, &QLocalSocket::disconnected, &loop, &QEventLoop::quit);
+    connect(&socket, &QLocalSocket::errorOccurred, &loop, &QEventLoop::quit);
+    const qint64 remaining = deadline.remainingTime();
+    if (remaining > 0 && socket.state() == QLocalSocket::ConnectedState) {
+        timer.start(int(remaining));
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+    reply += socket.readAll();
+    socket.abort();
+
+    const qsizetype end = reply.indexOf('\n');
+    return end >= 0 && reply.left(end).trimmed() == OkAnswer;
+}
+
+} // namespace korvanta

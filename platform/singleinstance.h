@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class QLocalServer;
+class QLocalSocket;
+class QLockFile;
+
+namespace korvanta {
+
+// One running copy per program folder. The first copy takes a lock file and listens on a local
+// socket, both in the user's runtime folder and named after the program folder; a later copy finds
+// the lock taken and asks the running copy, over the socket, to bring its window forward.
+class SingleInstance : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit SingleInstance(const QString& appFolder, QObject* parent = nullptr);
+    ~SingleInstance() override;
+
+    // Takes the lock and starts listening. Returns false only when another live copy holds the
+    // lock; a lock left behind by a copy that died is taken over. When no lock can be made at all
+    // (the runtime folder is not writable) this copy runs as the primary without protection
+    // rather than not at all. Calling it again after success returns true.
+    bool tryBecomePrimary();
+    bool isPrimary() const { return m_primary; }
+
+    // From a second copy: asks the primary to come forward and waits for its answer. Connection
+    // attempts are repeated until `timeoutMs` runs out, so a primary that is still starting up is
+    // reached too. Returns true when the primary answered that it did. Runs a local event loop.
+    bool askPrimaryToComeForward(int timeoutMs = 3000);
+
+    // "korvanta-" and a short hash of the program folder.
+    QString key() const { return m_key; }
+    QString lockFilePath() const;
+    QString serverName() const; // a full socket path
+
+    static QString keyFor(const QString& appFolder);
+    // The user's runtime folder, or the temporary folder when there is none.
+    static QString runtimeFolder();
+
+signals:
+    // A second copy asked this one to bring its window forward. The request is answered after
+    // the connected slots have run.
+    void comeForwardRequested();
+
+private:
+    void onNewConnection();
+    void onRequestData(QLocalSocket* socket);
+
+    QString m_key;
+    QString m_folder;
+    std::unique_ptr<QLockFile> m_lock;
+    QLocalServer* m_server = nullptr;
+    bool m_primary = false;
+};
+
+} // namespace korvanta

@@ -1,0 +1,190 @@
+#include "platform/desktopplatform.h"
+
+#include "support/testmain.h"
+
+#include <QAbstractButton>
+#include <QFile>
+#include <QMessageBox>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <functional>
+
+using namespace korvanta;
+
+Q_DECLARE_METATYPE(Platform::Buttons)
+Q_DECLARE_METATYPE(Platform::Icon)
+Q_DECLARE_METATYPE(Platform::Answer)
+
+class TestDesktopPlatform : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void messageBox_data();
+    void messageBox();
+    void editorGetsThePathAsOneArgument_data();
+    void editorGetsThePathAsOneArgument();
+
+private:
+    // Runs `act` on the message box as soon as it is open.
+    static void whenMessageBoxOpens(std::function<void(QMessageBox&)> act);
+
+    QTemporaryDir m_desktop;
+    bool m_haveXdgMime = false;
+};
+
+void TestDesktopPlatform::initTestCase()
+{
+    QVERIFY(m_desktop.isValid());
+    m_haveXdgMime = !QStandardPaths::findExecutable(QStringLiteral("xdg-mime")).isEmpty();
+
+    // A desktop of our own: text/plain belongs to a recording "editor" that writes each argument
+    // it gets on a line of its own. xdg-mime then answers from these folders only.
+    for (const char* name : { "XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION",
+             "GNOME_DESKTOP_SESSION_ID", "MATE_DESKTOP_SESSION_ID" })
+        qunsetenv(name);
+    const QString config = m_desktop.filePath(QStringLiteral("config"));
+    const QString data = m_desktop.filePath(QStringLiteral("data"));
+    QVERIFY(QDir().mkpath(config));
+    QVERIFY(QDir().mkpath(data + QStringLiteral("/applications")));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(data));
+
+    const QString editor = m_desktop.filePath(QStringLiteral("recording-editor.sh"));
+    const QString out = m_desktop.filePath(QStringLiteral("arguments.txt"));
+    QFile script(editor);
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + QFile::encodeName(out) + ".part'\nmv '"
+        + QFile::encodeName(out) + ".part' '" + QFile::encodeName(out) + "'\n");
+    script.close();
+    QVERIFY(script.setPermissions(script.permissions() | QFile::ExeOwner));
+
+    QFile entry(data + QStringLiteral("/applications/korvanta-recording-editor.desktop"));
+    QVERIFY(entry.open(QIODevice::WriteOnly));
+    // An argument with a blank is quoted, as the desktop entry rules require.
+    entry.write("[Desktop Entry]\nType=Application\nName=Recording editor\nExec=" + editor.toUtf8()
+        + " \"--title=A B\" %U\nTerminal=false\n");
+    entry.close();
+
+    QFile mimeapps(config + QStringLiteral("/mimeapps.list"));
+    QVERIFY(mimeapps.open(QIODevice::WriteOnly));
+    mimeapps.write("[Default Applications]\ntext/plain=korvanta-recording-editor.desktop\n");
+}
+
+void TestDesktopPlatform::whenMessageBoxOpens(std::function<void(QMessageBox&)> act)
+{
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, act] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            act(*box);
+        }
+    });
+    timer->start();
+}
+
+void TestDesktopPlatform::messageBox_data()
+{
+    QTest::addColumn<Platform::Buttons>("buttons");
+    QTest::addColumn<Platform::Icon>("icon");
+    QTest::addColumn<QString>("press"); // "Yes", "No", "OK" or "Escape"
+    QTest::addColumn<Platform::Answer>("expected");
+
+    using B = Platform::Buttons;
+    using I = Platform::Icon;
+    using A = Platform::Answer;
+    QTest::newRow("OK box") << B::Ok << I::None << "OK" << A::Ok;
+    QTest::newRow("OK box closed by Escape") << B::Ok << I::None << "Escape" << A::Ok;
+    QTest::newRow("confirmation, Yes") << B::YesNo << I::Exclamation << "Yes" << A::Yes;
+    QTest::newRow("confirmation, No") << B::YesNo << I::Exclamation << "No" << A::No;
+    QTest::newRow("confirmation, Escape is No") << B::YesNo << I::Exclamation << "Escape" << A::No;
+}
+
+void TestDesktopPlatform::messageBox()
+{
+    QFETCH(Platform::Buttons, buttons);
+    QFETCH(Platform::Icon, icon);
+    QFETCH(QString, press);
+    QFETCH(Platform::Answer, expected);
+
+    // A file name that looks like markup must be shown as it is.
+    const QString text = QStringLiteral("<b>a&amp;b</b>.csv\n二行目");
+    QString seenTitle;
+    QString seenText;
+    Qt::TextFormat seenFormat = Qt::AutoText;
+    QMessageBox::Icon seenIcon = QMessageBox::NoIcon;
+    int seenButtons = 0;
+    whenMessageBoxOpens([&](QMessageBox& box) {
+        seenTitle = box.windowTitle();
+        seenText = box.text();
+        seenFormat = box.textFormat();
+        seenIcon = box.icon();
+        seenButtons = box.buttons().size();
+        if (press == QLatin1String("Escape")) {
+            QTest::keyClick(&box, Qt::Key_Escape);
+            // A box without a way out by Escape stays open; close it with its only button.
+            if (box.isVisible())
+                box.buttons().constFirst()->click();
+            return;
+        }
+        const QMessageBox::StandardButton which = press == QLatin1String("Yes") ? QMessageBox::Yes
+            : press == QLatin1String("No")                                      ? QMessageBox::No
+                                                                                : QMessageBox::Ok;
+        box.button(which)->click();
+    });
+
+    DesktopPlatform platform;
+    const Platform::Answer answer = platform.messageBox(nullptr, text, "Korvanta", buttons, icon);
+    QCOMPARE(answer, expected);
+    QCOMPARE(seenTitle, QStringLiteral("Korvanta"));
+    QCOMPARE(seenText, text);
+    QCOMPARE(seenFormat, Qt::PlainText);
+    QCOMPARE(
+        seenIcon, icon == Platform::Icon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon);
+    QCOMPARE(seenButtons, buttons == Platform::Buttons::YesNo ? 2 : 1);
+}
+
+void TestDesktopPlatform::editorGetsThePathAsOneArgument_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("plain") << QStringLiteral("list.csv");
+    QTest::newRow("blanks in folder and name") << QStringLiteral("my data/price list.CSV");
+    QTest::newRow("shell characters") << QStringLiteral("a;b $(touch x) `y` 'q' \"d\".txt");
+    QTest::newRow("Japanese") << QStringLiteral("得意先 一覧.csv");
+    QTest::newRow("leading dash") << QStringLiteral("-n.csv");
+}
+
+void TestDesktopPlatform::editorGetsThePathAsOneArgument()
+{
+    if (!m_haveXdgMime)
+        QSKIP("xdg-mime is not installed");
+    QFETCH(QString, name);
+
+    const QString out = m_desktop.filePath(QStringLiteral("arguments.txt"));
+    QFile::remove(out);
+    QTemporaryDir files;
+    QVERIFY(files.isValid());
+    const QString path = files.filePath(name);
+    QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+
+    DesktopPlatform platform;
+    QString error;
+    // A relative path reaches the editor as an absolute one, so it can never read as an option.
+    const QString given
+        = name.startsWith(QLatin1Char('-')) ? QDir::current().relativeFilePath(path) : path;
+    QVERIFY2(platform.startTextEditor(given, &error), qPrintable(error));
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(out), 10000);
+
+    QFile file(out);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines, QStringList({ QStringLiteral("--title=A B"), path }));
+}
+
+KORVANTA_TEST_MAIN(TestDesktopPlatform)
+#include "tst_desktopplatform.moc"

@@ -1,0 +1,234 @@
+#include "platform/singleinstance.h"
+
+#include "support/testmain.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLocalSocket>
+#include <QLockFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QSysInfo>
+#include <QTemporaryDir>
+
+using namespace korvanta;
+
+class TestSingleInstance : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+
+    void secondCopyAsksFirst();
+    void otherFolderIsIndependent();
+    void sameFolderSpelledDifferently_data();
+    void sameFolderSpelledDifferently();
+    void closedPrimaryFreesTheFolder();
+    void staleLockAndSocketAreTakenOver();
+    void oldLockOfLiveCopyIsKept();
+    void askingWithoutListenerFails();
+    void badRequestIsNotObeyed_data();
+    void badRequestIsNotObeyed();
+
+private:
+    QTemporaryDir m_runtime;
+    QTemporaryDir m_folders;
+    QString m_folder;
+    int m_count = 0;
+};
+
+void TestSingleInstance::initTestCase()
+{
+    // Locks and sockets go to a runtime folder of this test, never the user's own.
+    QVERIFY(m_runtime.isValid());
+    QVERIFY(m_folders.isValid());
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
+    QCOMPARE(SingleInstance::runtimeFolder(), m_runtime.path());
+}
+
+void TestSingleInstance::init()
+{
+    // A folder of its own for every test, so that nothing one test leaves matters to the next.
+    m_folder = m_folders.filePath(QString::number(++m_count));
+    QVERIFY(QDir().mkpath(m_folder));
+}
+
+void TestSingleInstance::secondCopyAsksFirst()
+{
+    SingleInstance first(m_folder);
+    QVERIFY(first.tryBecomePrimary());
+    QVERIFY(first.isPrimary());
+    QSignalSpy spy(&first, &SingleInstance::comeForwardRequested);
+
+    SingleInstance second(m_folder);
+    QVERIFY(!second.tryBecomePrimary());
+    QVERIFY(!second.isPrimary());
+    QVERIFY(second.askPrimaryToComeForward());
+    // The answer comes after the window was brought forward, not before.
+    QCOMPARE(spy.count(), 1);
+
+    // A third start is served the same way.
+    SingleInstance third(m_folder);
+    QVERIFY(!third.tryBecomePrimary());
+    QVERIFY(third.askPrimaryToComeForward());
+    QCOMPARE(spy.count(), 2);
+}
+
+void TestSingleInstance::otherFolderIsIndependent()
+{
+    const QString other = m_folder + QStringLiteral("-other");
+    QVERIFY(QDir().mkpath(other));
+
+    SingleInstance first(m_folder);
+    QVERIFY(first.tryBecomePrimary());
+    QSignalSpy spy(&first, &SingleInstance::comeForwardRequested);
+
+    SingleInstance elsewhere(other);
+    QVERIFY(elsewhere.key() != first.key());
+    QVERIFY(elsewhere.tryBecomePrimary());
+    QSignalSpy elsewhereSpy(&elsewhere, &SingleInstance::comeForwardRequested);
+
+    SingleInstance second(other);
+    QVERIFY(!second.tryBecomePrimary());
+    QVERIFY(second.askPrimaryToComeForward());
+    QCOMPARE(elsewhereSpy.count(), 1);
+    QCOMPARE(spy.count(), 0);
+}
+
+void TestSingleInstance::sameFolderSpelledDifferently_data()
+{
+    QTest::addColumn<QString>("spelling");
+    QTest::newRow("trailing slash") << QStringLiteral("/");
+    QTest::newRow("dot segment") << QStringLiteral("/.");
+    QTest::newRow("symbolic link") << QStringLiteral("link");
+}
+
+void TestSingleInstance::sameFolderSpelledDifferently()
+{
+    QFETCH(QString, spelling);
+    QString other = m_folder + spelling;
+    if (spelling == QLatin1String("link")) {
+        other = m_folder + QStringLiteral("-link");
+        QVERIFY(QFile::link(m_folder, other));
+    }
+
+    SingleInstance first(m_folder);
+    QVERIFY(first.tryBecomePrimary());
+    SingleInstance second(other);
+    QCOMPARE(second.key(), first.key());
+    QVERIFY(!second.tryBecomePrimary());
+}
+
+void TestSingleInstance::closedPrimaryFreesTheFolder()
+{
+    {
+        SingleInstance first(m_folder);
+        QVERIFY(first.tryBecomePrimary());
+    }
+    SingleInstance next(m_folder);
+    QVERIFY(next.tryBecomePrimary());
+    QSignalSpy spy(&next, &SingleInstance::comeForwardRequested);
+    SingleInstance second(m_folder);
+    QVERIFY(second.askPrimaryToComeForward());
+    QCOMPARE(spy.count(), 1);
+}
+
+void TestSingleInstance::staleLockAndSocketAreTakenOver()
+{
+    // The pid of a process that has ended.
+    QProcess process;
+    process.start(QStringLiteral("true"), {});
+    QVERIFY(process.waitForStarted());
+    const qint64 deadPid = process.processId();
+    QVERIFY(process.waitForFinished());
+
+    SingleInstance copy(m_folder);
+    {
+        QFile lock(copy.lockFilePath());
+        QVERIFY(lock.open(QIODevice::WriteOnly));
+        lock.write(
+            QByteArray::number(deadPid) + "\ntrue\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+        // The socket file a crashed copy leaves behind.
+        QFile socket(copy.serverName());
+        QVERIFY(socket.open(QIODevice::WriteOnly));
+    }
+
+    QVERIFY(copy.tryBecomePrimary());
+    QSignalSpy spy(&copy, &SingleInstance::comeForwardRequested);
+    SingleInstance second(m_folder);
+    QVERIFY(!second.tryBecomePrimary());
+    QVERIFY(second.askPrimaryToComeForward());
+    QCOMPARE(spy.count(), 1);
+}
+
+void TestSingleInstance::oldLockOfLiveCopyIsKept()
+{
+    SingleInstance first(m_folder);
+    QVERIFY(first.tryBecomePrimary());
+
+    // A copy that has run for hours still holds its folder.
+    QFile lock(first.lockFilePath());
+    QVERIFY(lock.open(QIODevice::ReadWrite));
+    QVERIFY(lock.setFileTime(
+        QDateTime::currentDateTime().addSecs(-3 * 3600), QFileDevice::FileModificationTime));
+    lock.close();
+
+    SingleInstance second(m_folder);
+    QVERIFY(!second.tryBecomePrimary());
+}
+
+void TestSingleInstance::askingWithoutListenerFails()
+{
+    // A live lock without a server: the running copy cannot be reached.
+    SingleInstance probe(m_folder);
+    QLockFile holder(probe.lockFilePath());
+    QVERIFY(holder.tryLock(0));
+
+    SingleInstance second(m_folder);
+    QVERIFY(!second.tryBecomePrimary());
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY(!second.askPrimaryToComeForward(400));
+    QVERIFY2(timer.elapsed() < 3000, qPrintable(QString::number(timer.elapsed())));
+}
+
+void TestSingleInstance::badRequestIsNotObeyed_data()
+{
+    QTest::addColumn<QByteArray>("request");
+    QTest::newRow("unknown word") << QByteArray("open-file /etc/passwd\n");
+    QTest::newRow("request without line end") << QByteArray("come-forward");
+    QTest::newRow("endless line") << QByteArray(4096, 'x');
+    QTest::newRow("empty line") << QByteArray("\n");
+}
+
+void TestSingleInstance::badRequestIsNotObeyed()
+{
+    QFETCH(QByteArray, request);
+
+    SingleInstance first(m_folder);
+    QVERIFY(first.tryBecomePrimary());
+    QSignalSpy spy(&first, &SingleInstance::comeForwardRequested);
+
+    QLocalSocket socket;
+    socket.connectToServer(first.serverName());
+    QVERIFY(socket.waitForConnected(1000));
+    socket.write(request);
+    socket.flush();
+    // Give the server time to read and answer (or drop) the request.
+    QTest::qWait(300);
+    QCOMPARE(spy.count(), 0);
+    const QByteArray answer = socket.readAll();
+    QVERIFY2(!answer.startsWith("ok"), answer.constData());
+
+    // The server still serves a proper request afterwards.
+    SingleInstance second(m_folder);
+    QVERIFY(second.askPrimaryToComeForward());
+    QCOMPARE(spy.count(), 1);
+}
+
+KORVANTA_TEST_MAIN(TestSingleInstance)
+#include "tst_singleinstance.moc"

@@ -8,7 +8,7 @@ PACKAGES=(
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
     libbenchmark-dev
     fonts-noto-cjk
-    xvfb xauth xdotool xclip x11-utils imagemagick xdg-utils
+    xvfb xauth xdotool xclip x11-utils imagemagick xdg-utils openbox
 )
 
 missing=()

@@ -6,6 +6,7 @@
 #include "support/testmain.h"
 
 #include "settings/settings.h"
+#include "ui/main/datalistview.h"
 #include "ui/main/filelistbox.h"
 #include "ui/main/form1.h"
 
@@ -412,6 +413,29 @@ private slots:
         f.Kirikae_Click();
         QVERIFY(f.Filemado->isVisible());
         QVERIFY(!f.Label2->isVisible());
+    }
+
+    void horizontalScrollRange()
+    {
+        Form1& f = startForm();
+        // Without rows neither command touches the list.
+        f.SetHorizontalExtent();
+        QCOMPARE(f.List1->horizontalExtent(), 0);
+
+        selectFile(f, "goods.csv");
+        f.Filemado_DblClick();
+        QCOMPARE(f.List1->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        f.ScrollBerSetei_Click();
+        QVERIFY(f.ScrollBerSetei->isChecked());
+        QVERIFY(f.List1->horizontalExtent() > 100);
+        QCOMPARE(f.Label1->text(), QString());
+        // The range is computed again after each list-up while the option is on.
+        f.List1->setHorizontalExtent(1);
+        f.ListUpData();
+        QVERIFY(f.List1->horizontalExtent() > 100);
+        f.ScrollBerSetei_Click();
+        QCOMPARE(f.List1->horizontalExtent(), 0);
+        QCOMPARE(f.List1->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
     }
 
     void relistCarriesTheSelectedRecord()

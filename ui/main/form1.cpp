@@ -5,6 +5,7 @@
 
 #include "platform/platform.h"
 #include "platform/twips.h"
+#include "ui/main/datalistview.h"
 #include "ui/main/datamodels.h"
 #include "ui/main/filelistbox.h"
 #include "ui/main/folderlistbox.h"
@@ -22,6 +23,8 @@
 #include <QTreeView>
 
 namespace korvanta {
+
+void initResources();
 
 namespace {
 
@@ -66,6 +69,7 @@ Form1::Form1(const QString& appFolder, Platform& platform, QWidget* parent)
     , m_settings(appFolder)
     , m_platform(platform)
 {
+    initResources();
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QString::fromLatin1(AppTitle));
     // The window may be as narrow as its stored size says (2800 twips on the first start), even
@@ -113,12 +117,10 @@ void Form1::createControls()
     Filemado->setObjectName(QStringLiteral("Filemado"));
     Filemado->setPattern(QString::fromLatin1(DefaultPattern));
 
-    List1 = new QListView(m_canvas);
+    List1 = new DataListView(m_canvas);
     List1->setObjectName(QStringLiteral("List1"));
-    List1->setUniformItemSizes(true);
     List1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     List1->setSelectionMode(QAbstractItemView::SingleSelection);
-    List1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     List1->hide();
 
     Label2 = makeLabel(m_canvas, "Label2");
@@ -408,6 +410,22 @@ void Form1::showEvent(QShowEvent* event)
         m_formShownOnce = true;
         applyFormGeometry();
     }
+}
+
+// A window manager adds its frame some time after the window is shown; when the frame first
+// turns up, the size set by code is applied again so that the stored outer size does not grow
+// by the frame at every start.
+bool Form1::event(QEvent* event)
+{
+    const bool result = QMainWindow::event(event);
+    const QEvent::Type type = event->type();
+    if (m_formShownOnce && !m_frameSeen
+        && (type == QEvent::Move || type == QEvent::Resize || type == QEvent::WindowActivate)
+        && frameGeometry().size() != geometry().size()) {
+        m_frameSeen = true;
+        applyFormGeometry();
+    }
+    return result;
 }
 
 double Form1::scaleWidth() const { return pixelsToTwipsX(m_canvas->width(), this); }

@@ -23,6 +23,7 @@ namespace korvanta {
 
 class AllItemsModel;
 class DataListModel;
+class DataListView;
 class FileListBox;
 class FolderListBox;
 class Platform;
@@ -215,7 +216,7 @@ public:
     QLabel* imgSplitter = nullptr;
     QLabel* picSplitter = nullptr;
     FileListBox* Filemado = nullptr;
-    QListView* List1 = nullptr;
+    DataListView* List1 = nullptr;
     QTreeView* ListView1 = nullptr;
 
     // Menus and their entries.
@@ -270,6 +271,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     void createControls();
@@ -308,6 +310,7 @@ private:
     QStringList m_headerTexts;
     bool m_closed = false;
     bool m_formShownOnce = false;
+    bool m_frameSeen = false;
     bool m_splitterDragging = false;
 
 public:

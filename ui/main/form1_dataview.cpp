@@ -17,6 +17,8 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
+#include "ui/main/datalistview.h"
+
 #include <QListView>
 #include <QTreeView>
 

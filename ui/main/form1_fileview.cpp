@@ -15,6 +15,8 @@
 #include <QCursor>
 #include <QDir>
 #include <QLabel>
+#include "ui/main/datalistview.h"
+
 #include <QListView>
 #include <QMenu>
 #include <QTreeView>

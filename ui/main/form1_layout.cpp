@@ -8,6 +8,7 @@
 #include "platform/twips.h"
 #include "platform/windowhelpers.h"
 #include "settings/conversions.h"
+#include "ui/main/datalistview.h"
 #include "ui/main/filelistbox.h"
 #include "ui/main/folderlistbox.h"
 
@@ -144,9 +145,7 @@ void Form1::SetHorizontalExtent()
     const QFontMetrics metrics(font());
     const double widthTwips = pixelsToTwipsX(metrics.horizontalAdvance(textAt(longest)), this);
     const int range = horizontalExtentPixels(widthTwips, twipsPerPixelX(this));
-    List1->setProperty("HorizontalExtent", range);
-    List1->setHorizontalScrollBarPolicy(range > List1->viewport()->width() ? Qt::ScrollBarAsNeeded
-                                                                           : Qt::ScrollBarAlwaysOff);
+    List1->setHorizontalExtent(range);
     Label1->clear();
 }
 
@@ -155,8 +154,7 @@ void Form1::ClearHorizontalExtent()
     const QAbstractItemModel* model = List1->model();
     if (!model || model->rowCount() == 0)
         return;
-    List1->setProperty("HorizontalExtent", 0);
-    List1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    List1->setHorizontalExtent(0);
 }
 
 void Form1::ScrollBerSetei_Click()

@@ -1,0 +1,87 @@
+// The data view with a large file: listing up in the single-item list and in the all-items
+// view, and a row click through to the clipboard, in the real main window (offscreen). Each
+// measured step includes handling the events it posts, so layout and painting count too.
+
+#include "benchdata.h"
+
+#include "platform/desktopplatform.h"
+#include "ui/main/filelistbox.h"
+#include "ui/main/form1.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+using namespace korvanta;
+using namespace korvanta::bench;
+
+namespace {
+
+struct OpenWindow
+{
+    QTemporaryDir folder;
+    DesktopPlatform platform;
+    std::unique_ptr<Form1> form;
+
+    explicit OpenWindow(int displayItem)
+    {
+        const QString app = folder.path() + QLatin1Char('/');
+        QFile::copy(benchmarkFile(), app + QStringLiteral("bench.csv"));
+        QFile ini(app + QStringLiteral("Korvanta.ini"));
+        if (ini.open(QIODevice::WriteOnly)) {
+            ini.write("[Tool]\r\nTemae=False\r\nDir1V=False\r\nNoCopy=False\r\nFilePath="
+                      + folder.path().toUtf8()
+                      + "\r\nFileListIndex=0\r\n[Position]\r\nTop=0\r\nLeft=0\r\nHeight=9000\r\n"
+                        "Width=6000\r\nDir1Height=1350\r\nViewFormHight=9000\r\nViewFormWidth=15000\r\n"
+                        "[bench.csv]\r\nSentakuKoumokuNo="
+                      + QByteArray::number(displayItem) + "\r\nKoumokuHyoujiNo=2\r\nDataListIndex=0\r\n");
+        }
+        ini.close();
+        form = std::make_unique<Form1>(app, platform);
+        form->Form_Load();
+        form->show();
+        form->Filemado_DblClick();
+        QApplication::processEvents();
+    }
+};
+
+void listUp(benchmark::State& state, int displayItem)
+{
+    OpenWindow w(displayItem);
+    for (auto _ : state) {
+        w.form->ListUpData();
+        QApplication::processEvents();
+    }
+    state.counters["rows"] = double(w.form->List2.size());
+}
+
+void BM_ListUpSingleItem(benchmark::State& state) { listUp(state, 2); }
+BENCHMARK(BM_ListUpSingleItem)->Unit(benchmark::kMillisecond);
+
+void BM_ListUpAllItems(benchmark::State& state) { listUp(state, -1); }
+BENCHMARK(BM_ListUpAllItems)->Unit(benchmark::kMillisecond);
+
+void BM_RowClickToClipboard(benchmark::State& state)
+{
+    OpenWindow w(2);
+    int row = 0;
+    for (auto _ : state) {
+        row = (row + 7919) % int(w.form->List2.size());
+        w.form->selectList1Row(row);
+    }
+}
+BENCHMARK(BM_RowClickToClipboard)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

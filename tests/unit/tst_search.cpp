@@ -1,0 +1,124 @@
+// The search filter's match rule, the record search of both views and the file list's pattern.
+
+#include "core/search.h"
+#include "support/testmain.h"
+
+#include <QRandomGenerator>
+
+using namespace korvanta;
+
+class TestSearch : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void match_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<bool>("match");
+        QTest::newRow("empty key, empty text") << ""
+                                               << "" << true;
+        QTest::newRow("empty key") << "abc"
+                                   << "" << true;
+        QTest::newRow("inside") << "xabcx"
+                                << "abc" << true;
+        QTest::newRow("lower case key, capital text") << "A"
+                                                      << "a" << false;
+        QTest::newRow("half-width key, full-width text") << "ア"
+                                                         << "ｱ" << false;
+        QTest::newRow("hiragana key, katakana text") << "アイ"
+                                                     << "あい" << false;
+        QTest::newRow("full-width letter") << "ａｂ"
+                                           << "ab" << false;
+        QTest::newRow("key longer than text") << "ab"
+                                              << "abc" << false;
+        QTest::newRow("blank in key is not trimmed") << "ab"
+                                                     << " ab" << false;
+        QTest::newRow("split run") << "a b"
+                                   << "ab" << false;
+        QTest::newRow("surrogate pair") << "𠮷野家"
+                                        << "𠮷野" << true;
+        QTest::newRow("ends match, middle differs, long text")
+            << QString(20, u'.') + "abzd" + QString(20, u'.') << "abcd" << false;
+        QTest::newRow("last position of a long text") << QString(37, u'.') + "山田太"
+                                                      << "山田太" << true;
+    }
+    void match()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, key);
+        QFETCH(bool, match);
+        QCOMPARE(matchesKey(text, key), match);
+    }
+
+    // Every text length and key position against the plain substring test. The texts are views
+    // into longer strings, as items are, so a look past a text's end would find false hits.
+    void matchAgreesWithPlainSearch()
+    {
+        const QString alphabet = QStringLiteral("abアｱ\t");
+        QRandomGenerator random(2024);
+        const auto make = [&](int length) {
+            QString s;
+            for (int i = 0; i < length; ++i)
+                s += alphabet.at(random.bounded(int(alphabet.size())));
+            return s;
+        };
+        for (int trial = 0; trial < 20000; ++trial) {
+            const QString whole = make(40);
+            const QStringView text = QStringView(whole).left(random.bounded(40));
+            const QString key = make(1 + random.bounded(5));
+            if (matchesKey(text, key) != text.contains(key))
+                QFAIL(qPrintable(QStringLiteral("text '%1' key '%2'").arg(text.toString(), key)));
+        }
+    }
+
+    void records_data()
+    {
+        QTest::addColumn<int>("displayItem");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QList<int>>("records");
+        // Records: 1 xab|c, 2 ab|c, 3 A|ア, 4 a|ｱ
+        QTest::newRow("single item, case") << 1 << "a" << QList<int> { 1, 2, 4 };
+        QTest::newRow("single item, kana width") << 2 << "ｱ" << QList<int> { 4 };
+        QTest::newRow("all items, within an item") << -1 << "ab" << QList<int> { 1, 2 };
+        QTest::newRow("all items, not across the TAB") << -1 << "bc" << QList<int> {};
+        QTest::newRow("all items, key holding the TAB") << -1 << "b\tc" << QList<int> { 1, 2 };
+        QTest::newRow("all items, later item") << -1 << "ア" << QList<int> { 3 };
+        QTest::newRow("not found") << 1 << "zz" << QList<int> {};
+        QTest::newRow("empty key gives all") << 2 << "" << QList<int> { 1, 2, 3, 4 };
+        QTest::newRow("item out of range") << 3 << "a" << QList<int> {};
+    }
+    void records()
+    {
+        QFETCH(int, displayItem);
+        QFETCH(QString, key);
+        QFETCH(QList<int>, records);
+        const DataSet data = DataSet::fromFileText(u"名前,読み\r\nxab,c\r\nab,c\r\nA,ア\r\na,ｱ", 2);
+        const std::vector<int> found = searchRecords(data, displayItem, key);
+        QCOMPARE(QList<int>(found.begin(), found.end()), records);
+    }
+
+    void patterns_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("pattern");
+        QTest::newRow("empty") << ""
+                               << "*.CSV;*.txt";
+        QTest::newRow("plain") << "abc"
+                               << "*abc*.txt;*abc*.CSV";
+        QTest::newRow("wildcards and separator kept") << "a?;b*"
+                                                      << "*a?;b**.txt;*a?;b**.CSV";
+        QTest::newRow("blank kept") << " "
+                                    << "* *.txt;* *.CSV";
+    }
+    void patterns()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, pattern);
+        QCOMPARE(fileSearchPattern(key), pattern);
+    }
+};
+
+KORVANTA_CORE_TEST_MAIN(TestSearch)
+#include "tst_search.moc"

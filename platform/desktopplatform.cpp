@@ -81,7 +81,8 @@ Platform::Answer DesktopPlatform::messageBox(
     box.setWindowTitle(title);
     // File names and data go into these texts; they must never be read as markup.
     box.setTextFormat(Qt::PlainText);
-    box.setText(text);
+    // The program's texts end their lines with CR LF; the box breaks lines at LF alone.
+    box.setText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     box.setIcon(icon == Icon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon);
     if (buttons == Buttons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);

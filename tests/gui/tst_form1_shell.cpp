@@ -447,6 +447,32 @@ private slots:
         QCOMPARE(read("Position", "Dir1Height").toDouble(), barTop - dir1Top);
     }
 
+    void everyControlAndEntryHasItsDesignName()
+    {
+        Form1& f = startForm();
+        QStringList names;
+        for (const QAction* action : f.findChildren<QAction*>()) {
+            if (action->objectName().isEmpty() && action->menu())
+                continue; // a menu's own action carries the menu's name
+            QVERIFY2(!action->objectName().isEmpty(), qPrintable(action->text()));
+            names << action->objectName();
+        }
+        const int count = int(names.size());
+        names.removeDuplicates();
+        QCOMPARE(names.size(), count);
+        for (const char* name : { "Kirikae", "ZZ1", "ZZ11", "Owari", "Help", "Bikou(1)",
+                                  "PuExploerKidou", "WebDblClickOpen" })
+            QVERIFY2(names.contains(QString::fromLatin1(name)), name);
+        for (const char* name : { "Filemado", "Dir1", "List1", "ListView1", "Combo1", "Label1",
+                                  "Label2", "Label4", "ButtonWaku", "ToolButton(0)",
+                                  "ToolButton(6)", "Image1", "imgSplitter", "picSplitter",
+                                  "FileMenyu", "ToolMn", "ToolMenyu", "BikouMenu", "DirMenu" })
+            QVERIFY2(f.findChild<QObject*>(QString::fromLatin1(name)), name);
+        QCOMPARE(f.Help->text(), QStringLiteral("ﾍﾙﾌﾟ "));
+        QCOMPARE(f.Help->shortcut(), QKeySequence(Qt::Key_F1));
+        QCOMPARE(f.Fopen->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
+    }
+
     void resizingPlacesTheSearchBox()
     {
         Form1& f = startForm();

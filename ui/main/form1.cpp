@@ -15,6 +15,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QHeaderView>
 #include <QLabel>
 #include <QListView>
@@ -79,9 +81,16 @@ Form1::Form1(const QString& appFolder, Platform& platform, QWidget* parent)
     createToolBar();
     createMenus();
     wireMouseEvents();
+    wireSearchBox();
 }
 
-Form1::~Form1() = default;
+// The controls go first, while the data their models read is still there.
+Form1::~Form1()
+{
+    m_destroying = true;
+    delete m_canvas;
+    m_canvas = nullptr;
+}
 
 void Form1::createControls()
 {
@@ -167,6 +176,8 @@ void Form1::createControls()
     ListView1->setModel(m_listView1Model);
     ListView1->header()->setStretchLastSection(false);
     ListView1->header()->setSectionsClickable(true);
+    ListView1->setToolTip(
+        QStringLiteral("項目名をクリックすると、項目毎に、昇降順に並び替えが出来ます。"));
     m_list1Relay = new RowClickRelay(List1);
     m_listView1Relay = new RowClickRelay(ListView1);
 
@@ -200,6 +211,9 @@ void Form1::wireMouseEvents()
     connect(m_listView1Relay, &RowClickRelay::mouseReleased, this, &Form1::ListView1_MouseUp);
     connect(m_listView1Relay, &RowClickRelay::doubleClicked, this, &Form1::ListView1_DblClick);
 
+    connect(ListView1->header(), &QHeaderView::sectionClicked, this,
+            [this](int section) { ListView1_ColumnClick(section + 1); });
+
     connect(Dir1, &FolderListBox::folderActivated, this, &Form1::setDir1Path);
     connect(Filemado, &QAbstractItemView::activated, this, [this] { Filemado_DblClick(); });
     connect(Filemado, &FileListBox::selectionMovedByKeyboard, this, &Form1::UpdateFileSelection);
@@ -207,7 +221,14 @@ void Form1::wireMouseEvents()
 
 bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
+    if (m_destroying)
+        return false;
     const QEvent::Type type = event->type();
+    if (watched == Combo1->lineEdit()) {
+        if (type == QEvent::KeyRelease)
+            return searchBoxKeyReleased(static_cast<QKeyEvent*>(event));
+        return false;
+    }
     if (watched == m_canvas) {
         if (type == QEvent::Resize)
             Form_Resize();

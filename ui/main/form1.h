@@ -14,6 +14,7 @@
 
 class QAction;
 class QComboBox;
+class QKeyEvent;
 class QLabel;
 class QListView;
 class QMenu;
@@ -182,17 +183,25 @@ public:
     void Bikou1_Click() { Bikou_Click(1); }
     void List1_MouseUp(int button, int shift);
     void ListView1_MouseUp(int button, int shift);
+    void SortList(int order);
     void Narabikae_Click();
     void Narabikae2_Click();
     void DataSaiinput_Click();
+    void ListView1_ColumnClick(int column);
     void ShowFileItemMenu();
     void ZenDataHyouji_Click();
     void AddSearchKeyToHistory();
     void LoadSearchHistory(bool fileList);
     void SaveFileState(bool fileList);
     void SearchFileList();
+    void SearchList();
     void setCombo1Text(const QString& text);
+    // Replaces the drop-down entries, keeping the edit text and raising nothing.
+    void setCombo1Items(const QStringList& items);
+    QStringList combo1Items() const;
     void Combo1_Change();
+    void Combo1_Click();
+    void Combo1_KeyUp(int keyCode, int shift);
     void ToolMn_Click();
     void RirekiSakujyo_Click();
     void RirekiAllSakujyo_Click();
@@ -278,6 +287,10 @@ private:
     void createMenus();
     void createToolBar();
     void wireMouseEvents();
+    void wireSearchBox();
+    bool searchBoxKeyReleased(QKeyEvent* event);
+    // The settings section of a history: RirekiFileKey, or the open data file's name.
+    QString historySection(bool fileList) const;
     QMenu* buildMenu(const char* name, const QString& title, const MenuEntry* entries, int count);
     void drawEtchedLines();
     void applyCtlGeometry(QWidget* w);
@@ -308,7 +321,11 @@ private:
     RowClickRelay* m_listView1Relay = nullptr;
     QList<QAction*> m_bikou; // Bikou(2) … Bikou(ItemCount)
     QStringList m_headerTexts;
+    // The name of the data file open in the data view; its state is stored under this name.
+    QString m_openFileName;
+    Qt::SortOrder m_listView1Order = Qt::DescendingOrder;
     bool m_closed = false;
+    bool m_destroying = false;
     bool m_formShownOnce = false;
     bool m_frameSeen = false;
     bool m_splitterDragging = false;

@@ -6,11 +6,13 @@
 #include "core/copytext.h"
 #include "platform/platform.h"
 #include "settings/conversions.h"
+#include "ui/main/datalistview.h"
 #include "ui/main/datamodels.h"
 
 #include <QAction>
 #include <QLabel>
 #include <QTreeView>
+#include <QUrl>
 
 namespace korvanta {
 
@@ -98,10 +100,40 @@ void Form1::NoCopy_Click()
     Label1->setPalette(p);
 }
 
-// Not built yet: opening the held address.
-void Form1::OpenWebOrMail() { }
+namespace {
 
-void Form1::List1_DblClick() { }
+bool isWebAddress(const QString& text)
+{
+    return text.left(7).compare(QStringLiteral("http://"), Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+// Opens the held address with the desktop's handler: a Web address in the browser, a mail
+// address as mailto: in the mail program. A failure to open is not reported. With the Web
+// patrol on, opening a Web address moves the single-item list to its next row (after the last,
+// to the first), which copies that row and holds its address.
+void Form1::OpenWebOrMail()
+{
+    const QString text = Label4->text();
+    if (isWebAddress(text)) {
+        m_platform.openUrl(QUrl(text, QUrl::TolerantMode));
+        if (WebJyunkai->isChecked() && !List1->isHidden()) {
+            const int n = list1SelectedRow() + 1;
+            selectList1Row(n < int(List2.size()) ? n : 0);
+        }
+    } else if (text.indexOf(QLatin1Char('@'), 1) > 0) {
+        m_platform.openUrl(QUrl(QStringLiteral("mailto:") + text, QUrl::TolerantMode));
+    }
+}
+
+void Form1::List1_DblClick()
+{
+    if (isWebAddress(Label4->text()) && WebDblClickOpen->isChecked())
+        OpenWebOrMail();
+    else
+        ShowFileList();
+}
 
 void Form1::WebJyunkai_Click() { WebJyunkai->setChecked(!WebJyunkai->isChecked()); }
 

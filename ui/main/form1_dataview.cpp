@@ -26,17 +26,6 @@
 
 namespace korvanta {
 
-namespace {
-
-QString messageText(const QString& text)
-{
-    // Message lines are joined by CR LF in the program's texts; the box shows line breaks.
-    QString shown = text;
-    return shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-}
-
-} // namespace
-
 bool Form1::ReadItemNames()
 {
     const QString path = CurrentFolder() + Filemado->fileName();
@@ -44,7 +33,7 @@ bool Form1::ReadItemNames()
     if (!names.ok) {
         if (names.kind == ReadFailureKind::Error)
             ItemCount = 1;
-        m_platform.messageBox(this, messageText(names.description), QString::fromLatin1(AppTitle));
+        m_platform.messageBox(this, names.description, QString::fromLatin1(AppTitle));
         if (names.kind != ReadFailureKind::Error)
             FilemadoRefresh_Click();
         return false;
@@ -75,11 +64,11 @@ bool Form1::ReadDataFile()
         Label1->setText(QStringLiteral("ﾃﾞｰﾀｰを分解中…"));
     });
     if (!result.ok) {
-        m_platform.messageBox(this, messageText(result.description), QString::fromLatin1(AppTitle));
+        m_platform.messageBox(this, result.description, QString::fromLatin1(AppTitle));
         return false;
     }
     if (result.truncated)
-        m_platform.messageBox(this, messageText(recordLimitMessage()), QString::fromLatin1(AppTitle));
+        m_platform.messageBox(this, recordLimitMessage(), QString::fromLatin1(AppTitle));
     m_list1Model->clear();
     m_listView1Model->clearRows();
     List2.clear();
@@ -142,6 +131,7 @@ void Form1::openAllItems()
 void Form1::EnterDataView()
 {
     SaveFileState(true);
+    m_openFileName = Filemado->fileName();
     Dir1->hide();
     Filemado->hide();
     Label2->show();

@@ -163,6 +163,7 @@ void Form1::PuToDeFaultFolder_Click() { ToDeFaultFolder_Click(); }
 void Form1::ShowFileList()
 {
     SaveFileState(false);
+    m_openFileName.clear();
     clearData();
     ListReady = false;
 

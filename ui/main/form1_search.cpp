@@ -2,15 +2,64 @@
 
 #include "ui/main/form1.h"
 
+#include "core/history.h"
+#include "core/search.h"
+#include "platform/platform.h"
+#include "settings/conversions.h"
+#include "ui/main/datalistview.h"
+#include "ui/main/datamodels.h"
+#include "ui/main/filelistbox.h"
+
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
+#include <QTreeView>
+
+#include <algorithm>
 
 namespace korvanta {
 
-// Setting the search box's text by code runs its change handler once, as typing does.
+namespace {
+
+const QString ListingUpCaption = QStringLiteral("ﾃﾞｰﾀｰをﾘｽﾄｱｯﾌﾟ");
+
+} // namespace
+
+// --- the search box's events
+
+void Form1::wireSearchBox()
+{
+    // Typing runs the change handler; picking an entry from the drop-down runs the click handler
+    // only (setting the text by code raises the change handler through setCombo1Text).
+    connect(Combo1->lineEdit(), &QLineEdit::textEdited, this, [this] { Combo1_Change(); });
+    connect(Combo1, &QComboBox::activated, this, [this] { Combo1_Click(); });
+    Combo1->lineEdit()->installEventFilter(this);
+}
+
+bool Form1::searchBoxKeyReleased(QKeyEvent* event)
+{
+    const int key = event->key();
+    const int keyCode = (key == Qt::Key_Return || key == Qt::Key_Enter) ? 13 : 0;
+    int shift = 0;
+    if (event->modifiers() & Qt::ShiftModifier)
+        shift |= 1;
+    if (event->modifiers() & Qt::ControlModifier)
+        shift |= 2;
+    if (event->modifiers() & Qt::AltModifier)
+        shift |= 4;
+    Combo1_KeyUp(keyCode, shift);
+    return false;
+}
+
+// Setting the search box's text by code runs its change handler once, as typing does; setting
+// the text it already holds changes nothing and runs nothing.
 void Form1::setCombo1Text(const QString& text)
 {
+    if (Combo1->currentText() == text)
+        return;
     {
         const QSignalBlocker block(Combo1);
         Combo1->setEditText(text);
@@ -18,29 +67,229 @@ void Form1::setCombo1Text(const QString& text)
     Combo1_Change();
 }
 
-// Not built yet: narrowing the lists.
-void Form1::Combo1_Change() { }
+void Form1::setCombo1Items(const QStringList& items)
+{
+    const QString text = Combo1->currentText();
+    const QSignalBlocker block(Combo1);
+    Combo1->clear();
+    Combo1->addItems(items);
+    Combo1->setCurrentIndex(-1);
+    Combo1->setEditText(text);
+}
 
-void Form1::SearchFileList() { }
+QStringList Form1::combo1Items() const
+{
+    QStringList items;
+    items.reserve(Combo1->count());
+    for (int i = 0; i < Combo1->count(); ++i)
+        items << Combo1->itemText(i);
+    return items;
+}
 
-// Not built yet: the search-key history.
-void Form1::AddSearchKeyToHistory() { }
+void Form1::Combo1_Change()
+{
+    if (isFileView())
+        SearchFileList();
+    else if (!KensakuKaisi->isChecked())
+        SearchList();
+}
 
-void Form1::LoadSearchHistory(bool) { }
+void Form1::Combo1_Click() { Combo1_Change(); }
 
-void Form1::SaveFileState(bool) { }
-
-void Form1::ToolMn_Click() { }
-
-void Form1::RirekiSakujyo_Click() { }
-
-void Form1::RirekiAllSakujyo_Click() { }
+void Form1::Combo1_KeyUp(int keyCode, int shift)
+{
+    if (!isFileView() && keyCode == 13 && shift == 1 && KensakuKaisi->isChecked())
+        SearchList();
+}
 
 void Form1::KensakuKaisi_Click() { KensakuKaisi->setChecked(!KensakuKaisi->isChecked()); }
 
 void Form1::setInputMethodMode(bool dataView)
 {
     Combo1->setInputMethodHints(dataView ? Qt::ImhNone : Qt::ImhPreferLatin);
+}
+
+// --- searching
+
+void Form1::SearchList()
+{
+    if (!ListReady)
+        return;
+    const QString key = Combo1->currentText();
+    if (key.isEmpty()) {
+        if (toolButtonEnabled(1))
+            ListUpData();
+        return;
+    }
+
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    Label1->setText(QStringLiteral("ﾘｽﾄﾃﾞｰﾀｰを検索"));
+
+    if (DisplayItem != -1) {
+        const int previous = recordOfList1Row(list1SelectedRow());
+        List1->hide();
+        List2 = searchRecords(Data, DisplayItem, key);
+        m_list1Model->reset(DisplayItem);
+        const auto hit = std::find(List2.begin(), List2.end(), previous);
+        if (previous > 0 && hit != List2.end())
+            selectList1Row(int(hit - List2.begin()));
+        List1->show();
+        Narabikae->setEnabled(true);
+        Narabikae2->setEnabled(true);
+        setToolButtonEnabled(4, true);
+        setToolButtonEnabled(5, true);
+    } else {
+        const int row = listView1SelectedRow();
+        const int previous = row >= 0 ? recordOfList1Row(row) : 0;
+        List2 = searchRecords(Data, -1, key);
+        m_listView1Model->setRows(List2);
+        const auto hit = std::find(List2.begin(), List2.end(), previous);
+        if (previous > 0 && hit != List2.end()) {
+            ListView1->setFocus();
+            selectListView1Row(int(hit - List2.begin()));
+        }
+    }
+
+    DataSaiinput->setEnabled(true);
+    setToolButtonEnabled(1, true);
+    ResetToolButtons();
+}
+
+void Form1::SearchFileList()
+{
+    const QString key = Combo1->currentText();
+    const QString selected = Filemado->fileName();
+    Filemado->setPattern(fileSearchPattern(key));
+    int index = -1;
+    if (!selected.isEmpty()) {
+        for (int i = 0; i < Filemado->listCount(); ++i) {
+            if (Filemado->fileNameAt(i) == selected) {
+                index = i;
+                break;
+            }
+        }
+    }
+    Filemado->setListIndex(index);
+    UpdateFileSelection();
+}
+
+// --- the history of search keys
+
+void Form1::AddSearchKeyToHistory()
+{
+    const QString key = Combo1->currentText();
+    if (key.isEmpty())
+        return;
+    const AddKeyResult result = addSearchKey(combo1Items(), key);
+    setCombo1Items(result.items);
+    if (result.wroteBack) {
+        // The write-back must not search again.
+        ListReady = false;
+        setCombo1Text(key);
+    }
+}
+
+QString Form1::historySection(bool fileList) const
+{
+    if (fileList)
+        return QString::fromLatin1(sections::RirekiFileKey);
+    return m_openFileName.isEmpty() ? Filemado->fileName() : m_openFileName;
+}
+
+void Form1::LoadSearchHistory(bool fileList)
+{
+    const QString section = historySection(fileList);
+    const QStringList items = historyFromStored(
+        [&](int i) { return m_settings.ReadSetting(section, historyKey(i)); });
+    setCombo1Items(items);
+    if (!fileList)
+        setCombo1Text(QString());
+}
+
+void Form1::SaveFileState(bool fileList)
+{
+    // Entry 0, the blank entry, is not stored; it leaves the box too.
+    const QStringList items = combo1Items();
+    if (!items.isEmpty()) {
+        const QSignalBlocker block(Combo1);
+        const QString text = Combo1->currentText();
+        Combo1->removeItem(0);
+        Combo1->setEditText(text);
+    }
+
+    QString section;
+    if (fileList) {
+        section = historySection(true);
+        if (!Filemado->fileName().isEmpty())
+            m_settings.write(keys::StrFileKey, Combo1->currentText());
+    } else {
+        // The state of the open data file; without one (the file view) there is nothing to store.
+        if (m_openFileName.isEmpty())
+            return;
+        section = m_openFileName;
+        if (SentakuDataKiroku->isChecked()) {
+            m_settings.WriteSetting(section, keys::KoumokuHyoujiNo, QString::number(CopyItem));
+            int index = -1;
+            if (Label1->text() != ListingUpCaption) {
+                const int row = DisplayItem == -1 ? listView1SelectedRow() : list1SelectedRow();
+                const int record = row >= 0 ? recordOfList1Row(row) : 0;
+                index = record > 0 ? record - 1 : -1;
+            }
+            m_settings.WriteSetting(section, keys::DataListIndex, QString::number(index));
+        }
+    }
+
+    const QStringList stored = historyToStore(items, &Settings::canStore);
+    for (int i = 0; i < stored.size() && i < HistoryKeyCount; ++i)
+        m_settings.WriteSetting(section, historyKey(i), stored.at(i));
+}
+
+void Form1::ToolMn_Click()
+{
+    const bool exists = m_settings.exists();
+    RirekiAllSakujyo->setEnabled(exists);
+    RirekiSakujyo->setEnabled(exists && Combo1->count() >= 2);
+}
+
+void Form1::RirekiSakujyo_Click()
+{
+    const bool fileView = isFileView();
+    const QString section = historySection(fileView);
+    const QString name = fileView ? QStringLiteral("ファイル") : section;
+    const int n = Combo1->count() - 1;
+    const QString text = name + QStringLiteral(" の検索履歴データーを、削除してよろしいですか？")
+        + QStringLiteral("\r\n\r\n") + QStringLiteral("検索履歴データーは、") + QString::number(n)
+        + QStringLiteral("件です。");
+    const Platform::Answer answer = m_platform.messageBox(
+        this, text, QStringLiteral("検索履歴データーの削除"), Platform::Buttons::YesNo,
+        Platform::Icon::Exclamation);
+    if (answer == Platform::Answer::No)
+        return;
+
+    setCombo1Items({ QString() });
+    setCombo1Text(QString());
+    if (fileView) {
+        m_settings.write(keys::StrFileKey, QString());
+        SearchFileList();
+    }
+    for (int i = 0; i < n; ++i)
+        m_settings.WriteSetting(section, historyKey(i), QString());
+    if (!fileView && toolButtonEnabled(1))
+        ListUpData();
+}
+
+void Form1::RirekiAllSakujyo_Click()
+{
+    const QString text = QStringLiteral("全･検索履歴データーを、削除してよろしいですか？")
+        + QStringLiteral("\r\n\r\n") + QStringLiteral("尚、設定ﾌｧｲﾙが一時削除されます。")
+        + QStringLiteral("\r\n") + QStringLiteral("再度ﾌﾟﾛｸﾞﾗﾑ終了時に、設定が保存されます。");
+    const Platform::Answer answer = m_platform.messageBox(
+        this, text, QStringLiteral(" 全検索履歴データーの削除"), Platform::Buttons::YesNo,
+        Platform::Icon::Exclamation);
+    if (answer == Platform::Answer::No)
+        return;
+    setCombo1Items({});
+    m_settings.remove();
 }
 
 } // namespace korvanta

@@ -1,14 +1,96 @@
-// Sorting the data list and re-listing it in file order.
+// Sorting the data list, sorting the all-items view by a column, and re-listing in file order.
 
 #include "ui/main/form1.h"
 
+#include "core/sorting.h"
+#include "ui/main/datalistview.h"
+#include "ui/main/datamodels.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QTreeView>
+
+#include <algorithm>
+
 namespace korvanta {
 
-// Not built yet: sorting.
-void Form1::Narabikae_Click() { }
+void Form1::SortList(int order)
+{
+    if (!ListReady)
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const int rec = recordOfList1Row(list1SelectedRow());
+    Label1->setText(QStringLiteral("ﾃﾞｰﾀｰを格納中…"));
 
-void Form1::Narabikae2_Click() { }
+    // The rows' texts as shown, blank rows left out, sorted as text.
+    std::vector<QString> texts;
+    texts.reserve(List2.size());
+    for (const int record : List2)
+        texts.push_back(Data.itemString(DisplayItem, record));
+    const bool ascending = order == 1;
+    const std::vector<int> sorted = sortedRows(texts, ascending);
 
-void Form1::DataSaiinput_Click() { }
+    List1->hide();
+    Label2->show();
+    Label2->raise();
+    std::vector<int> records;
+    records.reserve(sorted.size());
+    for (const int index : sorted)
+        records.push_back(List2[size_t(index)]);
+    List2 = std::move(records);
+    m_list1Model->reset(DisplayItem);
+    m_listView1Order = ascending ? Qt::AscendingOrder : Qt::DescendingOrder;
+
+    Label1->setText(ascending ? QStringLiteral("昇順に並び替え") : QStringLiteral("降順に並び替え"));
+    const auto hit = std::find(List2.begin(), List2.end(), rec);
+    if (rec > 0 && hit != List2.end())
+        selectList1Row(int(hit - List2.begin()));
+
+    List1->show();
+    Label2->hide();
+    setToolButtonEnabled(1, true);
+    DataSaiinput->setEnabled(true);
+    ResetToolButtons();
+}
+
+void Form1::Narabikae_Click()
+{
+    SortList(1);
+    Narabikae->setEnabled(false);
+    Narabikae2->setEnabled(true);
+    setToolButtonEnabled(4, true);
+    setToolButtonEnabled(5, false);
+    ResetToolButtons();
+}
+
+void Form1::Narabikae2_Click()
+{
+    SortList(-1);
+    Narabikae->setEnabled(true);
+    Narabikae2->setEnabled(false);
+    setToolButtonEnabled(4, false);
+    setToolButtonEnabled(5, true);
+    ResetToolButtons();
+}
+
+void Form1::DataSaiinput_Click() { ListUpData(); }
+
+// Sorts the rows as shown by column `column` (counted from 1). One order is shared by all
+// columns and flips with every click. The row-to-record map no longer follows the rows.
+void Form1::ListView1_ColumnClick(int column)
+{
+    m_listView1Order = m_listView1Order == Qt::DescendingOrder ? Qt::AscendingOrder
+                                                               : Qt::DescendingOrder;
+    const bool ascending = m_listView1Order == Qt::AscendingOrder;
+    m_listView1Model->reorder(
+        sortRecordsByItem(Data, m_listView1Model->rows(), column, ascending));
+    ListView1->header()->setSortIndicatorShown(true);
+    ListView1->header()->setSortIndicator(column - 1, m_listView1Order);
+    setToolButtonEnabled(1, true);
+    ResetToolButtons();
+    ListReady = false;
+}
 
 } // namespace korvanta

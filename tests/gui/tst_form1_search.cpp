@@ -1,0 +1,487 @@
+// Searching, the search-key history, sorting and the Web and mail links, driven through the real
+// main window with a recording platform.
+
+#include "support/fakeplatform.h"
+#include "support/tempappfolder.h"
+#include "support/testmain.h"
+
+#include "settings/settings.h"
+#include "ui/main/datalistview.h"
+#include "ui/main/filelistbox.h"
+#include "ui/main/form1.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QInputMethodEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTreeView>
+
+using namespace korvanta;
+
+namespace {
+
+// Name,Code,Web: six records; record 6 is the empty one after the final CR LF.
+const QByteArray ShopCsv = "Name,Code,Web\r\n"
+                           "apple,10,http://example.jp/apple\r\n"
+                           "Apple pie,9,HTTP://example.jp/pie\r\n"
+                           "grape,100,mail@example.jp\r\n"
+                           "ｱﾝｽﾞ,  ,https://example.jp/x\r\n"
+                           "アンズ,7,http://example.jp/anzu\r\n";
+
+QStringList rowsOf(const QAbstractItemModel* model, int column = 0)
+{
+    QStringList rows;
+    for (int r = 0; r < model->rowCount(); ++r)
+        rows << model->index(r, column).data().toString();
+    return rows;
+}
+
+} // namespace
+
+class TestForm1Search : public QObject
+{
+    Q_OBJECT
+
+private:
+    TempAppFolder m_app;
+    RecordingPlatform m_platform;
+    std::unique_ptr<Form1> m_form;
+
+    QByteArray baseIni() const
+    {
+        return "[Tool]\r\nTemae=False\r\nDir1V=False\r\nNoCopy=False\r\nFilePath="
+            + m_app.path().chopped(1).toUtf8()
+            + "\r\nFileListIndex=-1\r\n[Position]\r\nTop=0\r\nLeft=0\r\nHeight=6000\r\n"
+              "Width=4500\r\nDir1Height=1350\r\nViewFormHight=6000\r\nViewFormWidth=9000\r\n";
+    }
+
+    Form1& startForm(const QByteArray& extra = QByteArray())
+    {
+        if (!m_app.iniExists())
+            m_app.writeIni(baseIni() + extra);
+        m_form = std::make_unique<Form1>(m_app.path(), m_platform);
+        m_form->Form_Load();
+        m_form->show();
+        return *m_form;
+    }
+
+    // Opens shop.csv with display item `display`, copy item `copy` and row `row` remembered.
+    Form1& openShop(int display = 1, int copy = 2, int row = 0)
+    {
+        Form1& f = startForm("[shop.csv]\r\nSentakuKoumokuNo=" + QByteArray::number(display)
+                             + "\r\nKoumokuHyoujiNo=" + QByteArray::number(copy)
+                             + "\r\nDataListIndex=" + QByteArray::number(row) + "\r\n");
+        selectFile(f, "shop.csv");
+        f.Filemado_DblClick();
+        return f;
+    }
+
+    void selectFile(Form1& f, const QString& name)
+    {
+        for (int i = 0; i < f.Filemado->listCount(); ++i) {
+            if (f.Filemado->fileNameAt(i) == name)
+                f.Filemado->setListIndex(i);
+        }
+        f.Filemado_MouseUp(1, 0);
+    }
+
+    // Typing into the search box, as a person does.
+    void type(Form1& f, const QString& text)
+    {
+        QLineEdit* edit = f.Combo1->lineEdit();
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        for (const QChar c : text) {
+            if (c.unicode() < 0x80 && c.isPrint()) {
+                QTest::keyClick(edit, c.toLatin1());
+            } else {
+                // Japanese text arrives from the input method as a committed string.
+                QInputMethodEvent commit;
+                commit.setCommitString(QString(c));
+                QApplication::sendEvent(edit, &commit);
+            }
+        }
+    }
+
+    QString read(const QString& section, const QString& key) const
+    {
+        return Settings(m_app.path()).ReadSetting(section, key);
+    }
+
+private slots:
+    void init()
+    {
+        m_app.reset();
+        m_platform.reset();
+        m_app.writeFile("shop.csv", ShopCsv);
+        m_app.writeFile("other.txt", "A\tB\r\n1\t2\r\n");
+        m_app.writeFile("abc-list.CSV", "X\r\n1\r\n");
+        m_app.writeFile("abc-notes.txt", "X\r\n1\r\n");
+        m_app.writeFile("abc.dat", "X\r\n1\r\n");
+    }
+
+    void cleanup() { m_form.reset(); }
+
+    void searchSingleItemViewReselects()
+    {
+        Form1& f = openShop(1, 2, 2); // record 3, grape, selected
+        m_platform.clipboard.clear();
+        type(f, "ap");
+        QCOMPARE(rowsOf(f.List1->model()), (QStringList { "apple", "grape" }));
+        QCOMPARE(f.List2, (std::vector<int> { 1, 3 }));
+        QCOMPARE(f.list1SelectedRow(), 1);
+        // Each keystroke found grape again and copied it; the key went into the history.
+        QCOMPARE(m_platform.clipboardText(), QStringLiteral("100"));
+        QCOMPARE(f.combo1Items().mid(0, 2), (QStringList { "", "ap" }));
+        QVERIFY(f.toolButtonEnabled(1));
+        QVERIFY(f.DataSaiinput->isEnabled());
+        QVERIFY(f.Narabikae->isEnabled());
+
+        // The match is binary: case, width and kana differ.
+        type(f, "A");
+        QCOMPARE(rowsOf(f.List1->model()), QStringList { "Apple pie" });
+        type(f, "ｱ");
+        QCOMPARE(rowsOf(f.List1->model()), QStringList { "ｱﾝｽﾞ" });
+
+        // No hit: an empty list, re-list and sort still offered.
+        type(f, "zzz");
+        QCOMPARE(f.List1->model()->rowCount(), 0);
+        QVERIFY(f.List2.empty());
+        QVERIFY(f.toolButtonEnabled(1));
+        QVERIFY(f.toolButtonEnabled(4));
+
+        // An empty key brings every record back in file order.
+        type(f, "");
+        QCOMPARE(f.List1->model()->rowCount(), 6);
+        QVERIFY(!f.toolButtonEnabled(1));
+    }
+
+    void emptyKeyLeavesTheFullListAlone()
+    {
+        Form1& f = openShop();
+        QVERIFY(!f.toolButtonEnabled(1));
+        m_platform.clipboard.clear();
+        f.setCombo1Text("x");
+        f.setCombo1Text("");
+        QCOMPARE(f.List1->model()->rowCount(), 6);
+    }
+
+    void searchAllItemsView()
+    {
+        Form1& f = openShop(-1, 2, 0);
+        QVERIFY(f.ListView1->isVisible());
+        // The key matches across the record's text, but not across the TAB between items.
+        type(f, "apple");
+        QCOMPARE(rowsOf(f.ListView1->model()), QStringList { "apple" });
+        QCOMPARE(f.listView1SelectedRow(), 0);
+        type(f, "pie\t9");
+        QCOMPARE(rowsOf(f.ListView1->model()), QStringList { "Apple pie" });
+        type(f, "e9");
+        QCOMPARE(f.ListView1->model()->rowCount(), 0);
+        QVERIFY(!f.toolButtonEnabled(4)); // sorting is not offered in this view
+    }
+
+    void searchOnlyOnShiftReturnWithTheOption()
+    {
+        Form1& f = openShop();
+        f.KensakuKaisi_Click();
+        type(f, "gr");
+        QCOMPARE(f.List1->model()->rowCount(), 6);
+        QTest::keyClick(f.Combo1->lineEdit(), Qt::Key_Return, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(f.List1->model()->rowCount(), 6);
+        QTest::keyClick(f.Combo1->lineEdit(), Qt::Key_Return, Qt::ShiftModifier);
+        QCOMPARE(rowsOf(f.List1->model()), QStringList { "grape" });
+    }
+
+    void searchTheFileList()
+    {
+        Form1& f = startForm();
+        selectFile(f, "abc-list.CSV");
+        type(f, "abc");
+        QCOMPARE(f.Filemado->pattern(), QStringLiteral("*abc*.txt;*abc*.CSV"));
+        QCOMPARE(f.Filemado->listCount(), 2);
+        QCOMPARE(f.Filemado->fileName(), QStringLiteral("abc-list.CSV"));
+        type(f, "xyz");
+        QCOMPARE(f.Filemado->listCount(), 0);
+        QCOMPARE(f.Label1->text(), QString());
+        type(f, "");
+        QCOMPARE(f.Filemado->pattern(), QStringLiteral("*.CSV;*.txt"));
+        QCOMPARE(f.Filemado->listCount(), 4);
+    }
+
+    void historyFollowsTheViewAndSurvivesARestart()
+    {
+        Form1& f = openShop();
+        type(f, "gr");
+        f.selectList1Row(0);
+        type(f, "ap"); // each keystroke re-selects grape, which puts the key so far on top
+        f.selectList1Row(0);
+        QCOMPARE(f.combo1Items(), (QStringList { "", "ap", "a", "gr" }));
+
+        // Back to the file list: the data file's history is stored, the file list's loaded.
+        f.Kirikae_Click();
+        QCOMPARE(read("shop.csv", "0"), QStringLiteral("ap"));
+        QCOMPARE(read("shop.csv", "2"), QStringLiteral("gr"));
+        QCOMPARE(read("shop.csv", "KoumokuHyoujiNo"), QStringLiteral("2"));
+        QCOMPARE(read("shop.csv", "DataListIndex"), QStringLiteral("0"));
+        QCOMPARE(f.combo1Items(), QStringList { "" });
+
+        // A file-list key enters its history when a file is clicked.
+        type(f, "sh");
+        selectFile(f, "shop.csv");
+        QCOMPARE(f.combo1Items(), (QStringList { "", "sh" }));
+        f.close();
+        QCOMPARE(read("RirekiFileKey", "0"), QStringLiteral("sh"));
+        QCOMPARE(read("RirekiFileKey", "StrFileKey"), QStringLiteral("sh"));
+
+        // Next start: the file list is filtered by the stored key and its history is offered.
+        m_form.reset();
+        Form1& g = startForm();
+        QCOMPARE(g.Combo1->currentText(), QStringLiteral("sh"));
+        QCOMPARE(g.Filemado->listCount(), 1);
+        QCOMPARE(g.combo1Items(), (QStringList { "", "sh" }));
+        selectFile(g, "shop.csv");
+        g.Filemado_DblClick();
+        QCOMPARE(g.combo1Items(), (QStringList { "", "ap", "a", "gr" }));
+        QCOMPARE(g.Combo1->currentText(), QString());
+    }
+
+    void pickingAKeyAgainMovesItUp()
+    {
+        Form1& f = openShop();
+        for (const char* key : { "c", "b", "a" }) {
+            f.setCombo1Text(QString());
+            f.ListUpData();
+            type(f, QString::fromLatin1(key));
+            if (f.List2.empty())
+                f.AddSearchKeyToHistory();
+            else
+                f.selectList1Row(0);
+        }
+        QCOMPARE(f.combo1Items(), (QStringList { "", "a", "b", "c" }));
+        f.setCombo1Text("b");
+        f.ListReady = true;
+        f.AddSearchKeyToHistory();
+        QCOMPARE(f.combo1Items(), (QStringList { "", "b", "a", "c" }));
+        QCOMPARE(f.Combo1->currentText(), QStringLiteral("b"));
+        QVERIFY(!f.listReady()); // the write-back does not search again
+    }
+
+    void deleteTheHistoryOfAFile()
+    {
+        m_app.writeIni(baseIni() + "[shop.csv]\r\n0=k1\r\n1=k2\r\n2=k3\r\nKoumokuHyoujiNo=2\r\n"
+                                   "DataListIndex=1\r\n");
+        Form1& f = startForm();
+        selectFile(f, "shop.csv");
+        f.Filemado_DblClick();
+        QCOMPARE(f.combo1Items(), (QStringList { "", "k1", "k2", "k3" }));
+        f.ToolMn_Click();
+        QVERIFY(f.RirekiSakujyo->isEnabled());
+        QVERIFY(f.RirekiAllSakujyo->isEnabled());
+
+        m_platform.nextAnswers.enqueue(Platform::Answer::No);
+        f.RirekiSakujyo_Click();
+        QCOMPARE(f.combo1Items().size(), 4);
+        QCOMPARE(m_platform.messageBoxes.last().text,
+                 QStringLiteral("shop.csv の検索履歴データーを、削除してよろしいですか？\r\n\r\n"
+                                "検索履歴データーは、3件です。"));
+        QCOMPARE(m_platform.messageBoxes.last().title, QStringLiteral("検索履歴データーの削除"));
+        QCOMPARE(m_platform.messageBoxes.last().buttons, Platform::Buttons::YesNo);
+        QCOMPARE(m_platform.messageBoxes.last().icon, Platform::Icon::Exclamation);
+
+        f.RirekiSakujyo_Click();
+        QCOMPARE(f.combo1Items(), QStringList { "" });
+        QCOMPARE(read("shop.csv", "0"), QString());
+        QCOMPARE(read("shop.csv", "2"), QString());
+        QCOMPARE(read("shop.csv", "KoumokuHyoujiNo"), QStringLiteral("2"));
+        QCOMPARE(read("shop.csv", "DataListIndex"), QStringLiteral("1"));
+        f.ToolMn_Click();
+        QVERIFY(!f.RirekiSakujyo->isEnabled());
+    }
+
+    void deleteTheFileListHistory()
+    {
+        m_app.writeIni(baseIni() + "[RirekiFileKey]\r\n0=abc\r\n1=sh\r\nStrFileKey=abc\r\n");
+        Form1& f = startForm();
+        QCOMPARE(f.Filemado->listCount(), 2);
+        f.RirekiSakujyo_Click();
+        QVERIFY(m_platform.messageBoxes.last().text.startsWith("ファイル の検索履歴データーを"));
+        QCOMPARE(f.Combo1->currentText(), QString());
+        QCOMPARE(f.Filemado->listCount(), 4);
+        QCOMPARE(read("RirekiFileKey", "StrFileKey"), QString());
+        QCOMPARE(read("RirekiFileKey", "0"), QString());
+        QCOMPARE(read("RirekiFileKey", "1"), QString());
+    }
+
+    void deleteEverything()
+    {
+        Form1& f = openShop();
+        type(f, "gr");
+        f.selectList1Row(0);
+        f.RirekiAllSakujyo_Click();
+        QCOMPARE(m_platform.messageBoxes.last().title, QStringLiteral(" 全検索履歴データーの削除"));
+        QCOMPARE(m_platform.messageBoxes.last().text,
+                 QStringLiteral("全･検索履歴データーを、削除してよろしいですか？\r\n\r\n"
+                                "尚、設定ﾌｧｲﾙが一時削除されます。\r\n"
+                                "再度ﾌﾟﾛｸﾞﾗﾑ終了時に、設定が保存されます。"));
+        QVERIFY(!m_app.iniExists());
+        QCOMPARE(f.Combo1->count(), 0);
+        f.ToolMn_Click();
+        QVERIFY(!f.RirekiAllSakujyo->isEnabled());
+        QVERIFY(!f.RirekiSakujyo->isEnabled());
+        f.selectList1Row(0);
+        QCOMPARE(f.combo1Items(), (QStringList { "", "gr" }));
+
+        // Closing writes the options and the main geometry again, but no view size.
+        f.close();
+        QVERIFY(m_app.iniExists());
+        QCOMPARE(read("Tool", "Temae"), QStringLiteral("False"));
+        QCOMPARE(read("Position", "Width"), QStringLiteral("4500"));
+        QCOMPARE(read("Position", "ViewFormWidth"), QString());
+    }
+
+    void keysOutsideTheCodePageDoNotCorruptTheSettings()
+    {
+        Form1& f = openShop();
+        type(f, "é"); // not in code page 932
+        f.AddSearchKeyToHistory();
+        type(f, "gr");
+        f.selectList1Row(0);
+        QCOMPARE(f.combo1Items(), (QStringList { "", "gr", "é" }));
+        f.Kirikae_Click();
+        QCOMPARE(read("shop.csv", "0"), QStringLiteral("gr"));
+        QCOMPARE(read("shop.csv", "1"), QString());
+        QVERIFY(!m_app.readIni().contains('?'));
+    }
+
+    void sortingAndRelisting()
+    {
+        Form1& f = openShop(2, 1, 0); // list the codes; record 1 (10) selected
+        QCOMPARE(rowsOf(f.List1->model()), (QStringList { "10", "9", "100", "  ", "7", "" }));
+        m_platform.clipboard.clear();
+        f.Narabikae_Click();
+        // Text order; blank rows left out; the selected record selected and copied again.
+        QCOMPARE(rowsOf(f.List1->model()), (QStringList { "10", "100", "7", "9" }));
+        QCOMPARE(f.list1SelectedRow(), 0);
+        QCOMPARE(m_platform.clipboard, QStringList { "apple" });
+        QCOMPARE(f.Label1->text(), QStringLiteral("Name：apple"));
+        QVERIFY(!f.Narabikae->isEnabled());
+        QVERIFY(f.Narabikae2->isEnabled());
+        QVERIFY(f.toolButtonEnabled(4));
+        QVERIFY(!f.toolButtonEnabled(5));
+        QVERIFY(f.toolButtonEnabled(1));
+        QVERIFY(f.DataSaiinput->isEnabled());
+
+        f.ToolButton_MouseUp(4, 1, 0);
+        QCOMPARE(rowsOf(f.List1->model()), (QStringList { "9", "7", "100", "10" }));
+        QVERIFY(f.Narabikae->isEnabled());
+        QVERIFY(!f.Narabikae2->isEnabled());
+        QVERIFY(!f.toolButtonEnabled(4));
+        QVERIFY(f.toolButtonEnabled(5));
+
+        // Re-listing brings every row back in file order, the record still selected.
+        f.DataSaiinput_Click();
+        QCOMPARE(f.List1->model()->rowCount(), 6);
+        QCOMPARE(f.list1SelectedRow(), 0);
+        QVERIFY(!f.DataSaiinput->isEnabled());
+        QVERIFY(f.Narabikae->isEnabled() && f.Narabikae2->isEnabled());
+    }
+
+    void sortingASearchResultKeepsTheKey()
+    {
+        Form1& f = openShop(1, 2, -1);
+        type(f, "p");
+        QCOMPARE(f.List1->model()->rowCount(), 3);
+        f.Narabikae2_Click();
+        QCOMPARE(f.List1->model()->rowCount(), 3);
+        QCOMPARE(f.Combo1->currentText(), QStringLiteral("p"));
+    }
+
+    void sortingWhileNotReadyOnlyChangesTheCommands()
+    {
+        Form1& f = openShop();
+        f.ListReady = false;
+        f.Narabikae_Click();
+        QCOMPARE(rowsOf(f.List1->model()).first(), QStringLiteral("apple"));
+        QCOMPARE(f.List1->model()->rowCount(), 6);
+        QVERIFY(!f.Narabikae->isEnabled());
+        QVERIFY(!f.toolButtonEnabled(5));
+    }
+
+    void columnSortInTheAllItemsView()
+    {
+        Form1& f = openShop(-1, 1, 0);
+        QHeaderView* header = f.ListView1->header();
+        header->sectionClicked(1);
+        QCOMPARE(rowsOf(f.ListView1->model(), 1), (QStringList { "", "  ", "10", "100", "7", "9" }));
+        QVERIFY(!f.listReady());
+        QVERIFY(f.toolButtonEnabled(1));
+        QVERIFY(!f.DataSaiinput->isEnabled());
+        header->sectionClicked(1);
+        QCOMPARE(rowsOf(f.ListView1->model(), 1), (QStringList { "9", "7", "100", "10", "  ", "" }));
+        // Copies follow the rows as shown.
+        f.selectListView1Row(0);
+        QCOMPARE(m_platform.clipboardText(), QStringLiteral("Apple pie"));
+        // Typing does nothing while the rows do not follow the map... until a row is clicked.
+        f.ListReady = false;
+        type(f, "gr");
+        QCOMPARE(f.ListView1->model()->rowCount(), 6);
+    }
+
+    void webPatrolAndMail()
+    {
+        Form1& f = openShop(1, 3, 0);
+        QCOMPARE(f.Label4->text(), QStringLiteral("http://example.jp/apple"));
+        f.ToolButton_MouseUp(6, 1, 0);
+        QCOMPARE(m_platform.openedUrls.size(), 1);
+        QCOMPARE(m_platform.openedUrls.first().toString(), QStringLiteral("http://example.jp/apple"));
+        // The patrol moved to the next row and holds its address ("HTTP://" counts).
+        QCOMPARE(f.list1SelectedRow(), 1);
+        QCOMPARE(f.Label4->text(), QStringLiteral("HTTP://example.jp/pie"));
+        f.OpenWebOrMail();
+        QCOMPARE(f.list1SelectedRow(), 2);
+        QCOMPARE(f.Label4->text(), QStringLiteral("mail@example.jp"));
+        f.OpenWebOrMail();
+        QCOMPARE(m_platform.openedUrls.last().toString(), QStringLiteral("mailto:mail@example.jp"));
+        QCOMPARE(f.list1SelectedRow(), 2); // no patrol for mail
+
+        // After the last row the patrol starts again at the top.
+        f.selectList1Row(4);
+        f.OpenWebOrMail();
+        QCOMPARE(f.list1SelectedRow(), 5);
+        f.selectList1Row(5);
+        QCOMPARE(f.Label4->text(), QString());
+        f.selectList1Row(4);
+        f.OpenWebOrMail();
+        f.OpenWebOrMail(); // row 5 holds no address: nothing happens
+        QCOMPARE(f.list1SelectedRow(), 5);
+    }
+
+    void doubleClickOpensOrReturns()
+    {
+        Form1& f = openShop(1, 3, 0);
+        f.List1_DblClick();
+        QCOMPARE(m_platform.openedUrls.size(), 1);
+        QVERIFY(f.List1->isVisible());
+
+        f.selectList1Row(2); // a mail address is never opened by a double click
+        f.List1_DblClick();
+        QCOMPARE(m_platform.openedUrls.size(), 1);
+        QVERIFY(f.Filemado->isVisible());
+    }
+
+    void doubleClickWithoutTheOptionReturns()
+    {
+        Form1& f = openShop(1, 3, 0);
+        f.WebDblClickOpen_Click();
+        f.List1_DblClick();
+        QVERIFY(m_platform.openedUrls.isEmpty());
+        QVERIFY(f.Filemado->isVisible());
+    }
+};
+
+KORVANTA_TEST_MAIN(TestForm1Search)
+#include "tst_form1_search.moc"

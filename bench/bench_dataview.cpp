@@ -1,5 +1,5 @@
 // The data view with a large file: listing up in the single-item list and in the all-items
-// view, and a row click through to the clipboard, in the real main window (offscreen). Each
+// view, a row click through to the clipboard, a keystroke of the search, and sorting, in the real main window (offscreen). Each
 // measured step includes handling the events it posts, so layout and painting count too.
 
 #include "benchdata.h"
@@ -72,6 +72,83 @@ void BM_RowClickToClipboard(benchmark::State& state)
     }
 }
 BENCHMARK(BM_RowClickToClipboard)->Unit(benchmark::kMicrosecond);
+
+// One keystroke of the incremental search, from the change of the key to the rebuilt list. The
+// key alternates between two texts so that every iteration searches; a plain substring scan over
+// the same texts runs beside it for comparison.
+void keystroke(benchmark::State& state, int displayItem)
+{
+    OpenWindow w(displayItem);
+    const QString keys[] = { QStringLiteral("田"), QStringLiteral("山田") };
+    int i = 0;
+    for (auto _ : state) {
+        w.form->setCombo1Text(keys[i++ % 2]);
+        QApplication::processEvents();
+    }
+    state.counters["hits"] = double(w.form->List2.size());
+}
+
+void BM_KeystrokeSingleItem(benchmark::State& state) { keystroke(state, 2); }
+BENCHMARK(BM_KeystrokeSingleItem)->Unit(benchmark::kMillisecond);
+
+void BM_KeystrokeAllItems(benchmark::State& state) { keystroke(state, -1); }
+BENCHMARK(BM_KeystrokeAllItems)->Unit(benchmark::kMillisecond);
+
+void plainScan(benchmark::State& state, int displayItem)
+{
+    OpenWindow w(displayItem);
+    const DataSet& data = w.form->Data;
+    const QString key = QStringLiteral("山田");
+    for (auto _ : state) {
+        int hits = 0;
+        for (int r = 1; r <= data.recordCount(); ++r) {
+            const QStringView text = displayItem == -1 ? data.recordView(r) : data.item(displayItem, r);
+            hits += text.contains(key) ? 1 : 0;
+        }
+        benchmark::DoNotOptimize(hits);
+    }
+}
+
+void BM_PlainScanSingleItem(benchmark::State& state) { plainScan(state, 2); }
+BENCHMARK(BM_PlainScanSingleItem)->Unit(benchmark::kMillisecond);
+
+void BM_PlainScanAllItems(benchmark::State& state) { plainScan(state, -1); }
+BENCHMARK(BM_PlainScanAllItems)->Unit(benchmark::kMillisecond);
+
+// An empty key after a search restores the whole list.
+void BM_EmptyKeyRestores(benchmark::State& state)
+{
+    OpenWindow w(2);
+    for (auto _ : state) {
+        state.PauseTiming();
+        w.form->setCombo1Text(QStringLiteral("山田"));
+        QApplication::processEvents();
+        state.ResumeTiming();
+        w.form->setCombo1Text(QString());
+        QApplication::processEvents();
+    }
+    state.counters["rows"] = double(w.form->List2.size());
+}
+BENCHMARK(BM_EmptyKeyRestores)->Unit(benchmark::kMillisecond);
+
+// Sorting the whole list by its shown item, the directions alternating.
+void sortList(benchmark::State& state, int displayItem)
+{
+    OpenWindow w(displayItem);
+    int order = 1;
+    for (auto _ : state) {
+        w.form->SortList(order);
+        QApplication::processEvents();
+        order = -order;
+    }
+    state.counters["rows"] = double(w.form->List2.size());
+}
+
+void BM_SortListNames(benchmark::State& state) { sortList(state, 2); }
+BENCHMARK(BM_SortListNames)->Unit(benchmark::kMillisecond);
+
+void BM_SortListDistinctCodes(benchmark::State& state) { sortList(state, 1); }
+BENCHMARK(BM_SortListDistinctCodes)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

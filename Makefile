@@ -30,6 +30,9 @@ test: build
 bench: build
 	@for b in $(BUILD_DIR)/bench/bench_*; do [ -x "$$b" ] && QT_QPA_PLATFORM=offscreen "$$b"; done
 
+screenshots: build
+	bash scripts/screenshots.sh $(BUILD_DIR)/Korvanta
+
 format:
 	find core settings platform ui app tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
 

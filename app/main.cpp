@@ -2,6 +2,7 @@
 #include "platform/singleinstance.h"
 #include "settings/settings.h"
 #include "ui/main/form1.h"
+#include "ui/manual/versiondialog.h"
 
 #include <QApplication>
 #include <QFile>
@@ -19,18 +20,6 @@
 using namespace korvanta;
 
 namespace {
-
-// The window icon in every size that the resources provide.
-QIcon programIcon()
-{
-    QIcon icon;
-    for (int size : { 16, 32, 48, 64, 128, 256 }) {
-        const QString path = QStringLiteral(":/icons/korvanta-%1.png").arg(size);
-        if (QFile::exists(path))
-            icon.addFile(path, QSize(size, size));
-    }
-    return icon;
-}
 
 // Termination signals (logout without a session manager, kill, Ctrl+C in a terminal) close the
 // window the ordinary way, so that the closing sequence saves the settings. The handler only

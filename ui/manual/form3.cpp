@@ -1,22 +1,406 @@
 #include "ui/manual/form3.h"
 
+#include "platform/platform.h"
+#include "platform/twips.h"
+#include "platform/windowhelpers.h"
+#include "ui/main/form1.h"
+#include "ui/main/vbmouse.h"
+#include "ui/manual/versiondialog.h"
+
+#include <QAction>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPlainTextEdit>
 #include <QPushButton>
-#include <QVBoxLayout>
+#include <QScreen>
+#include <QTextLayout>
+#include <QUrl>
+#include <QtMath>
+
+#include <cmath>
 
 namespace korvanta {
 
-Form3::Form3(QWidget* parent)
-    : QDialog(parent)
+void initResources();
+
+namespace {
+
+    const QColor FormBackground(192, 192, 192);
+    const QColor LinkNormal(0, 0, 192);
+    const QColor LinkBlue(0, 0, 255);
+    const QColor LinkVisited(128, 0, 128);
+    // Height of a one-line explanation in the legend, and the line pitch of the two-line one
+    // (two lines in 360 twips).
+    constexpr double LegendLine = 255;
+    constexpr double LegendLinePitch = 180;
+
+    // A word-wrapped plain-text label whose lines are set `pitch` pixels apart, whatever the
+    // line spacing of the fonts that draw them.
+    class PitchedLabel : public QLabel
+    {
+    public:
+        PitchedLabel(QWidget* parent, int pitch)
+            : QLabel(parent)
+            , m_pitch(pitch)
+        {
+            setTextFormat(Qt::PlainText);
+            setWordWrap(true);
+        }
+
+        bool hasHeightForWidth() const override { return true; }
+
+        int heightForWidth(int width) const override
+        {
+            QTextLayout layout(text(), font());
+            const QTextLine last = layOut(layout, width);
+            return last.isValid() ? qCeil(last.y() + last.height()) : 0;
+        }
+
+    protected:
+        void paintEvent(QPaintEvent*) override
+        {
+            QTextLayout layout(text(), font());
+            layOut(layout, width());
+            QPainter painter(this);
+            painter.setPen(palette().color(QPalette::WindowText));
+            layout.draw(&painter, QPointF(0, 0));
+        }
+
+    private:
+        // Breaks the text into lines of `width` pixels; returns the last line.
+        QTextLine layOut(QTextLayout& layout, int width) const
+        {
+            QTextLine last;
+            layout.beginLayout();
+            for (int y = 0;; y += m_pitch) {
+                QTextLine line = layout.createLine();
+                if (!line.isValid())
+                    break;
+                line.setLineWidth(width);
+                line.setPosition(QPointF(0, y));
+                last = line;
+            }
+            layout.endLayout();
+            return last;
+        }
+
+        int m_pitch;
+    };
+
+    QLabel* makeLabel(QWidget* parent, const QString& name, const QString& text = QString())
+    {
+        auto* label = new QLabel(parent);
+        label->setObjectName(name);
+        label->setTextFormat(Qt::PlainText);
+        label->setText(text);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        return label;
+    }
+
+    void setTextColor(QWidget* w, const QColor& color)
+    {
+        QPalette p = w->palette();
+        p.setColor(QPalette::WindowText, color);
+        w->setPalette(p);
+    }
+
+    // A font of the desktop's own family (which covers Japanese through the font configuration)
+    // at the given size and style; no family is forced.
+    QFont styledFont(const QFont& base, double points, bool bold = false, bool italic = false,
+        bool underline = false)
+    {
+        QFont f = base;
+        f.setPointSizeF(points);
+        f.setBold(bold);
+        f.setItalic(italic);
+        f.setUnderline(underline);
+        return f;
+    }
+
+} // namespace
+
+Form3::Form3(Form1* mainWindow)
+    : QDialog(mainWindow)
+    , m_main(mainWindow)
 {
+    initResources();
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("説明書"));
+    setWindowIcon(programIcon());
+    setAutoFillBackground(true);
+    QPalette p = palette();
+    p.setColor(QPalette::Window, FormBackground);
+    setPalette(p);
+    setFont(styledFont(font(), 9));
+    setMouseTracking(true);
+    createControls();
+    resize(twipsToPixelsX(ClientWidth, this), twipsToPixelsY(ClientHeight, this));
+    Form_Load();
+}
+
+void Form3::createControls()
+{
+    const QString name = QString::fromLatin1(Form1::AppTitle);
+    const QFont titleFont = styledFont(font(), 36, true, true, true);
+    for (int i = 0; i < 2; ++i) {
+        Label1[i] = makeLabel(this, QStringLiteral("Label1(%1)").arg(i), name);
+        Label1[i]->setFont(titleFont);
+    }
+    setTextColor(Label1[0], QColor(128, 128, 128));
+    setTextColor(Label1[1], QColor(0, 0, 128));
+    // The title 120 twips up and left of its grey copy, which shows as a shadow.
+    moveCtl(Label1[0], 360, 0, 3735, 975);
+    moveCtl(Label1[1], 240, -120, 3735, 975);
+
+    Image1 = makeLabel(this, QStringLiteral("Image1"));
+    Image1->setPixmap(QPixmap(QStringLiteral(":/images/manual_illustration.png")));
+    Image1->setMouseTracking(true);
+    Image1->installEventFilter(this);
+    moveCtl(Image1, 5760, 30, pixelsToTwipsX(Image1->pixmap().width(), this),
+        pixelsToTwipsY(Image1->pixmap().height(), this));
+
+    Label2 = makeLabel(this, QStringLiteral("Label2"), QStringLiteral("サポート"));
+    Label2->setFont(styledFont(font(), 8.25, false, false, true));
+    setTextColor(Label2, LinkNormal);
+    moveCtl(Label2, 480, 810, 585, 165);
+
+    LabelHPadd
+        = makeLabel(this, QStringLiteral("LabelHPadd"), QString::fromLatin1(HomePageAddress));
+    LabelHPadd->setFont(styledFont(font(), 9, false, false, true));
+    LabelHPadd->setCursor(Qt::PointingHandCursor);
+    LabelHPadd->setMouseTracking(true);
+    LabelHPadd->installEventFilter(this);
+    setTextColor(LabelHPadd, LinkNormal);
+    moveCtl(LabelHPadd, 1200, 800, 4335, 180);
+
+    Label4 = makeLabel(this, QStringLiteral("Label4"), QStringLiteral("ツールボタンの説明"));
+    Label4->setFont(styledFont(font(), 9.75, false, false, true));
+    moveCtl(Label4, 480, 1080, 1695, 255);
+
+    // The legend: a picture and its explanation per row, left of the illustration (5760 twips);
+    // the second explanation takes two lines. Image2(6) has its own picture of the two sort
+    // buttons; the others are filled in by Form_Load.
+    struct LegendRow
+    {
+        int image;
+        double imageLeft, imageTop;
+        const char16_t* text;
+        double textLeft, textTop, textWidth, textHeight;
+    };
+    static constexpr LegendRow rows[] = {
+        { 0, 120, 1320, u"：ﾌｧｲﾙ名とﾃﾞｰﾀｰを切り替えます。", 480, 1440, 5220, 255 },
+        { 1, 120, 1680,
+            u"：ﾌｧｲﾙ名表示時は、ﾌｫﾙﾀﾞｰ名の表示と非表示を切り替え、ﾃﾞｰﾀｰ表示時は、"
+            u"選択表示から、全ﾃﾞｰﾀｰを表示します。",
+            480, 1680, 5220, 360 },
+        { 2, 120, 2040, u"：他のﾌｫﾙﾀﾞｰを開きます。", 480, 2160, 2160, 255 },
+        { 3, 120, 2400, u"：ﾂｰﾙﾒﾆｭｰを表示します。", 480, 2520, 2160, 255 },
+        { 6, 2640, 2040, u"：ﾘｽﾄﾃﾞｰﾀｰを並び替えます。", 3000, 2160, 2700, 255 },
+        { 4, 2640, 2400, u"：Webやﾒｰﾗｰを開きます。", 3000, 2520, 2700, 255 },
+    };
+    for (int r = 0; r < int(std::size(rows)); ++r) {
+        const LegendRow& row = rows[r];
+        QLabel* image = makeLabel(this, QStringLiteral("Image2(%1)").arg(row.image));
+        Image2[size_t(row.image)] = image;
+        if (row.image == 6)
+            image->setPixmap(QPixmap(QStringLiteral(":/images/sortbuttons.png")));
+        m_twips.insert(image, QRectF(row.imageLeft, row.imageTop, 0, 0));
+
+        const QString name = QStringLiteral("Label3(%1)").arg(r);
+        const QString plain = QString::fromUtf16(row.text);
+        QLabel* text;
+        if (row.textHeight > LegendLine) {
+            // The two-line explanation keeps a line pitch of 180 twips: the Japanese fallback font
+            // would space the lines wider and push the second one onto the pictures below.
+            text = new PitchedLabel(this, twipsToPixelsY(LegendLinePitch, this));
+            text->setObjectName(name);
+            text->setText(plain);
+        } else {
+            text = makeLabel(this, name, plain);
+        }
+        Label3[size_t(r)] = text;
+        moveCtl(text, row.textLeft, row.textTop, row.textWidth, row.textHeight);
+    }
+
     Command1 = new QPushButton(QStringLiteral("閉じる"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
-    auto* layout = new QVBoxLayout(this);
-    layout->addStretch();
-    layout->addWidget(Command1, 0, Qt::AlignRight);
-    connect(Command1, &QPushButton::clicked, this, &QDialog::accept);
-    resize(480, 360);
+    Command1->setAutoDefault(false);
+    connect(Command1, &QPushButton::clicked, this, &Form3::Command1_Click);
+    moveCtl(Command1, 7350, 100, 800, 260);
+
+    Text1 = new QPlainTextEdit(this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Text1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    Text1->setPlainText(manualText());
+    moveCtl(Text1, 0, TextTop, ClientWidth, ClientHeight - TextTop);
+}
+
+QString Form3::manualText()
+{
+    QFile file(QStringLiteral(":/manual/manual.txt"));
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    QString text = QString::fromUtf8(file.readAll());
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return text;
+}
+
+void Form3::Form_Load()
+{
+    for (int k = 0; k <= 3; ++k)
+        Image2[size_t(k)]->setPixmap(Form1::buttonImage(4 * k));
+    Image2[4]->setPixmap(Form1::buttonImage(24));
+    for (QLabel* image : Image2) {
+        if (!image)
+            continue;
+        const QRectF r = m_twips.value(image);
+        moveCtl(image, r.left(), r.top(), pixelsToTwipsX(image->pixmap().width(), this),
+            pixelsToTwipsY(image->pixmap().height(), this));
+    }
+
+    // Centred on the screen the main window is on, frame included as far as it is known.
+    const QScreen* screen
+        = m_main && m_main->screen() ? m_main->screen() : QGuiApplication::primaryScreen();
+    if (screen)
+        move(centeredTopLeft(frameGeometry().size(), screen->geometry()));
+
+    // Above a main window that is always on top, so that the manual is not hidden behind it.
+    if (m_main && m_main->Temae && m_main->Temae->isChecked())
+        SetTopmost(this);
+
+    Text1->setReadOnly(true);
+}
+
+double Form3::scaleWidth() const
+{
+    return pixelsToTwipsX(width(), this);
+}
+
+double Form3::scaleHeight() const
+{
+    return pixelsToTwipsY(height(), this);
+}
+
+// The manual text fills the window below the legend. A window lower than the legend gives the
+// box the height it lacks (the absolute value of the difference), still placed at the same top.
+void Form3::Form_Resize()
+{
+    if (!Text1)
+        return;
+    moveCtl(Text1, 0, TextTop, scaleWidth(), std::abs(scaleHeight() - TextTop));
+}
+
+void Form3::Command1_Click()
+{
+    accept();
+}
+
+void Form3::Form_MouseMove()
+{
+    setLinkColor(LinkBlue);
+}
+
+void Form3::Image1_MouseMove()
+{
+    setLinkColor(LinkBlue);
+}
+
+void Form3::LabelHPadd_MouseMove()
+{
+    setLinkColor(LinkVisited);
+}
+
+void Form3::LabelHPadd_MouseDown(int, int)
+{
+    const QRectF r = m_twips.value(LabelHPadd);
+    moveCtl(LabelHPadd, r.left() + PressOffset, r.top() + PressOffset, r.width(), r.height());
+}
+
+// Released anywhere, even outside the label: the label goes back and the address is opened. A
+// failure to open it is not reported.
+void Form3::LabelHPadd_MouseUp(int, int)
+{
+    const QRectF r = m_twips.value(LabelHPadd);
+    moveCtl(LabelHPadd, r.left() - PressOffset, r.top() - PressOffset, r.width(), r.height());
+    if (m_main)
+        m_main->platform().openUrl(QUrl(LabelHPadd->text()));
+}
+
+void Form3::setLinkColor(const QColor& color)
+{
+    setTextColor(LabelHPadd, color);
+}
+
+void Form3::moveCtl(QWidget* w, double left, double top, double width, double height)
+{
+    m_twips.insert(w, QRectF(left, top, width, height));
+    applyCtlGeometry(w);
+}
+
+// Pixels from the twip rectangle. A label or button is never drawn smaller than its text needs,
+// so a Japanese font that is wider or has taller lines than these sizes allow for is not cut off; a
+// wrapping label keeps its width and grows downwards, a button that has to grow keeps its right
+// edge.
+void Form3::applyCtlGeometry(QWidget* w)
+{
+    const QRectF r = m_twips.value(w);
+    int x = twipsToPixelsX(r.left(), this);
+    const int y = twipsToPixelsY(r.top(), this);
+    int width = std::max(0, twipsToPixelsX(r.left() + r.width(), this) - x);
+    int height = std::max(0, twipsToPixelsY(r.top() + r.height(), this) - y);
+    if (auto* label = qobject_cast<QLabel*>(w); label && !label->text().isEmpty()) {
+        if (label->wordWrap()) {
+            height = std::max(height, label->heightForWidth(width));
+        } else {
+            width = std::max(width, label->sizeHint().width());
+            height = std::max(height, label->sizeHint().height());
+        }
+    } else if (w == Command1) {
+        const QSize hint = Command1->sizeHint();
+        const int right = x + width;
+        width = std::max(width, hint.width());
+        height = std::max(height, hint.height());
+        x = right - width;
+    }
+    w->setGeometry(x, y, width, height);
+}
+
+void Form3::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    Form_Resize();
+}
+
+// Moves over the window's own background; moves over a control reach here too when the control
+// does not take them, and those leave the link's colour alone.
+void Form3::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!childAt(event->position().toPoint()))
+        Form_MouseMove();
+    QDialog::mouseMoveEvent(event);
+}
+
+bool Form3::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (watched == Image1) {
+        if (type == QEvent::MouseMove)
+            Image1_MouseMove();
+    } else if (watched == LabelHPadd) {
+        auto* me = static_cast<QMouseEvent*>(event);
+        if (type == QEvent::MouseMove)
+            LabelHPadd_MouseMove();
+        else if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick)
+            LabelHPadd_MouseDown(vbButton(me->button()), vbShift(me->modifiers()));
+        else if (type == QEvent::MouseButtonRelease)
+            LabelHPadd_MouseUp(vbButton(me->button()), vbShift(me->modifiers()));
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 } // namespace korvanta

@@ -1,20 +1,88 @@
 #pragma once
 
 #include <QDialog>
+#include <QHash>
+#include <QRectF>
 
+#include <array>
+
+class QLabel;
+class QPlainTextEdit;
 class QPushButton;
 
 namespace korvanta {
 
-// The manual window: a modal window titled "説明書" with its close button.
+class Form1;
+
+// The manual window "説明書": the program's name as a title with a grey shadow, the home-page
+// link, a legend of the tool-button pictures and the manual text in a read-only box.
+//
+// It exists only while it is shown: the owner creates it, runs it modally and destroys it, so
+// every opening loads the pictures, the centring and the always-on-top state anew. Lengths are
+// twips, as in the main window; a control's twip rectangle is kept so that it reads back exactly.
 class Form3 : public QDialog
 {
     Q_OBJECT
 
 public:
-    explicit Form3(QWidget* parent = nullptr);
+    // Client size of the window and the top of the manual text.
+    static constexpr double ClientWidth = 8310;
+    static constexpr double ClientHeight = 7980;
+    static constexpr double TextTop = 2880;
+    // How far the link moves while it is pressed.
+    static constexpr double PressOffset = 10;
+    // The address the link shows and opens.
+    static constexpr const char* HomePageAddress = "http://www.example.com/korvanta/";
 
+    // `mainWindow` (may be null) provides the desktop services for the link and the always-on-top
+    // option; the window is loaded at once (Form_Load).
+    explicit Form3(Form1* mainWindow = nullptr);
+
+    // The manual text, with LF line ends.
+    static QString manualText();
+
+    // --- events
+    void Form_Load();
+    void Form_Resize();
+    void Command1_Click();
+    void Form_MouseMove();
+    void Image1_MouseMove();
+    void LabelHPadd_MouseMove();
+    void LabelHPadd_MouseDown(int button, int shift);
+    void LabelHPadd_MouseUp(int button, int shift);
+
+    // A control's rectangle in twips, relative to the client area.
+    QRectF ctlTwips(const QWidget* w) const { return m_twips.value(w); }
+    // The client area in twips.
+    double scaleWidth() const;
+    double scaleHeight() const;
+
+    // --- the controls, named as in the main window's conventions (objectName is the same text,
+    // control arrays as "Label1(0)")
+    std::array<QLabel*, 2> Label1 {}; // (0) the shadow, (1) the title
+    QLabel* Image1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* LabelHPadd = nullptr;
+    QLabel* Label4 = nullptr;
+    std::array<QLabel*, 7> Image2 {}; // elements 0 to 4 and 6; 5 does not exist
+    std::array<QLabel*, 6> Label3 {};
     QPushButton* Command1 = nullptr;
+    QPlainTextEdit* Text1 = nullptr;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createControls();
+    // Places `w` at a rectangle in twips.
+    void moveCtl(QWidget* w, double left, double top, double width, double height);
+    void applyCtlGeometry(QWidget* w);
+    void setLinkColor(const QColor& color);
+
+    Form1* m_main;
+    QHash<const QWidget*, QRectF> m_twips;
 };
 
 } // namespace korvanta

@@ -1,0 +1,304 @@
+// The file commands (text editor, file manager, file information), the manual and the version
+// information, driven through the real main window with a recording platform.
+
+#include "support/fakeplatform.h"
+#include "support/tempappfolder.h"
+#include "support/testmain.h"
+
+#include "core/fileinfo.h"
+#include "core/version.h"
+#include "ui/main/datalistview.h"
+#include "ui/main/datamodels.h"
+#include "ui/main/filelistbox.h"
+#include "ui/main/folderlistbox.h"
+#include "ui/main/form1.h"
+#include "ui/manual/form3.h"
+
+#include <QAction>
+#include <QPlainTextEdit>
+#include <QTreeView>
+
+using namespace korvanta;
+
+namespace {
+
+// 品名,品番,URL in code page 932, four records and the empty one after the final CR LF.
+const QByteArray GoodsCsv = "\x95\x69\x96\xBC,\x95\x69\x94\xD4,URL\r\n"
+                            "\xD8\xDD\xBA\xDE,A-01,http://example.jp/a\r\n"
+                            "Orange,A-02,\r\n"
+                            "\"Kiwi, gold\",A-03,@only\r\n"
+                            "Pear & Co,A-04,shop@example.jp\r\n";
+// A folder and a file name with blanks: both go to the launchers as they are, unquoted.
+const QString FolderName = QStringLiteral("my data");
+const QString FileName = QStringLiteral("得意先 一覧.csv");
+const QDateTime Stamp(QDate(2003, 8, 19), QTime(14, 5, 3));
+
+QStringList linesOf(const QString& text)
+{
+    return text.split(QStringLiteral("\r\n"));
+}
+
+} // namespace
+
+class TestForm1Commands : public QObject
+{
+    Q_OBJECT
+
+private:
+    TempAppFolder m_app;
+    RecordingPlatform m_platform;
+    std::unique_ptr<Form1> m_form;
+    QString m_folder; // the data folder, without trailing "/"
+
+    Form1& startForm()
+    {
+        m_app.writeIni("[Tool]\r\nTemae=False\r\nDir1V=False\r\nNoCopy=False\r\n"
+                       "SentakuDataKiroku=True\r\nFilePath="
+            + m_folder.toUtf8()
+            + "\r\nFileListIndex=-1\r\n[Position]\r\nTop=0\r\nLeft=0\r\n"
+              "Height=6000\r\nWidth=4500\r\nDir1Height=1350\r\n"
+              "ViewFormHight=6000\r\nViewFormWidth=9000\r\n");
+        m_form = std::make_unique<Form1>(m_app.path(), m_platform);
+        m_form->Form_Load();
+        m_form->show();
+        return *m_form;
+    }
+
+    void selectFile(Form1& f, const QString& name)
+    {
+        for (int i = 0; i < f.Filemado->listCount(); ++i) {
+            if (f.Filemado->fileNameAt(i) == name)
+                f.Filemado->setListIndex(i);
+        }
+        QCOMPARE(f.Filemado->fileName(), name);
+        f.Filemado_MouseUp(1, 0);
+    }
+
+    QString lastMessage() const
+    {
+        return m_platform.messageBoxes.isEmpty() ? QString() : m_platform.messageBoxes.last().text;
+    }
+
+    QStringList headLines() const
+    {
+        return { QStringLiteral("ﾌｫﾙﾀﾞ   ： ") + m_folder,
+            QStringLiteral("ﾌｧｲﾙ    ：    ") + FileName, QString(),
+            QStringLiteral("Fileｻｲｽﾞ：    ") + byteCountText(GoodsCsv.size()),
+            QStringLiteral("FileTime：    (H15)2003年8月19日 　14時5分3秒  更新") };
+    }
+
+private slots:
+    void init()
+    {
+        m_app.reset();
+        m_platform.reset();
+        m_folder = m_app.makeFolder(FolderName).chopped(1);
+        QVERIFY(m_app.writeFile(FolderName + "/" + FileName, GoodsCsv));
+        QFile file(m_folder + "/" + FileName);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(Stamp, QFileDevice::FileModificationTime));
+    }
+
+    void cleanup() { m_form.reset(); }
+
+    // --- the text editor and the file manager
+
+    void editWithoutSelectionOnlyBeeps()
+    {
+        Form1& f = startForm();
+        QCOMPARE(f.Filemado->fileName(), QString());
+        f.FileHensyu_Click();
+        f.PuFileHensyu_Click();
+        QCOMPARE(m_platform.beeps, 2);
+        QVERIFY(m_platform.editorLaunches.isEmpty());
+        QVERIFY(m_platform.messageBoxes.isEmpty());
+        QVERIFY(!f.isMinimized());
+    }
+
+    void launchers_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<bool>("succeeds");
+
+        QTest::newRow("edit") << "FileHensyu" << true;
+        QTest::newRow("edit from the popup") << "PuFileHensyu" << true;
+        QTest::newRow("edit fails") << "FileHensyu" << false;
+        QTest::newRow("file manager") << "ExploerKidou" << true;
+        QTest::newRow("file manager from the popup") << "PuExploerKidou" << true;
+        QTest::newRow("file manager fails") << "ExploerKidou" << false;
+    }
+
+    void launchers()
+    {
+        QFETCH(QString, command);
+        QFETCH(bool, succeeds);
+
+        const bool editor = command.endsWith(QLatin1String("FileHensyu"));
+        m_platform.editorSucceeds = succeeds;
+        m_platform.fileManagerSucceeds = succeeds;
+        Form1& f = startForm();
+        selectFile(f, FileName);
+        if (command == QLatin1String("FileHensyu"))
+            f.FileHensyu->trigger();
+        else if (command == QLatin1String("PuFileHensyu"))
+            f.PuFileHensyu_Click();
+        else if (command == QLatin1String("ExploerKidou"))
+            f.ExploerKidou->trigger();
+        else
+            f.PuExploerKidou_Click();
+
+        // The full path of the file, or the folder as shown without a trailing "/".
+        const QStringList expected { editor ? m_folder + "/" + FileName : m_folder };
+        QCOMPARE(editor ? m_platform.editorLaunches : m_platform.fileManagerLaunches, expected);
+        QVERIFY((editor ? m_platform.fileManagerLaunches : m_platform.editorLaunches).isEmpty());
+        QCOMPARE(f.isMinimized(), succeeds);
+        if (succeeds) {
+            QVERIFY(m_platform.messageBoxes.isEmpty());
+        } else {
+            QCOMPARE(m_platform.messageBoxes.size(), 1);
+            const auto& box = m_platform.messageBoxes.first();
+            QCOMPARE(box.text, editor ? m_platform.editorError : m_platform.fileManagerError);
+            QCOMPARE(box.title, QStringLiteral("Korvanta"));
+            QCOMPARE(box.buttons, Platform::Buttons::Ok);
+        }
+        QCOMPARE(m_platform.beeps, 0);
+    }
+
+    // --- the file information
+
+    void informationInTheFileView()
+    {
+        Form1& f = startForm();
+        selectFile(f, FileName);
+        QVERIFY(f.Jyouhou->isEnabled());
+        f.Jyouhou->trigger();
+        QCOMPARE(m_platform.messageBoxes.size(), 1);
+        const auto& box = m_platform.messageBoxes.first();
+        QCOMPARE(box.title, QStringLiteral("Korvanta"));
+        QCOMPARE(box.buttons, Platform::Buttons::Ok);
+        QCOMPARE(box.icon, Platform::Icon::None);
+        QCOMPARE(linesOf(box.text), headLines());
+    }
+
+    void informationAboutAVanishedFile()
+    {
+        Form1& f = startForm();
+        selectFile(f, FileName);
+        QVERIFY(QFile::remove(m_folder + "/" + FileName));
+        f.Jyouhou_Click();
+        QCOMPARE(linesOf(lastMessage()), headLines().mid(0, 3));
+    }
+
+    void informationInTheSingleItemView_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QStringList>("tail");
+
+        const QString tab = QStringLiteral("\t");
+        QTest::newRow("third record")
+            << 2
+            << QStringList { QStringLiteral("        ( 項目名 )\t             ( 3番目のﾃﾞｰﾀｰ )"),
+                   QStringLiteral("   項目1： 品名             ") + tab + "Kiwi, gold",
+                   QStringLiteral("   項目2： 品番             ") + tab + "A-03",
+                   QStringLiteral("   項目3： URL            ") + tab + "@only" };
+        QTest::newRow("no selected row: record 0, empty values")
+            << -1
+            << QStringList { QStringLiteral("        ( 項目名 )\t             ( 0番目のﾃﾞｰﾀｰ )"),
+                   QStringLiteral("   項目1： 品名             ") + tab,
+                   QStringLiteral("   項目2： 品番             ") + tab,
+                   QStringLiteral("   項目3： URL            ") + tab };
+    }
+
+    void informationInTheSingleItemView()
+    {
+        QFETCH(int, row);
+        QFETCH(QStringList, tail);
+
+        Form1& f = startForm();
+        selectFile(f, FileName);
+        f.Filemado_DblClick();
+        QVERIFY(f.List1->isVisible());
+        f.selectList1Row(row);
+        QCOMPARE(f.list1SelectedRow(), row);
+        m_platform.messageBoxes.clear();
+
+        f.Jyouhou->trigger();
+        const QStringList expected = headLines()
+            + QStringList { QString(),
+                  QStringLiteral("ﾃﾞｰﾀｰ数：    3 項目  ×  5 ﾃﾞｰﾀｰ   ＝   15 個"), QString() }
+            + tail;
+        QCOMPARE(linesOf(lastMessage()), expected);
+    }
+
+    // The all-items view shows the record of the selected row as it is on screen, also after
+    // the rows were reordered by a column sort.
+    void informationInTheAllItemsView()
+    {
+        Form1& f = startForm();
+        selectFile(f, FileName);
+        m_platform.nextPicks.enqueue(QStringLiteral("ZenDataHyouji"));
+        f.Filemado_MouseUp(2, 0);
+        QVERIFY(f.ListView1->isVisible());
+        auto* model = qobject_cast<AllItemsModel*>(f.ListView1->model());
+        QVERIFY(model);
+        model->reorder({ 4, 3, 2, 1, 5 });
+        f.selectListView1Row(0);
+        m_platform.messageBoxes.clear();
+
+        f.Jyouhou_Click();
+        const QStringList lines = linesOf(lastMessage());
+        QCOMPARE(lines.size(), 12);
+        QCOMPARE(lines.at(8), QStringLiteral("        ( 項目名 )\t             ( 4番目のﾃﾞｰﾀｰ )"));
+        QCOMPARE(lines.at(9), QStringLiteral("   項目1： 品名             \tPear & Co"));
+        QCOMPARE(lines.at(11), QStringLiteral("   項目3： URL            \tshop@example.jp"));
+    }
+
+    // --- the manual and the version information
+
+    void helpShowsTheManualModally_data()
+    {
+        QTest::addColumn<bool>("temae");
+        QTest::newRow("always on top") << true;
+        QTest::newRow("normal") << false;
+    }
+
+    void helpShowsTheManualModally()
+    {
+        QFETCH(bool, temae);
+        Form1& f = startForm();
+        if (temae)
+            f.Temae_Click();
+        QCOMPARE(f.Temae->isChecked(), temae);
+
+        bool sawManual = false;
+        m_platform.onDialog = [&](QDialog& dialog) {
+            auto* manual = qobject_cast<Form3*>(&dialog);
+            sawManual = manual && !manual->Text1->toPlainText().isEmpty()
+                && manual->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == temae;
+            return 1;
+        };
+        f.Help->trigger();
+        QCOMPARE(m_platform.dialogs.size(), 1);
+        QCOMPARE(m_platform.dialogs.first().windowTitle, QStringLiteral("説明書"));
+        QVERIFY(sawManual);
+    }
+
+    void versionInformation()
+    {
+        Form1& f = startForm();
+        f.VJ->trigger();
+        QCOMPARE(m_platform.abouts.size(), 1);
+        const auto& about = m_platform.abouts.first();
+        QCOMPARE(about.name, QStringLiteral("Korvanta"));
+        const QStringList lines = linesOf(about.text);
+        QCOMPARE(lines.size(), 2);
+        QVERIFY(lines.at(0).startsWith(QStringLiteral("Version 1.11.0001          ")));
+        QVERIFY(lines.at(0).size() > 27);
+        QCOMPARE(lines.at(1), QStringLiteral("ﾃｷｽﾄﾌｧｲﾙを読み込んで閲覧・ｺﾋﾟｰする。"));
+        QVERIFY(!about.icon.isNull());
+        QVERIFY(m_platform.messageBoxes.isEmpty());
+    }
+};
+
+KORVANTA_TEST_MAIN(TestForm1Commands)
+#include "tst_form1_commands.moc"

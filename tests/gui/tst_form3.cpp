@@ -1,0 +1,329 @@
+// The manual window: title and shadow, the link with its colours and pressed offset, the legend
+// pictures, the manual text, the resize rule and the always-on-top state.
+
+#include "support/fakeplatform.h"
+#include "support/tempappfolder.h"
+#include "support/testmain.h"
+
+#include "platform/twips.h"
+#include "platform/windowhelpers.h"
+#include "ui/main/form1.h"
+#include "ui/manual/form3.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+
+using namespace korvanta;
+
+namespace {
+
+QColor textColor(const QWidget* w)
+{
+    return w->palette().color(QPalette::WindowText);
+}
+
+QPoint middle(const QWidget* w)
+{
+    return w->rect().center();
+}
+
+} // namespace
+
+class TestForm3 : public QObject
+{
+    Q_OBJECT
+
+private:
+    TempAppFolder m_app;
+    RecordingPlatform m_platform;
+    std::unique_ptr<Form1> m_main;
+
+    Form1& mainWindow(bool temae)
+    {
+        m_app.writeIni(QByteArray("[Tool]\r\nTemae=") + (temae ? "True" : "False")
+            + "\r\nDir1V=False\r\nNoCopy=False\r\n[Position]\r\nTop=0\r\nLeft=0\r\n"
+              "Height=6000\r\nWidth=4500\r\n");
+        m_main = std::make_unique<Form1>(m_app.path(), m_platform);
+        m_main->Form_Load();
+        return *m_main;
+    }
+
+private slots:
+    void init()
+    {
+        m_app.reset();
+        m_platform.reset();
+    }
+
+    void cleanup() { m_main.reset(); }
+
+    void titleWithShadow()
+    {
+        Form3 f(&mainWindow(false));
+        QCOMPARE(f.windowTitle(), QStringLiteral("説明書"));
+        QVERIFY(!f.windowIcon().isNull());
+        QCOMPARE(f.palette().color(QPalette::Window), QColor(192, 192, 192));
+        for (QLabel* label : f.Label1) {
+            QCOMPARE(label->text(), QStringLiteral("Korvanta"));
+            QCOMPARE(label->font().pointSizeF(), 36.0);
+            QVERIFY(label->font().bold() && label->font().italic() && label->font().underline());
+        }
+        QCOMPARE(textColor(f.Label1[0]), QColor(128, 128, 128));
+        QCOMPARE(textColor(f.Label1[1]), QColor(0, 0, 128));
+        // The grey copy lies 120 twips right of and below the title, and behind it.
+        const QRectF shadow = f.ctlTwips(f.Label1[0]);
+        const QRectF title = f.ctlTwips(f.Label1[1]);
+        QCOMPARE(shadow.topLeft() - title.topLeft(), QPointF(120, 120));
+        QVERIFY(f.children().indexOf(f.Label1[0]) < f.children().indexOf(f.Label1[1]));
+        QCOMPARE(f.Command1->text(), QStringLiteral("閉じる"));
+    }
+
+    void legendPictures_data()
+    {
+        QTest::addColumn<int>("image");
+        QTest::addColumn<int>("buttonImage"); // -1: the sort-button picture
+        QTest::addColumn<QPointF>("position");
+
+        QTest::newRow("switch") << 0 << 0 << QPointF(120, 1320);
+        QTest::newRow("folder pane") << 1 << 4 << QPointF(120, 1680);
+        QTest::newRow("browse") << 2 << 8 << QPointF(120, 2040);
+        QTest::newRow("tool menu") << 3 << 12 << QPointF(120, 2400);
+        QTest::newRow("Web") << 4 << 24 << QPointF(2640, 2400);
+        QTest::newRow("sort buttons") << 6 << -1 << QPointF(2640, 2040);
+    }
+
+    void legendPictures()
+    {
+        QFETCH(int, image);
+        QFETCH(int, buttonImage);
+        QFETCH(QPointF, position);
+
+        Form3 f(&mainWindow(false));
+        QLabel* picture = f.Image2.at(size_t(image));
+        QVERIFY(picture);
+        const QImage expected = buttonImage >= 0
+            ? Form1::buttonImage(buttonImage).toImage()
+            : QImage(QStringLiteral(":/images/sortbuttons.png"));
+        QVERIFY(!expected.isNull());
+        const auto format = QImage::Format_ARGB32_Premultiplied;
+        QCOMPARE(
+            picture->pixmap().toImage().convertToFormat(format), expected.convertToFormat(format));
+        QCOMPARE(f.ctlTwips(picture).topLeft(), position);
+        QVERIFY(!f.Image2[5]);
+    }
+
+    void legendTexts()
+    {
+        Form3 f(&mainWindow(false));
+        const QStringList expected {
+            QStringLiteral("：ﾌｧｲﾙ名とﾃﾞｰﾀｰを切り替えます。"),
+            QStringLiteral("：ﾌｧｲﾙ名表示時は、ﾌｫﾙﾀﾞｰ名の表示と非表示を切り替え、ﾃﾞｰﾀｰ表示時は、"
+                           "選択表示から、全ﾃﾞｰﾀｰを表示します。"),
+            QStringLiteral("：他のﾌｫﾙﾀﾞｰを開きます。"),
+            QStringLiteral("：ﾂｰﾙﾒﾆｭｰを表示します。"),
+            QStringLiteral("：ﾘｽﾄﾃﾞｰﾀｰを並び替えます。"),
+            QStringLiteral("：Webやﾒｰﾗｰを開きます。"),
+        };
+        for (int i = 0; i < 6; ++i)
+            QCOMPARE(f.Label3[size_t(i)]->text(), expected.at(i));
+        QCOMPARE(f.Label4->text(), QStringLiteral("ツールボタンの説明"));
+        QCOMPARE(f.Label2->text(), QStringLiteral("サポート"));
+        // No text is cut off, whatever the font's widths and line height.
+        for (QLabel* label : f.findChildren<QLabel*>()) {
+            if (label->text().isEmpty())
+                continue;
+            if (label->wordWrap()) {
+                QVERIFY2(label->height() >= label->heightForWidth(label->width()),
+                    qPrintable(label->objectName()));
+            } else {
+                QVERIFY2(
+                    label->width() >= label->sizeHint().width(), qPrintable(label->objectName()));
+                QVERIFY2(
+                    label->height() >= label->sizeHint().height(), qPrintable(label->objectName()));
+            }
+        }
+        // The explanations stay left of the illustration.
+        for (QLabel* label : f.Label3)
+            QVERIFY2(label->geometry().right() < f.Image1->x(), qPrintable(label->objectName()));
+    }
+
+    void manualText()
+    {
+        Form3 f(&mainWindow(false));
+        const QString text = f.Text1->toPlainText();
+        QCOMPARE(text, Form3::manualText());
+        QVERIFY(!text.contains(QLatin1Char('\r')));
+        QVERIFY(text.startsWith(QLatin1Char('=')));
+        QVERIFY(text.contains(QStringLiteral("Korvanta")));
+        QVERIFY(text.contains(QStringLiteral("Ver 1.11.0001")));
+        // The sections in their order.
+        const QStringList headings { QStringLiteral("【ｿﾌﾄ紹介】"), QStringLiteral("【操作方法】"),
+            QStringLiteral("【ﾃﾞｰﾀｰの構成】"), QStringLiteral("【ﾌｧｲﾙの説明】"),
+            QStringLiteral("【ｲﾝｽﾄｰﾙ】"), QStringLiteral("【ｱﾝｲﾝｽﾄｰﾙ】"),
+            QStringLiteral("【ﾊﾞｰｼﾞｮﾝｱｯﾌﾟ履歴】"), QStringLiteral("【最後に】") };
+        qsizetype at = 0;
+        for (const QString& heading : headings) {
+            const qsizetype found = text.indexOf(heading, at);
+            QVERIFY2(found > at, qPrintable(heading));
+            at = found;
+        }
+        QVERIFY(f.Text1->isReadOnly());
+        QCOMPARE(f.Text1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    }
+
+    void resizeKeepsTheTextBelowTheLegend_data()
+    {
+        QTest::addColumn<int>("heightPx");
+        QTest::addColumn<double>("textHeight");
+
+        // 15 twips a pixel at 96 DPI; the text starts at 2880 twips = 192 pixels.
+        QTest::newRow("full size") << 532 << 7980.0 - 2880;
+        QTest::newRow("just the legend") << 192 << 0.0;
+        QTest::newRow("lower than the legend: absolute value") << 150 << 2880.0 - 2250;
+    }
+
+    void resizeKeepsTheTextBelowTheLegend()
+    {
+        QFETCH(int, heightPx);
+        QFETCH(double, textHeight);
+
+        Form3 f(&mainWindow(false));
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        f.resize(400, heightPx);
+        QTRY_COMPARE(f.height(), heightPx);
+        const QRectF r = f.ctlTwips(f.Text1);
+        QCOMPARE(r.left(), 0.0);
+        QCOMPARE(r.top(), 2880.0);
+        QCOMPARE(r.width(), 400 * 15.0);
+        QCOMPARE(r.height(), textHeight);
+        QCOMPARE(f.Text1->geometry().top(), 192);
+    }
+
+    void clientSize()
+    {
+        Form3 f(&mainWindow(false));
+        QCOMPARE(f.scaleWidth(), Form3::ClientWidth);
+        QCOMPARE(f.scaleHeight(), Form3::ClientHeight);
+    }
+
+    void linkColours()
+    {
+        Form3 f(&mainWindow(false));
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        QCOMPARE(f.LabelHPadd->text(), QString::fromLatin1(Form3::HomePageAddress));
+        QCOMPARE(textColor(f.LabelHPadd), QColor(0, 0, 192));
+
+        QTest::mouseMove(f.LabelHPadd, middle(f.LabelHPadd));
+        QCOMPARE(textColor(f.LabelHPadd), QColor(128, 0, 128));
+        // Other labels, the pictures of the legend and the text box leave it purple.
+        const QList<QWidget*> others { f.Label3[0], f.Label4, f.Image2[0], f.Image2[6], f.Label1[1],
+            f.Text1->viewport() };
+        for (QWidget* w : others) {
+            QTest::mouseMove(w, middle(w));
+            QCOMPARE(textColor(f.LabelHPadd), QColor(128, 0, 128));
+        }
+        // The window's background and the illustration make it blue.
+        QTest::mouseMove(&f, QPoint(f.width() - 3, f.Text1->y() - 3));
+        QCOMPARE(textColor(f.LabelHPadd), QColor(0, 0, 255));
+        QTest::mouseMove(f.LabelHPadd, middle(f.LabelHPadd));
+        QTest::mouseMove(f.Image1, middle(f.Image1));
+        QCOMPARE(textColor(f.LabelHPadd), QColor(0, 0, 255));
+    }
+
+    void pressingTheLinkOpensTheAddress_data()
+    {
+        QTest::addColumn<Qt::MouseButton>("button");
+        QTest::addColumn<QPoint>("releaseOffset"); // from the press position
+
+        QTest::newRow("left, released on the link") << Qt::LeftButton << QPoint(0, 0);
+        QTest::newRow("left, released far outside") << Qt::LeftButton << QPoint(-300, 200);
+        QTest::newRow("right button") << Qt::RightButton << QPoint(0, 0);
+    }
+
+    void pressingTheLinkOpensTheAddress()
+    {
+        QFETCH(Qt::MouseButton, button);
+        QFETCH(QPoint, releaseOffset);
+
+        Form3 f(&mainWindow(false));
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        const QRectF atRest = f.ctlTwips(f.LabelHPadd);
+        const QRect restPixels = f.LabelHPadd->geometry();
+        const QPoint at = middle(f.LabelHPadd);
+
+        QTest::mousePress(f.LabelHPadd, button, {}, at);
+        QCOMPARE(f.ctlTwips(f.LabelHPadd), atRest.translated(10, 10));
+        QVERIFY(f.LabelHPadd->geometry().topLeft() != restPixels.topLeft());
+        QVERIFY(m_platform.openedUrls.isEmpty());
+
+        QTest::mouseRelease(f.LabelHPadd, button, {}, at + releaseOffset);
+        QCOMPARE(f.ctlTwips(f.LabelHPadd), atRest);
+        QCOMPARE(f.LabelHPadd->geometry(), restPixels);
+        QCOMPARE(m_platform.openedUrls,
+            QList<QUrl> { QUrl(QStringLiteral("http://www.example.com/korvanta/")) });
+    }
+
+    void failingOpenIsSilent()
+    {
+        m_platform.openUrlSucceeds = false;
+        Form3 f(&mainWindow(false));
+        f.LabelHPadd_MouseDown(1, 0);
+        f.LabelHPadd_MouseUp(1, 0);
+        QCOMPARE(m_platform.openedUrls.size(), 1);
+        QVERIFY(m_platform.messageBoxes.isEmpty());
+        QCOMPARE(f.ctlTwips(f.LabelHPadd).topLeft(), QPointF(1200, 800));
+    }
+
+    void topmostFollowsTheMainWindowOption_data()
+    {
+        QTest::addColumn<bool>("temae");
+        QTest::newRow("always on top") << true;
+        QTest::newRow("normal") << false;
+    }
+
+    void topmostFollowsTheMainWindowOption()
+    {
+        QFETCH(bool, temae);
+        Form1& main = mainWindow(temae);
+        QCOMPARE(main.Temae->isChecked(), temae);
+        Form3 f(&main);
+        QCOMPARE(f.windowFlags().testFlag(Qt::WindowStaysOnTopHint), temae);
+    }
+
+    void centredOnTheScreen()
+    {
+        Form3 f(&mainWindow(false));
+        const QScreen* screen = f.screen();
+        QVERIFY(screen);
+        QCOMPARE(f.pos(), centeredTopLeft(f.frameGeometry().size(), screen->geometry()));
+    }
+
+    void closeButtonCloses()
+    {
+        Form3 f(&mainWindow(false));
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        QTest::mouseClick(f.Command1, Qt::LeftButton);
+        QVERIFY(!f.isVisible());
+        QCOMPARE(f.result(), int(QDialog::Accepted));
+    }
+
+    void withoutMainWindow()
+    {
+        Form3 f;
+        QVERIFY(!f.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QVERIFY(!f.Text1->toPlainText().isEmpty());
+        f.LabelHPadd_MouseDown(1, 0);
+        f.LabelHPadd_MouseUp(1, 0);
+        QCOMPARE(f.ctlTwips(f.LabelHPadd).topLeft(), QPointF(1200, 800));
+    }
+};
+
+KORVANTA_TEST_MAIN(TestForm3)
+#include "tst_form3.moc"

@@ -1,0 +1,36 @@
+#include "ui/manual/versiondialog.h"
+
+#include "core/version.h"
+#include "platform/platform.h"
+#include "ui/main/form1.h"
+
+#include <QFile>
+#include <QWidget>
+
+namespace korvanta {
+
+void initResources();
+
+QIcon programIcon()
+{
+    initResources();
+    QIcon icon;
+    for (int size : { 16, 32, 48, 64, 128, 256 }) {
+        const QString path = QStringLiteral(":/icons/korvanta-%1.png").arg(size);
+        if (QFile::exists(path))
+            icon.addFile(path, QSize(size, size));
+    }
+    return icon;
+}
+
+void showVersionDialog(Platform& platform, QWidget* mainWindow)
+{
+    const QString text
+        = aboutText(KorvantaVersion, QString::fromLatin1(LegalNotice), programComment());
+    QIcon icon = mainWindow ? mainWindow->windowIcon() : QIcon();
+    if (icon.isNull())
+        icon = programIcon();
+    platform.showAbout(mainWindow, QString::fromLatin1(Form1::AppTitle), text, icon);
+}
+
+} // namespace korvanta

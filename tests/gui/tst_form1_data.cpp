@@ -326,6 +326,13 @@ private slots:
         QCOMPARE(texts, (QStringList { "   品名：" + Ringo, "v  品番：A-01",
                                        "   URL：http://example.jp/a", "-", "全項目ﾃﾞｰﾀｰ" }));
 
+        // A real right click on another row opens the chooser for the selected row and does not
+        // move the selection.
+        QTest::mouseClick(f.List1->viewport(), Qt::RightButton, {}, rowCenter(f.List1, 2));
+        QCOMPARE(m_platform.popups.size(), 2);
+        QCOMPARE(f.list1SelectedRow(), 0);
+        m_platform.popups.removeLast();
+
         // Shift with Ctrl does not show it; the option makes every click show it.
         f.List1_MouseUp(1, 3);
         QCOMPARE(m_platform.popups.size(), 1);

@@ -159,6 +159,20 @@ private slots:
         QVERIFY(!f.toolButtonEnabled(1));
     }
 
+    void typingIsNotCompletedFromTheHistory()
+    {
+        m_app.writeIni(baseIni() + "[shop.csv]\r\n0=apple\r\nDataListIndex=-1\r\n");
+        Form1& f = startForm();
+        selectFile(f, "shop.csv");
+        f.Filemado_DblClick();
+        f.activateWindow();
+        f.Combo1->lineEdit()->setFocus();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        type(f, "a");
+        QCOMPARE(f.Combo1->currentText(), QStringLiteral("a"));
+        QCOMPARE(f.List1->model()->rowCount(), 2);
+    }
+
     void emptyKeyLeavesTheFullListAlone()
     {
         Form1& f = openShop();

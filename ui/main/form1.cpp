@@ -111,6 +111,8 @@ void Form1::createControls()
     Combo1->setObjectName(QStringLiteral("Combo1"));
     Combo1->setEditable(true);
     Combo1->setInsertPolicy(QComboBox::NoInsert);
+    // No inline completion from the history: the search key is exactly what was typed.
+    Combo1->setCompleter(nullptr);
     Combo1->setMaxVisibleItems(9);
 
     Dir1 = new FolderListBox(m_canvas);

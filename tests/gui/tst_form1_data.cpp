@@ -2,6 +2,7 @@
 // through the real main window with a recording platform.
 
 #include "support/fakeplatform.h"
+#include "support/formfixture.h"
 #include "support/tempappfolder.h"
 #include "support/testmain.h"
 
@@ -48,28 +49,14 @@ private:
 
     Form1& startForm(bool remember = true)
     {
-        m_app.writeIni(QByteArray("[Tool]\r\nTemae=False\r\nDir1V=False\r\nNoCopy=False\r\n"
-                                  "SentakuDataKiroku=")
-                       + (remember ? "True" : "False") + "\r\nFilePath="
-                       + m_app.path().chopped(1).toUtf8()
-                       + "\r\nFileListIndex=-1\r\n[Position]\r\nTop=0\r\nLeft=0\r\n"
-                         "Height=6000\r\nWidth=4500\r\nDir1Height=1350\r\n"
-                         "ViewFormHight=6000\r\nViewFormWidth=9000\r\n");
+        m_app.writeIni(normalStartIni(m_app.path().chopped(1), remember));
         m_form = std::make_unique<Form1>(m_app.path(), m_platform);
         m_form->Form_Load();
         m_form->show();
         return *m_form;
     }
 
-    void selectFile(Form1& f, const QString& name)
-    {
-        for (int i = 0; i < f.Filemado->listCount(); ++i) {
-            if (f.Filemado->fileNameAt(i) == name)
-                f.Filemado->setListIndex(i);
-        }
-        QCOMPARE(f.Filemado->fileName(), name);
-        f.Filemado_MouseUp(1, 0);
-    }
+    void selectFile(Form1& f, const QString& name) { QVERIFY(clickFile(f, name)); }
 
     void writeFileSection(const QByteArray& lines)
     {

@@ -2,6 +2,7 @@
 // main window with a recording platform.
 
 #include "support/fakeplatform.h"
+#include "support/formfixture.h"
 #include "support/tempappfolder.h"
 #include "support/testmain.h"
 
@@ -50,13 +51,7 @@ private:
     RecordingPlatform m_platform;
     std::unique_ptr<Form1> m_form;
 
-    QByteArray baseIni() const
-    {
-        return "[Tool]\r\nTemae=False\r\nDir1V=False\r\nNoCopy=False\r\nFilePath="
-            + m_app.path().chopped(1).toUtf8()
-            + "\r\nFileListIndex=-1\r\n[Position]\r\nTop=0\r\nLeft=0\r\nHeight=6000\r\n"
-              "Width=4500\r\nDir1Height=1350\r\nViewFormHight=6000\r\nViewFormWidth=9000\r\n";
-    }
+    QByteArray baseIni() const { return normalStartIni(m_app.path().chopped(1)); }
 
     Form1& startForm(const QByteArray& extra = QByteArray())
     {
@@ -79,14 +74,7 @@ private:
         return f;
     }
 
-    void selectFile(Form1& f, const QString& name)
-    {
-        for (int i = 0; i < f.Filemado->listCount(); ++i) {
-            if (f.Filemado->fileNameAt(i) == name)
-                f.Filemado->setListIndex(i);
-        }
-        f.Filemado_MouseUp(1, 0);
-    }
+    void selectFile(Form1& f, const QString& name) { clickFile(f, name); }
 
     // Typing into the search box, as a person does.
     void type(Form1& f, const QString& text)

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "ui/main/filelistbox.h"
+#include "ui/main/form1.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace korvanta {
+
+// A settings file for a normal start (no manual window): not on top, folder pane hidden, copying
+// on, the file list on `folder` (no trailing "/") with nothing selected, the window at the top
+// left, 4500 × 6000 twips, the all-items view 9000 × 6000.
+inline QByteArray normalStartIni(const QString& folder, bool remember = true)
+{
+    return "[Tool]\r\nTemae=False\r\nDir1V=False\r\nNoCopy=False\r\nSentakuDataKiroku="
+        + QByteArray(remember ? "True" : "False") + "\r\nFilePath=" + folder.toUtf8()
+        + "\r\nFileListIndex=-1\r\n[Position]\r\nTop=0\r\nLeft=0\r\nHeight=6000\r\n"
+          "Width=4500\r\nDir1Height=1350\r\nViewFormHight=6000\r\nViewFormWidth=9000\r\n";
+}
+
+// Selects `name` in the file list and releases the mouse over it, as a left click does.
+// Returns false when the file is not listed.
+inline bool clickFile(Form1& form, const QString& name)
+{
+    for (int i = 0; i < form.Filemado->listCount(); ++i) {
+        if (form.Filemado->fileNameAt(i) == name)
+            form.Filemado->setListIndex(i);
+    }
+    if (form.Filemado->fileName() != name)
+        return false;
+    form.Filemado_MouseUp(1, 0);
+    return true;
+}
+
+} // namespace korvanta

@@ -145,6 +145,15 @@ private slots:
         type(f, "");
         QCOMPARE(f.List1->model()->rowCount(), 6);
         QVERIFY(!f.toolButtonEnabled(1));
+
+        // Re-listing a search result empties the key and copies the selected record once.
+        f.selectList1Row(2);
+        type(f, "gr");
+        m_platform.clipboard.clear();
+        f.DataSaiinput_Click();
+        QCOMPARE(f.Combo1->currentText(), QString());
+        QCOMPARE(f.List1->model()->rowCount(), 6);
+        QCOMPARE(m_platform.clipboard, QStringList { "100" });
     }
 
     void typingIsNotCompletedFromTheHistory()
@@ -384,8 +393,11 @@ private slots:
         QVERIFY(!f.toolButtonEnabled(4));
         QVERIFY(f.toolButtonEnabled(5));
 
-        // Re-listing brings every row back in file order, the record still selected.
+        // Re-listing brings every row back in file order, the record still selected and copied
+        // once more.
+        m_platform.clipboard.clear();
         f.DataSaiinput_Click();
+        QCOMPARE(m_platform.clipboard, QStringList { "apple" });
         QCOMPARE(f.List1->model()->rowCount(), 6);
         QCOMPARE(f.list1SelectedRow(), 0);
         QVERIFY(!f.DataSaiinput->isEnabled());

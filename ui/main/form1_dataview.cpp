@@ -204,7 +204,12 @@ void Form1::ListUpData()
     Label2->show();
     Label2->raise();
     Label1->setText(QStringLiteral("ﾃﾞｰﾀｰをﾘｽﾄｱｯﾌﾟ"));
-    setCombo1Text(QString());
+    // A complete list has no search key. The box is emptied without its change handling, which
+    // for an empty key would only list up once more.
+    {
+        const QSignalBlocker block(Combo1);
+        Combo1->setEditText(QString());
+    }
 
     List2.resize(size_t(RecordCount()));
     std::iota(List2.begin(), List2.end(), 1);

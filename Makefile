@@ -22,7 +22,7 @@ run: build
 		echo "make run: no display found; to try Korvanta headless, run: xvfb-run make run"; \
 		exit 1; \
 	fi
-	cd $(BUILD_DIR) && ./Korvanta
+	cd $(BUILD_DIR)/bin && ./Korvanta
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j$(JOBS)
@@ -31,7 +31,7 @@ bench: build
 	@for b in $(BUILD_DIR)/bench/bench_*; do [ -x "$$b" ] && QT_QPA_PLATFORM=offscreen "$$b"; done
 
 screenshots: build
-	bash scripts/screenshots.sh $(BUILD_DIR)/Korvanta
+	bash scripts/screenshots.sh $(BUILD_DIR)/bin/Korvanta
 
 format:
 	find core settings platform ui app tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i

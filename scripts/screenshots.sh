@@ -6,7 +6,7 @@
 #
 # Usage: scripts/screenshots.sh <Korvanta executable> [output folder]
 # The output folder defaults to docs/ of this repository. Builds nothing: pass the executable of
-# a finished build, e.g. `scripts/screenshots.sh build/Korvanta`. Needs xvfb-run, xdotool,
+# a finished build, e.g. `scripts/screenshots.sh build/bin/Korvanta`. Needs xvfb-run, xdotool,
 # xwininfo and xprop (x11-utils) and ImageMagick (import, convert); openbox is used when
 # installed. The program runs in a temporary program folder with a copy of the example data and a
 # settings file for a normal start; nothing outside that folder and the output folder is written.

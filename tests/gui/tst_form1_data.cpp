@@ -203,6 +203,12 @@ private slots:
         QTest::keyClick(f.List1, Qt::Key_Home);
         QCOMPARE(m_platform.clipboardText(), QStringLiteral("A-01"));
         QCOMPARE(m_platform.clipboard.size(), 5);
+
+        // A click below the last row keeps the selection and copies nothing.
+        QTest::mouseClick(f.List1->viewport(), Qt::LeftButton, {},
+                          QPoint(5, f.List1->viewport()->height() - 3));
+        QCOMPARE(f.list1SelectedRow(), 0);
+        QCOMPARE(m_platform.clipboard.size(), 5);
         QVERIFY(m_platform.messageBoxes.isEmpty());
     }
 

@@ -334,6 +334,12 @@ private slots:
         QCOMPARE(f.toolButtonPicture(0), 0);
         QVERIFY(f.listReady());
 
+        // A click below the last file keeps the selection.
+        QTest::mouseClick(f.Filemado->viewport(), Qt::LeftButton, {},
+                          QPoint(5, f.Filemado->viewport()->height() - 3));
+        QCOMPARE(f.Filemado->fileName(), QStringLiteral("a.csv"));
+        QCOMPARE(f.Label1->text(), f.ShortFilePath());
+
         f.Dir1OpenClose_Click(); // hide the pane; the selection stays
         f.FilemadoRefresh_Click();
         QCOMPARE(f.Filemado->fileName(), QStringLiteral("a.csv"));

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QProxyStyle>
 #include <QStringListModel>
 #include <QStyleFactory>
@@ -125,6 +126,15 @@ void FileListBox::relist(const QString& keepName)
     // The reset has dropped the selection; the same name (compared exactly) is selected again.
     if (!keepName.isEmpty())
         setListIndex(int(names.indexOf(keepName)));
+}
+
+void FileListBox::mousePressEvent(QMouseEvent* event)
+{
+    if (!indexAt(event->position().toPoint()).isValid()) {
+        event->accept();
+        return;
+    }
+    QListView::mousePressEvent(event);
 }
 
 } // namespace korvanta

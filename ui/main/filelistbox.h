@@ -49,6 +49,8 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    // A press below the last name keeps the selection, as list boxes do.
+    void mousePressEvent(QMouseEvent* event) override;
 
 private:
     // Re-lists the current folder and selects `keepName` again when it is listed.

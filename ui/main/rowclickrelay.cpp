@@ -65,7 +65,8 @@ bool RowClickRelay::eventFilter(QObject*, QEvent* event)
     switch (event->type()) {
     case QEvent::MouseButtonPress: {
         auto* me = static_cast<QMouseEvent*>(event);
-        if (me->button() == Qt::RightButton)
+        // The right button and a press below the last row leave the selection as it is.
+        if (me->button() == Qt::RightButton || !m_view->indexAt(me->position().toPoint()).isValid())
             return true;
         m_pressing = true;
         m_pressChangedRow = false;

@@ -392,13 +392,15 @@ bool Form3::eventFilter(QObject* watched, QEvent* event)
         if (type == QEvent::MouseMove)
             Image1_MouseMove();
     } else if (watched == LabelHPadd) {
-        auto* me = static_cast<QMouseEvent*>(event);
-        if (type == QEvent::MouseMove)
+        if (type == QEvent::MouseMove) {
             LabelHPadd_MouseMove();
-        else if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick)
+        } else if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick) {
+            const auto* me = static_cast<QMouseEvent*>(event);
             LabelHPadd_MouseDown(vbButton(me->button()), vbShift(me->modifiers()));
-        else if (type == QEvent::MouseButtonRelease)
+        } else if (type == QEvent::MouseButtonRelease) {
+            const auto* me = static_cast<QMouseEvent*>(event);
             LabelHPadd_MouseUp(vbButton(me->button()), vbShift(me->modifiers()));
+        }
     }
     return QDialog::eventFilter(watched, event);
 }

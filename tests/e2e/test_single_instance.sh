@@ -48,16 +48,22 @@ DISPLAY_NUM=""
 
 log() { echo "[single-instance] $*"; }
 
+# Waits up to $2 tenths of a second for process $1 to end; false if it is still running.
+wait_gone() {
+    for _ in $(seq "$2"); do
+        kill -0 "$1" 2>/dev/null || return 0
+        sleep 0.1
+    done
+    ! kill -0 "$1" 2>/dev/null
+}
+
 stop_pid() {
     local pid=$1
     [[ -z "$pid" ]] && return
     kill -0 "$pid" 2>/dev/null || return
     kill -CONT "$pid" 2>/dev/null
     kill -TERM "$pid" 2>/dev/null
-    for _ in $(seq 50); do
-        kill -0 "$pid" 2>/dev/null || break
-        sleep 0.1
-    done
+    wait_gone "$pid" 50
     kill -KILL "$pid" 2>/dev/null
     wait "$pid" 2>/dev/null
 }
@@ -287,11 +293,7 @@ kill -0 "$SECOND_PID" 2>/dev/null || fail "the second copy ended before the mess
 screenshot "$WORK/message-box.png"
 timeout 10 xdotool windowfocus --sync "$BOX" 2>/dev/null
 xdotool key --clearmodifiers Return
-for _ in $(seq 100); do
-    kill -0 "$SECOND_PID" 2>/dev/null || break
-    sleep 0.1
-done
-kill -0 "$SECOND_PID" 2>/dev/null && fail "the second copy did not end within 10 s after OK"
+wait_gone "$SECOND_PID" 100 || fail "the second copy did not end within 10 s after OK"
 wait "$SECOND_PID"
 RC=$?
 SECOND_PID=""
@@ -304,11 +306,7 @@ log "unanswered hand-over: message box shown, second copy ended with status 0"
 
 # --- the first copy closes on a termination signal, running its closing sequence
 kill -TERM "$FIRST_PID"
-for _ in $(seq 100); do
-    kill -0 "$FIRST_PID" 2>/dev/null || break
-    sleep 0.1
-done
-kill -0 "$FIRST_PID" 2>/dev/null && fail "the first copy did not close within 10 s of SIGTERM"
+wait_gone "$FIRST_PID" 100 || fail "the first copy did not close within 10 s of SIGTERM"
 wait "$FIRST_PID"
 RC=$?
 FIRST_PID=""

@@ -23,12 +23,6 @@ using namespace korvanta;
 
 namespace {
 
-// 品名,品番,URL in code page 932, four records and the empty one after the final CR LF.
-const QByteArray GoodsCsv = "\x95\x69\x96\xBC,\x95\x69\x94\xD4,URL\r\n"
-                            "\xD8\xDD\xBA\xDE,A-01,http://example.jp/a\r\n"
-                            "Orange,A-02,\r\n"
-                            "\"Kiwi, gold\",A-03,@only\r\n"
-                            "Pear & Co,A-04,shop@example.jp\r\n";
 // A folder and a file name with blanks: both go to the launchers as they are, unquoted.
 const QString FolderName = QStringLiteral("my data");
 const QString FileName = QStringLiteral("得意先 一覧.csv");

@@ -23,12 +23,6 @@ using namespace korvanta;
 
 namespace {
 
-// 品名,品番,URL in code page 932 (品名 = 95 69 96 BC, 品番 = 95 69 94 D4), four records.
-const QByteArray GoodsCsv = "\x95\x69\x96\xBC,\x95\x69\x94\xD4,URL\r\n"
-                            "\xD8\xDD\xBA\xDE,A-01,http://example.jp/a\r\n"
-                            "Orange,A-02,\r\n"
-                            "\"Kiwi, gold\",A-03,@only\r\n"
-                            "Pear & Co,A-04,shop@example.jp\r\n";
 const QString Ringo = QString::fromUtf8("ﾘﾝｺﾞ");
 
 QPoint rowCenter(QAbstractItemView* view, int row)

@@ -8,6 +8,16 @@
 
 namespace korvanta {
 
+// goods.csv for the window tests: 品名,品番,URL in code page 932 (品名 = 95 69 96 BC,
+// 品番 = 95 69 94 D4), four records and the empty one after the final CR LF. Record 1's name is
+// ﾘﾝｺﾞ in half-width katakana; record 2 has no URL; record 3's URL is "@only"; record 4 holds
+// a mail address.
+inline const QByteArray GoodsCsv = "\x95\x69\x96\xBC,\x95\x69\x94\xD4,URL\r\n"
+                                   "\xD8\xDD\xBA\xDE,A-01,http://example.jp/a\r\n"
+                                   "Orange,A-02,\r\n"
+                                   "\"Kiwi, gold\",A-03,@only\r\n"
+                                   "Pear & Co,A-04,shop@example.jp\r\n";
+
 // A settings file for a normal start (no manual window): not on top, folder pane hidden, copying
 // on, the file list on `folder` (no trailing "/") with nothing selected, the window at the top
 // left, 4500 × 6000 twips, the all-items view 9000 × 6000.

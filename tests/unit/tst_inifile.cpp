@@ -1,4 +1,5 @@
 #include "settings/inifile.h"
+#include "support/filebytes.h"
 #include "support/testmain.h"
 
 #include <QDir>
@@ -32,19 +33,6 @@ void writeRow(const char* name, const QByteArray& content, const char* section, 
     QTest::newRow(name) << content << QByteArray(section) << QByteArray(key) << value << expected;
 }
 
-QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return "<unreadable>";
-    return file.readAll();
-}
-
-bool putFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 // Files that are hard to parse: each must be read without a crash and must keep all its bytes
 // when a value is written into it.

@@ -1,4 +1,5 @@
 #include "settings/settings.h"
+#include "support/filebytes.h"
 #include "support/testmain.h"
 
 #include <QDir>
@@ -9,24 +10,6 @@
 #include <unistd.h>
 
 using namespace korvanta;
-
-namespace {
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return "<unreadable>";
-    return file.readAll();
-}
-
-bool putFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-} // namespace
 
 class TestSettings : public QObject
 {

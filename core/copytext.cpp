@@ -10,12 +10,14 @@ constexpr qsizetype ValueKeep = 140;
 
 } // namespace
 
-bool isWebOrMailLink(QStringView text)
+bool isWebAddress(QStringView text)
 {
-    if (text.left(7).compare(u"http://", Qt::CaseInsensitive) == 0)
-        return true;
-    return text.indexOf(u'@', 1) > 0;
+    return text.left(7).compare(u"http://", Qt::CaseInsensitive) == 0;
 }
+
+bool isMailAddress(QStringView text) { return text.indexOf(u'@', 1) > 0; }
+
+bool isWebOrMailLink(QStringView text) { return isWebAddress(text) || isMailAddress(text); }
 
 QString itemMenuCaption(const QString& name, const QString& value)
 {

@@ -7,6 +7,8 @@ namespace korvanta {
 
 // A copied text is a Web address when its first 7 characters are "http://" in any letter case,
 // and a mail address when it holds an "@" after its first character.
+bool isWebAddress(QStringView text);
+bool isMailAddress(QStringView text);
 bool isWebOrMailLink(QStringView text);
 
 // The caption of an item chooser entry over the data list: `name` (mark and item name), "：" and

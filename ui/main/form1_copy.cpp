@@ -100,15 +100,6 @@ void Form1::NoCopy_Click()
     Label1->setPalette(p);
 }
 
-namespace {
-
-bool isWebAddress(const QString& text)
-{
-    return text.left(7).compare(QStringLiteral("http://"), Qt::CaseInsensitive) == 0;
-}
-
-} // namespace
-
 // Opens the held address with the desktop's handler: a Web address in the browser, a mail
 // address as mailto: in the mail program. A failure to open is not reported. With the Web
 // patrol on, opening a Web address moves the single-item list to its next row (after the last,
@@ -122,7 +113,7 @@ void Form1::OpenWebOrMail()
             const int n = list1SelectedRow() + 1;
             selectList1Row(n < int(List2.size()) ? n : 0);
         }
-    } else if (text.indexOf(QLatin1Char('@'), 1) > 0) {
+    } else if (isMailAddress(text)) {
         m_platform.openUrl(QUrl(QStringLiteral("mailto:") + text, QUrl::TolerantMode));
     }
 }

@@ -417,6 +417,10 @@ void Form1::applyFormGeometry()
 {
     if (m_formTwips.isNull())
         return;
+    // Now that the frame is known, the window still shows its whole menu bar and tool bar.
+    const QSizeF minimum = minimumFormSize();
+    m_formTwips.setWidth(std::max(m_formTwips.width(), minimum.width()));
+    m_formTwips.setHeight(std::max(m_formTwips.height(), minimum.height()));
     const int extraX = frameGeometry().width() - geometry().width();
     const int extraY = frameGeometry().height() - geometry().height();
     resize(std::max(1, twipsToPixelsX(m_formTwips.width(), this) - extraX),

@@ -296,6 +296,10 @@ private:
     void drawEtchedLines();
     void applyCtlGeometry(QWidget* w);
     void applyFormGeometry();
+    // The smallest outer window size that shows the menu bar and the tool bar, in twips.
+    QSizeF minimumFormSize() const;
+    // The screens' available areas, in twips.
+    QList<QRectF> screenRects() const;
     double frameExtraTwipsX() const;
     double frameExtraTwipsY() const;
     bool isFileView() const;

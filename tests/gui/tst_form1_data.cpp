@@ -199,8 +199,8 @@ private slots:
         QCOMPARE(m_platform.clipboard.size(), 5);
 
         // A click below the last row keeps the selection and copies nothing.
-        QTest::mouseClick(f.List1->viewport(), Qt::LeftButton, {},
-                          QPoint(5, f.List1->viewport()->height() - 3));
+        QTest::mouseClick(
+            f.List1->viewport(), Qt::LeftButton, {}, QPoint(5, f.List1->viewport()->height() - 3));
         QCOMPARE(f.list1SelectedRow(), 0);
         QCOMPARE(m_platform.clipboard.size(), 5);
         QVERIFY(m_platform.messageBoxes.isEmpty());
@@ -258,7 +258,7 @@ private slots:
         QTest::mouseDClick(f.ListView1->viewport(), Qt::LeftButton, {}, rowCenter(f.ListView1, 0));
         QVERIFY(f.Filemado->isVisible());
         QCOMPARE(Settings(m_app.path()).ReadSetting("Position", "ViewFormWidth"),
-                 QStringLiteral("9750"));
+            QStringLiteral("9750"));
         QCOMPARE(f.formWidth(), 4500.0);
         QCOMPARE(f.RecordCount(), 0);
     }
@@ -276,17 +276,19 @@ private slots:
             if (e.visible)
                 texts << (e.separator ? QStringLiteral("-") : e.text);
         }
-        QCOMPARE(texts, (QStringList { "1：品名", "2：品番", "3：URL", "-", "全項目ﾃﾞｰﾀｰ", "-",
-                                       "ﾌｧｲﾙの編集" }));
+        QCOMPARE(texts,
+            (QStringList {
+                "1：品名", "2：品番", "3：URL", "-", "全項目ﾃﾞｰﾀｰ", "-", "ﾌｧｲﾙの編集" }));
 
         // Picking item 3 opens the file showing item 3 and remembers it.
         m_platform.nextPicks.enqueue("Bikou(3)");
         f.Filemado_MouseUp(2, 0);
         QCOMPARE(f.DisplayItem, 3);
         QVERIFY(f.List1->isVisible());
-        QCOMPARE(f.List1->model()->index(0, 0).data().toString(), QStringLiteral("http://example.jp/a"));
+        QCOMPARE(
+            f.List1->model()->index(0, 0).data().toString(), QStringLiteral("http://example.jp/a"));
         QCOMPARE(Settings(m_app.path()).ReadSetting("goods.csv", "SentakuKoumokuNo"),
-                 QStringLiteral("3"));
+            QStringLiteral("3"));
 
         // An "&" in an item name shows as itself.
         f.ShowFileList();
@@ -310,8 +312,9 @@ private slots:
             if (e.visible)
                 texts << (e.separator ? QStringLiteral("-") : e.text);
         }
-        QCOMPARE(texts, (QStringList { "   品名：" + Ringo, "v  品番：A-01",
-                                       "   URL：http://example.jp/a", "-", "全項目ﾃﾞｰﾀｰ" }));
+        QCOMPARE(texts,
+            (QStringList { "   品名：" + Ringo, "v  品番：A-01", "   URL：http://example.jp/a", "-",
+                "全項目ﾃﾞｰﾀｰ" }));
 
         // A real right click on another row opens the chooser for the selected row and does not
         // move the selection.
@@ -369,7 +372,8 @@ private slots:
     {
         QTest::addColumn<bool>("empty");
         QTest::addColumn<QString>("message");
-        QTest::newRow("deleted") << false << "ファイルが見つかりません。削除された可能性があります。";
+        QTest::newRow("deleted") << false
+                                 << "ファイルが見つかりません。削除された可能性があります。";
         QTest::newRow("empty") << true << "ファイル内にデーターが無いので、リスト表示出来ません。";
     }
     void missingAndEmptyFiles()
@@ -430,6 +434,31 @@ private slots:
         f.ScrollBerSetei_Click();
         QCOMPARE(f.List1->horizontalExtent(), 0);
         QCOMPARE(f.List1->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    }
+
+    // Addresses with blanks around them (as shop lists often have) open without the blanks; the
+    // copy keeps them.
+    void blanksAroundAnAddressStayOutOfTheOpener()
+    {
+        m_app.writeFile("links.csv",
+            "Name,URL\r\nA,http://www.example.jp/ \r\nB,\x81\x40shop@example.jp\x81\x40 \r\n");
+        m_app.writeIni(normalStartIni(m_app.path().chopped(1))
+            + "[links.csv]\r\nKoumokuHyoujiNo=2\r\nDataListIndex=0\r\n");
+        m_form = std::make_unique<Form1>(m_app.path(), m_platform);
+        Form1& f = *m_form;
+        f.Form_Load();
+        f.show();
+        selectFile(f, "links.csv");
+        f.Filemado_DblClick();
+        QCOMPARE(m_platform.clipboardText(), QStringLiteral("http://www.example.jp/ "));
+        f.OpenWebOrMail();
+        QCOMPARE(m_platform.openedUrls.size(), 1);
+        QCOMPARE(m_platform.openedUrls.last().toString(), QStringLiteral("http://www.example.jp/"));
+        QCOMPARE(f.list1SelectedRow(), 1); // the patrol moved on
+        QCOMPARE(m_platform.clipboardText(), QStringLiteral("　shop@example.jp　 "));
+        f.OpenWebOrMail();
+        QCOMPARE(m_platform.openedUrls.size(), 2);
+        QCOMPARE(m_platform.openedUrls.last().toString(), QStringLiteral("mailto:shop@example.jp"));
     }
 
     void relistCarriesTheSelectedRecord()

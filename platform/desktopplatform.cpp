@@ -10,12 +10,17 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QIcon>
+#include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QStandardPaths>
+#include <QStyle>
 #include <QTimer>
 #include <QUrl>
 
@@ -135,6 +140,50 @@ namespace {
 
 } // namespace
 
+namespace {
+
+    // Room a message box needs around its text on the screen: the window frame and title, the
+    // margins and the row of buttons.
+    constexpr int BoxChromeHeight = 160;
+    constexpr int BoxChromeWidth = 120;
+
+    // A text taller than the screen allows goes into a scrollable area of the box, so that the
+    // box and its buttons stay on the screen whatever the length of the text.
+    void keepOnScreen(QMessageBox& box, QWidget* parent)
+    {
+        auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+        auto* grid = qobject_cast<QGridLayout*>(box.layout());
+        const QScreen* screen
+            = parent && parent->screen() ? parent->screen() : QGuiApplication::primaryScreen();
+        if (!label || !grid || !screen)
+            return;
+        const QRect available = screen->availableGeometry();
+        const int maxHeight = std::max(100, available.height() - BoxChromeHeight);
+        label->setWordWrap(false);
+        const QSize natural = label->sizeHint();
+        if (natural.height() <= maxHeight)
+            return;
+        const int index = grid->indexOf(label);
+        if (index < 0)
+            return;
+        int row = 0, column = 0, rowSpan = 0, columnSpan = 0;
+        grid->getItemPosition(index, &row, &column, &rowSpan, &columnSpan);
+        grid->removeWidget(label);
+        auto* scroll = new QScrollArea(&box);
+        scroll->setObjectName(QStringLiteral("MessageScroll"));
+        scroll->setFrameShape(QFrame::NoFrame);
+        scroll->setWidgetResizable(true);
+        scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        scroll->setWidget(label);
+        const int barWidth = scroll->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+        const int maxWidth = std::max(200, available.width() - BoxChromeWidth);
+        scroll->setMinimumWidth(std::min(natural.width() + barWidth + 4, maxWidth));
+        scroll->setFixedHeight(maxHeight);
+        grid->addWidget(scroll, row, column, rowSpan, columnSpan);
+    }
+
+} // namespace
+
 Platform::Answer DesktopPlatform::messageBox(
     QWidget* parent, const QString& text, const QString& title, Buttons buttons, Icon icon)
 {
@@ -145,6 +194,7 @@ Platform::Answer DesktopPlatform::messageBox(
     // The program's texts end their lines with CR LF; the box breaks lines at LF alone.
     box.setText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     box.setIcon(icon == Icon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon);
+    keepOnScreen(box, parent);
     if (buttons == Buttons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);

@@ -32,6 +32,7 @@ private slots:
     void editorGetsThePathAsOneArgument();
     void openerOutcome_data();
     void openerOutcome();
+    void longTextStaysOnScreen();
 
 private:
     // Runs `act` on the message box as soon as it is open.
@@ -271,6 +272,44 @@ void TestDesktopPlatform::openerOutcome()
         if (opener.startsWith("exec sleep"))
             QVERIFY(ticks > 0);
     }
+}
+
+// File information for a file of 300 items: the box, its text and its OK button stay on the
+// screen.
+void TestDesktopPlatform::longTextStaysOnScreen()
+{
+    QString text = QStringLiteral("ﾌｫﾙﾀﾞ   ： /data\r\nﾌｧｲﾙ    ：    many.csv\r\n");
+    for (int i = 1; i <= 300; ++i)
+        text += QStringLiteral("\r\n   項目%1： Item%1         \tvalue %1").arg(i);
+    QRect available;
+    QRect boxRect;
+    QRect okRect;
+    bool textReachable = false;
+    whenMessageBoxOpens([&](QMessageBox& box) {
+        available = box.screen()->availableGeometry();
+        boxRect = box.frameGeometry();
+        QAbstractButton* ok = box.button(QMessageBox::Ok);
+        okRect = QRect(ok->mapToGlobal(QPoint(0, 0)), ok->size());
+        // The last line can be scrolled to.
+        for (QLabel* label : box.findChildren<QLabel*>()) {
+            if (label->text().contains(QStringLiteral("項目300")))
+                textReachable = true;
+        }
+        ok->click();
+    });
+    DesktopPlatform platform;
+    QCOMPARE(platform.messageBox(nullptr, text, "Korvanta"), Platform::Answer::Ok);
+    QVERIFY(available.isValid());
+    QVERIFY2(available.contains(boxRect),
+        qPrintable(QStringLiteral("box %1,%2 %3x%4 on %5x%6")
+                       .arg(boxRect.x())
+                       .arg(boxRect.y())
+                       .arg(boxRect.width())
+                       .arg(boxRect.height())
+                       .arg(available.width())
+                       .arg(available.height())));
+    QVERIFY(boxRect.contains(okRect));
+    QVERIFY(textReachable);
 }
 
 KORVANTA_TEST_MAIN(TestDesktopPlatform)

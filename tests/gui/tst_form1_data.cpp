@@ -461,6 +461,72 @@ private slots:
         QCOMPARE(m_platform.openedUrls.last().toString(), QStringLiteral("mailto:shop@example.jp"));
     }
 
+    // The copied text shows on one line above the search box, cut with "…" where the label ends,
+    // and whole in the tool tip.
+    void copiedTextShowsOnOneLine()
+    {
+        m_app.writeIni(normalStartIni(m_app.path().chopped(1))
+            + "[goods.csv]\r\nKoumokuHyoujiNo=3\r\nDataListIndex=0\r\n");
+        m_form = std::make_unique<Form1>(m_app.path(), m_platform);
+        Form1& f = *m_form;
+        f.Form_Load();
+        f.show();
+        selectFile(f, "goods.csv");
+        f.Filemado_DblClick();
+        QCOMPARE(f.Label1->text(), QStringLiteral("URL：http://example.jp/a"));
+        QCOMPARE(f.Label1->toolTip(), f.Label1->text());
+        QCOMPARE(f.Label1->shownLine(), f.Label1->text());
+        // The line ends above the search box, which lies over the rest of the label.
+        const QFontMetrics metrics(f.Label1->font());
+        const int lineBottom
+            = f.Label1->mapToParent(QPoint(0, f.Label1->contentsRect().top() + metrics.height()))
+                  .y();
+        QVERIFY2(lineBottom <= f.Combo1->geometry().top(),
+            qPrintable(QStringLiteral("%1 > %2").arg(lineBottom).arg(f.Combo1->geometry().top())));
+
+        f.Label1->resize(60, f.Label1->height());
+        const QString shown = f.Label1->shownLine();
+        QVERIFY2(shown.endsWith(QChar(0x2026)), qPrintable(shown));
+        QVERIFY(metrics.horizontalAdvance(shown) <= f.Label1->contentsRect().width());
+        QCOMPARE(f.Label1->toolTip(), QStringLiteral("URL：http://example.jp/a"));
+    }
+
+    // An item of megabytes is copied whole but shown cut: in the status label and its tool tip,
+    // in both lists and in the item chooser.
+    void longItemsAreShownCut()
+    {
+        const QByteArray item(3 * 1024 * 1024, 'x');
+        m_app.writeFile("long.csv", "Name,Note\r\nA," + item + "\r\n");
+        m_app.writeFile("all.csv", "Name,Note\r\nA," + item + "\r\n");
+        m_app.writeIni(normalStartIni(m_app.path().chopped(1))
+            + "[long.csv]\r\nSentakuKoumokuNo=2\r\nKoumokuHyoujiNo=2\r\nDataListIndex=0\r\n"
+              "[all.csv]\r\nSentakuKoumokuNo=-1\r\nKoumokuHyoujiNo=2\r\nDataListIndex=0\r\n");
+        m_form = std::make_unique<Form1>(m_app.path(), m_platform);
+        Form1& f = *m_form;
+        f.Form_Load();
+        f.show();
+        selectFile(f, "long.csv");
+        f.Filemado_DblClick();
+
+        const QString whole = QString::fromLatin1(item);
+        QCOMPARE(m_platform.clipboardText().size(), whole.size());
+        const QString cut = QStringLiteral("Note：") + whole.left(500) + QChar(0x2026);
+        QCOMPARE(f.Label1->text(), cut);
+        QCOMPARE(f.Label1->toolTip(), cut);
+        const QString row = f.List1->model()->index(0, 0).data().toString();
+        QCOMPARE(row, whole.left(500) + QChar(0x2026));
+
+        f.List1_MouseUp(2, 0);
+        QCOMPARE(m_platform.popups.size(), 1);
+        QVERIFY(m_platform.popups.last().entries.at(1).text.size() < 200);
+
+        f.ShowFileList();
+        selectFile(f, "all.csv");
+        f.Filemado_DblClick();
+        QVERIFY(f.ListView1->isVisible());
+        QCOMPARE(f.ListView1->model()->index(0, 1).data().toString(), row);
+    }
+
     void relistCarriesTheSelectedRecord()
     {
         Form1& f = startForm();

@@ -1,6 +1,7 @@
 #include "ui/main/datamodels.h"
 
 #include "core/dataset.h"
+#include "core/displaytext.h"
 
 namespace korvanta {
 
@@ -35,7 +36,8 @@ QVariant DataListModel::data(const QModelIndex& index, int role) const
 {
     if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount())
         return QVariant();
-    return m_data.itemString(m_displayItem, m_rows[size_t(index.row())]);
+    // Items can be megabytes long; a row shows only their beginning.
+    return cutForDisplay(m_data.item(m_displayItem, m_rows[size_t(index.row())]));
 }
 
 AllItemsModel::AllItemsModel(const DataSet& data, QObject* parent)
@@ -52,7 +54,10 @@ void AllItemsModel::setHeaders(const QStringList& names)
     endResetModel();
 }
 
-void AllItemsModel::clearColumns() { setHeaders(QStringList()); }
+void AllItemsModel::clearColumns()
+{
+    setHeaders(QStringList());
+}
 
 void AllItemsModel::setRows(const std::vector<int>& records)
 {
@@ -61,7 +66,10 @@ void AllItemsModel::setRows(const std::vector<int>& records)
     endResetModel();
 }
 
-void AllItemsModel::clearRows() { setRows({}); }
+void AllItemsModel::clearRows()
+{
+    setRows({});
+}
 
 int AllItemsModel::recordAt(int row) const
 {
@@ -89,7 +97,7 @@ QVariant AllItemsModel::data(const QModelIndex& index, int role) const
 {
     if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount())
         return QVariant();
-    return m_data.itemString(index.column() + 1, m_rows[size_t(index.row())]);
+    return cutForDisplay(m_data.item(index.column() + 1, m_rows[size_t(index.row())]));
 }
 
 QVariant AllItemsModel::headerData(int section, Qt::Orientation orientation, int role) const

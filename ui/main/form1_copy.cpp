@@ -4,6 +4,7 @@
 #include "ui/main/form1.h"
 
 #include "core/copytext.h"
+#include "core/displaytext.h"
 #include "platform/platform.h"
 #include "settings/conversions.h"
 #include "ui/main/datalistview.h"
@@ -71,7 +72,7 @@ void Form1::ShowCopiedData(const QString& text)
             ClearWebLink();
             return;
         }
-        Label1->setText(name + QStringLiteral("：") + text);
+        Label1->setText(name + QStringLiteral("：") + cutForDisplay(text));
         if (isWebOrMailLink(text)) {
             setToolButtonPicture(6, 24);
             setToolButtonEnabled(6, true);
@@ -81,7 +82,7 @@ void Form1::ShowCopiedData(const QString& text)
         ClearWebLink();
         return;
     }
-    Label1->setText(text);
+    Label1->setText(cutForDisplay(text));
     ClearWebLink();
 }
 

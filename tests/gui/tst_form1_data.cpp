@@ -519,6 +519,10 @@ private slots:
         f.List1_MouseUp(2, 0);
         QCOMPARE(m_platform.popups.size(), 1);
         QVERIFY(m_platform.popups.last().entries.at(1).text.size() < 200);
+        f.Jyouhou_Click();
+        QCOMPARE(m_platform.messageBoxes.size(), 1);
+        QVERIFY(m_platform.messageBoxes.last().text.contains(row));
+        QVERIFY(m_platform.messageBoxes.last().text.size() < 1000);
 
         f.ShowFileList();
         selectFile(f, "all.csv");

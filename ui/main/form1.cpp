@@ -10,6 +10,7 @@
 #include "ui/main/filelistbox.h"
 #include "ui/main/folderlistbox.h"
 #include "ui/main/rowclickrelay.h"
+#include "ui/main/statuslabel.h"
 #include "ui/main/vbmouse.h"
 
 #include <QApplication>
@@ -101,11 +102,9 @@ void Form1::createControls()
     ButtonWaku = new QWidget(m_canvas);
     ButtonWaku->setObjectName(QStringLiteral("ButtonWaku"));
 
-    Label1 = makeLabel(m_canvas, "Label1");
+    Label1 = new StatusLabel(m_canvas);
+    Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Label1->setWordWrap(true);
-    Label1->setTextFormat(Qt::PlainText);
-    Label1->setTextInteractionFlags(Qt::NoTextInteraction);
 
     Combo1 = new QComboBox(m_canvas);
     Combo1->setObjectName(QStringLiteral("Combo1"));

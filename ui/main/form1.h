@@ -2,6 +2,7 @@
 
 #include "core/dataset.h"
 #include "settings/settings.h"
+#include "ui/main/statuslabel.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -217,7 +218,7 @@ public:
     QWidget* ButtonWaku = nullptr;
     std::array<QLabel*, ToolButtonCount> ToolButton {};
     QLabel* Image1 = nullptr;
-    QLabel* Label1 = nullptr;
+    StatusLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;
     QLabel* Label4 = nullptr;
     QComboBox* Combo1 = nullptr;

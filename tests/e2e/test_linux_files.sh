@@ -12,7 +12,7 @@ EXE=${1:?usage: test_linux_files.sh <Korvanta executable> <work dir>}
 WORK=${2:?usage: test_linux_files.sh <Korvanta executable> <work dir>}
 
 if [[ -z "${KORVANTA_E2E_INNER:-}" ]]; then
-    for tool in xvfb-run xdotool xclip xprop openbox; do
+    for tool in xvfb-run xdotool xclip xprop xwininfo openbox; do
         command -v "$tool" >/dev/null 2>&1 || { echo "FAIL: $tool is not installed" >&2; exit 1; }
     done
     KORVANTA_E2E_INNER=1 exec timeout 180 xvfb-run -a -s "-screen 0 1024x768x24" \
@@ -96,7 +96,11 @@ start_program() {
         sleep 0.2
     done
     sleep 1
-    eval "$(xdotool getwindowgeometry --shell "$WID")"
+    # The client area's place on the screen (xdotool's own geometry counts the frame of a
+    # reparenting window manager twice).
+    X=$(xwininfo -id "$WID" | awk '/Absolute upper-left X/ { print $NF }')
+    Y=$(xwininfo -id "$WID" | awk '/Absolute upper-left Y/ { print $NF }')
+    [[ -n "$X" && -n "$Y" ]] || fail "no geometry for window $WID"
 }
 
 # Closes the window as the user does (Alt+F4 through the window manager) and waits for the end.
@@ -109,9 +113,9 @@ close_program() {
     fail "the program did not end after Alt+F4"
 }
 
-# The file list and the data list start 1100 twips (73 px) below the menu bar; rows are about
-# 18 px high, the first row's middle 9 px down.
-row_y() { echo $((Y + 25 + 73 + 9 + 18 * $1)); }
+# The file list and the data list start 1100 twips (73 px) below the menu bar (25 px); rows of
+# the half-width text are about 14 px high, the first row's middle 7 px down.
+row_y() { echo $((Y + 25 + 73 + 6 + 14 * $1)); }
 
 # --- first run: open the file, click the second row, go back to the file list, close
 start_program
@@ -125,7 +129,7 @@ sleep 1
 close_program
 
 INI=$(cat "$PROG/Korvanta.ini")
-grep -qF "FilePath=$INI_FOLDER" <<<"$INI" || fail "the folder is not in the settings file"
+grep -qF "FilePath=${INI_FOLDER%/}"$'\r' <<<"$INI" || fail "the folder is not in the settings file"
 grep -qF "[$INI_SECTION]" <<<"$INI" || fail "the file has no section of its own"
 SECTION=$(awk -v s="[$INI_SECTION]" 'index($0, s) == 1 { on = 1; next } /^\[/ { on = 0 } on' \
     "$PROG/Korvanta.ini")

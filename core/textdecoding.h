@@ -28,7 +28,8 @@ bool isUtf16(DataEncoding encoding);
 //     sequence is also a pair of half-width katakana of code page 932 (then as step 5);
 //  4. EUC-JP, only when the bytes are valid EUC-JP, not all of their high bytes are half-width
 //     katakana of code page 932 (0xA1 to 0xDF, which pair up as valid EUC-JP by chance), and
-//     ICU's charset detector rates EUC-JP at least as high as every other charset;
+//     ICU's charset detector rates EUC-JP at least as high as every other charset (it is shown
+//     the text from its first non-ASCII byte on, up to 256 KiB);
 //  5. otherwise code page 932.
 DataEncoding detectDataEncoding(QByteArrayView bytes);
 

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 
@@ -246,6 +247,42 @@ private slots:
                                            "a\0",
                      6)),
             QChar(0xFEFF) + u8("a"));
+    }
+
+    // Random bytes made of the ones every decoder treats specially: each decoder gives at most
+    // one character per byte and stops, and reading them as a data file never fails.
+    void randomBytesDecodeInEveryEncoding()
+    {
+        const QByteArray alphabet("\x00\x09\x0A\x0D\x22\x2C\x41\x80\x8E\x8F\xA1\xA4\xBB"
+                                  "\xBF\xC3\xD8\xDC\xDF\xE3\xEF\xFE\xFF",
+            22);
+        const QList<DataEncoding> encodings { DataEncoding::Ascii, DataEncoding::Utf8,
+            DataEncoding::Utf8WithBom, DataEncoding::Utf16Le, DataEncoding::Utf16LeWithBom,
+            DataEncoding::Utf16Be, DataEncoding::Utf16BeWithBom, DataEncoding::EucJp,
+            DataEncoding::Cp932 };
+        QRandomGenerator random(10);
+        for (int round = 0; round < 3000; ++round) {
+            QByteArray bytes;
+            const int length = int(random.bounded(48));
+            for (int i = 0; i < length; ++i)
+                bytes += alphabet.at(random.bounded(int(alphabet.size())));
+            for (const DataEncoding encoding : encodings) {
+                const QString text = decodeAs(bytes, encoding);
+                QVERIFY(text.size() <= bytes.size());
+                for (qsizetype i = 0; i < text.size(); ++i) {
+                    // No unpaired surrogate comes out of any decoder.
+                    if (text.at(i).isHighSurrogate()) {
+                        QVERIFY(i + 1 < text.size() && text.at(i + 1).isLowSurrogate());
+                        ++i;
+                    } else {
+                        QVERIFY(!text.at(i).isLowSurrogate());
+                    }
+                }
+            }
+            const ParsedDataText parsed = parseDataBytes(bytes);
+            QVERIFY(parsed.names.ok);
+            QVERIFY(parsed.data.recordCount() >= 0);
+        }
     }
 
     // The same table in every encoding, with CR LF and with LF, read as the program reads it.

@@ -132,7 +132,7 @@ void TestDesktopPlatform::messageBox()
         seenIcon = box.icon();
         seenButtons = box.buttons().size();
         if (press == QLatin1String("Escape")) {
-            QTest::keyClick(&box, Qt::Key_Escape);
+            QTest::keyClick(box.windowHandle(), Qt::Key_Escape);
             // A box without a way out by Escape stays open; close it with its only button.
             if (box.isVisible())
                 box.buttons().constFirst()->click();

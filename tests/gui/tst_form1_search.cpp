@@ -15,7 +15,6 @@
 #include <QAction>
 #include <QComboBox>
 #include <QHeaderView>
-#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>

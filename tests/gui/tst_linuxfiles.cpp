@@ -5,6 +5,7 @@
 #include "support/encodedtext.h"
 #include "support/fakeplatform.h"
 #include "support/formfixture.h"
+#include "support/keyinput.h"
 #include "support/tempappfolder.h"
 #include "support/testmain.h"
 
@@ -15,7 +16,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QListView>
 
@@ -48,25 +48,15 @@ class TestLinuxFiles : public QObject
         return *m_form;
     }
 
-    // Typing into the search box; Japanese text arrives from the input method.
+    // Typing into the search box, as a person does: a click into it, Ctrl+A and Backspace, then
+    // the key (Japanese text arrives from the input method).
     void type(Form1& f, const QString& text)
     {
-        f.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&f));
-        QLineEdit* edit = f.Combo1->lineEdit();
-        edit->setFocus();
-        QVERIFY(QApplication::focusWidget() == f.Combo1 || QApplication::focusWidget() == edit);
-        edit->selectAll();
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
-        for (const QChar c : text) {
-            if (c.unicode() < 0x80 && c.isPrint()) {
-                QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
-            } else {
-                QInputMethodEvent commit;
-                commit.setCommitString(QString(c));
-                QApplication::sendEvent(QApplication::focusWidget(), &commit);
-            }
-        }
+        if (!f.Combo1->hasFocus())
+            QVERIFY(clickToFocus(f.Combo1->lineEdit()));
+        pressKey(&f, Qt::Key_A, Qt::ControlModifier);
+        pressKey(&f, Qt::Key_Backspace);
+        typeText(&f, text);
     }
 
     QString read(const QString& section, const QString& key) const

@@ -114,7 +114,7 @@ void Form1::OpenWebOrMail()
             selectList1Row(n < int(List2.size()) ? n : 0);
         }
     } else if (isMailAddress(text)) {
-        m_platform.openUrl(QUrl(QStringLiteral("mailto:") + text, QUrl::TolerantMode));
+        m_platform.openUrl(mailUrl(text));
     }
 }
 

@@ -82,6 +82,12 @@ std::optional<LaunchCommand> commandFromExecLine(const QString& exec, const QStr
     bool haveArgument = false; // also true for an empty quoted argument ("")
     bool inQuotes = false;
     bool fileUsed = false;
+    // Whether the current argument holds a quoted or backslash-escaped part, and whether it
+    // holds the file. Both together are refused: quoting and escaping exist to put blanks and
+    // shell syntax into one argument, and an argument like that ("sh -c editor\ %f") is a
+    // command line for a shell, which would run code from the file's name.
+    bool argumentQuoted = false;
+    bool argumentHasFile = false;
 
     for (qsizetype i = 0; i < line.size(); ++i) {
         const QChar c = line.at(i);
@@ -112,10 +118,17 @@ std::optional<LaunchCommand> commandFromExecLine(const QString& exec, const QStr
                 args.append(current);
             current.clear();
             haveArgument = false;
+            argumentQuoted = false;
+            argumentHasFile = false;
         } else if (c == QLatin1Char('"')) {
+            if (argumentHasFile)
+                return std::nullopt;
             inQuotes = true;
             haveArgument = true;
+            argumentQuoted = true;
         } else if (c == QLatin1Char('\\')) {
+            if (argumentHasFile)
+                return std::nullopt;
             if (hasNext) {
                 current.append(next);
                 ++i;
@@ -123,6 +136,7 @@ std::optional<LaunchCommand> commandFromExecLine(const QString& exec, const QStr
                 current.append(c);
             }
             haveArgument = true;
+            argumentQuoted = true;
         } else if (c == QLatin1Char('%')) {
             if (!hasNext)
                 return std::nullopt;
@@ -131,6 +145,9 @@ std::optional<LaunchCommand> commandFromExecLine(const QString& exec, const QStr
                 current.append(QLatin1Char('%'));
                 haveArgument = true;
             } else if (isFileFieldCode(next)) {
+                if (argumentQuoted)
+                    return std::nullopt;
+                argumentHasFile = true;
                 current.append(filePath);
                 haveArgument = true;
                 fileUsed = true;

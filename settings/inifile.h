@@ -49,7 +49,8 @@ std::optional<QByteArray> writeValue(
     QByteArrayView content, QByteArrayView section, QByteArrayView key, QByteArrayView value);
 
 // The whole file. Empty when the file does not exist; nullopt when it exists but cannot be read
-// (no permission, a folder, a read error).
+// (no permission, a read error) or is no regular file (a folder, a FIFO, a device), which is
+// never opened.
 std::optional<QByteArray> readFile(const QString& path);
 
 // Replaces the file at `path` by `content` through a temporary file beside it that is renamed

@@ -1,9 +1,11 @@
 #include "settings/inifile.h"
+#include "support/fifo.h"
 #include "support/filebytes.h"
 #include "support/testmain.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
@@ -303,6 +305,25 @@ private slots:
         const QByteArray withNul = raw("a\0b\0\r\nc");
         QVERIFY(putFile(dir.filePath("nul.ini"), withNul));
         QCOMPARE(ini::readFile(dir.filePath("nul.ini")).value_or("<none>"), withNul);
+    }
+
+    // A FIFO or a device is never opened: reading one could wait for ever or have effects of
+    // its own. It reads as unreadable, and no write replaces it.
+    void readFileOpensOnlyRegularFiles()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString fifo = dir.filePath("Korvanta.ini");
+        FifoGuard guard(fifo);
+        QVERIFY(guard.made());
+        QVERIFY(!ini::readFile(fifo).has_value());
+        QVERIFY(QFile::link(fifo, dir.filePath("link.ini")));
+        QVERIFY(!ini::readFile(dir.filePath("link.ini")).has_value());
+        QVERIFY(!guard.readerWasStuck());
+        QVERIFY(!ini::writeFileAtomically(fifo, "[Tool]\r\n"));
+        QVERIFY(!QFileInfo(fifo).isFile());
+        QVERIFY(!ini::readFile("/dev/zero").has_value());
+        QVERIFY(!ini::readFile("/dev/null").has_value());
     }
 
     void failedWriteLeavesNoTrace_data()

@@ -1,9 +1,11 @@
 #include "settings/settings.h"
+#include "support/fifo.h"
 #include "support/filebytes.h"
 #include "support/testmain.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -209,6 +211,19 @@ private slots:
         QCOMPARE(m_settings->ReadSetting("Tool", "Temae"), QString());
         QVERIFY(!m_settings->WriteSetting("Tool", "Temae", "True"));
         QVERIFY(QFileInfo(path()).isDir());
+    }
+
+    void fifoCountsAsUnreadable()
+    {
+        FifoGuard guard(path());
+        QVERIFY(guard.made());
+        // Something stands at the path: no first start writes defaults over it.
+        QVERIFY(m_settings->exists());
+        QCOMPARE(m_settings->ReadSetting("Tool", "Temae"), QString());
+        QVERIFY(!m_settings->WriteSetting("Tool", "Temae", "True"));
+        QVERIFY(!guard.readerWasStuck());
+        QFileInfo info(path());
+        QVERIFY(info.exists() && !info.isFile() && !info.isDir());
     }
 
     void unreadableFileIsNotReplaced()

@@ -222,17 +222,25 @@ QByteArray readValue(QByteArrayView content, QByteArrayView section, QByteArrayV
     return {};
 }
 
+// Names are checked as they are written, after trimming: a lead byte followed by a blank is a
+// whole character before the trim and a cut one after it.
 bool isValidSection(QByteArrayView section)
 {
-    return !trimBlanks(section).isEmpty() && !containsLineBreakOrNul(section)
-        && !endsInsideCharacter(section);
+    const QByteArrayView name = trimBlanks(section);
+    return !name.isEmpty() && !containsLineBreakOrNul(section) && !endsInsideCharacter(name);
 }
 
 bool isValidKey(QByteArrayView key)
 {
     const QByteArrayView name = trimBlanks(key);
     return !name.isEmpty() && name.front() != '[' && !name.contains('=')
-        && !containsLineBreakOrNul(key);
+        && !containsLineBreakOrNul(key) && !endsInsideCharacter(name);
+}
+
+bool readsBackUnchanged(QByteArrayView value)
+{
+    const auto written = writeValue({}, "s", "k", value);
+    return written && readValue(*written, "s", "k") == value;
 }
 
 bool isValidValue(QByteArrayView value)

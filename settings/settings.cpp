@@ -79,7 +79,7 @@ bool Settings::remove() const
 bool Settings::canStore(const QString& text)
 {
     const auto bytes = toFileText(text);
-    return bytes && ini::isValidValue(*bytes);
+    return bytes && ini::readsBackUnchanged(*bytes);
 }
 
 QString Settings::ReadSetting(const QString& section, const QString& key) const

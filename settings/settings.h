@@ -38,8 +38,9 @@ public:
     // the line structure (a line break or NUL anywhere, "=" in a key, an empty name).
     bool WriteSetting(const QString& section, const QString& key, const QString& value) const;
 
-    // Whether `text` can be stored as a value: it converts to the file's code page and back
-    // unchanged and holds no line break or NUL. Writers of lists (the
+    // Whether `text` can be stored as a value and comes back exactly: it converts to the file's
+    // code page and back unchanged, holds no line break or NUL, has no blanks at either end, no
+    // enclosing pair of quotes and at most 254 bytes in the file. Writers of lists (the
     // search-key histories) leave out entries that fail this, so that the stored list stays
     // gap-free.
     static bool canStore(const QString& text);

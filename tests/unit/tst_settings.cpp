@@ -163,6 +163,18 @@ private slots:
         QTest::newRow("accent") << QString::fromUtf8("é") << false;
         QTest::newRow("emoji") << QString::fromUtf8("😀") << false;
         QTest::newRow("line break") << "a\nb" << false;
+        // What would come back changed is left out, like text the code page lacks.
+        QTest::newRow("leading blank") << " key" << false;
+        QTest::newRow("trailing blank") << "key " << false;
+        QTest::newRow("ideographic blanks stay") << QString::fromUtf8("　key　") << true;
+        QTest::newRow("double quotes around") << "\"key\"" << false;
+        QTest::newRow("single quotes around") << "'key'" << false;
+        QTest::newRow("one quote") << "\"key" << true;
+        QTest::newRow("254 bytes") << QString(254, 'x') << true;
+        QTest::newRow("255 bytes") << QString(255, 'x') << false;
+        QTest::newRow("127 kana, 254 bytes") << QString::fromUtf8("テ").repeated(127) << true;
+        QTest::newRow("128 kana, 256 bytes") << QString::fromUtf8("テ").repeated(128) << false;
+        QTest::newRow("254 half-width kana") << QString::fromUtf8("ﾃ").repeated(254) << true;
     }
 
     void canStore()
@@ -170,6 +182,10 @@ private slots:
         QFETCH(QString, text);
         QFETCH(bool, expected);
         QCOMPARE(Settings::canStore(text), expected);
+        if (expected) {
+            QVERIFY(m_settings->WriteSetting("RirekiFileKey", "0", text));
+            QCOMPARE(m_settings->ReadSetting("RirekiFileKey", "0"), text);
+        }
     }
 
     void longValueIsCut()

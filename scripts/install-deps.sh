@@ -9,6 +9,7 @@ PACKAGES=(
     libbenchmark-dev
     fonts-noto-cjk
     xvfb xauth xdotool xclip x11-utils imagemagick xdg-utils openbox
+    clang libclang-rt-14-dev
 )
 
 missing=()

@@ -2,6 +2,7 @@
 // bar and the divider, driven through the real window with a recording platform.
 
 #include "support/fakeplatform.h"
+#include "support/fifo.h"
 #include "support/tempappfolder.h"
 #include "support/testmain.h"
 
@@ -13,6 +14,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 
@@ -224,6 +226,21 @@ private slots:
         QCOMPARE(f.Filemado->listIndex(), -1);
         QCOMPARE(f.Label1->text(), QString());
         QVERIFY(!f.Kirikae->isEnabled());
+    }
+
+    // A FIFO in the settings file's place is an unreadable settings file: the program starts as
+    // with one (options in their design state, no manual), closes, and never replaces it.
+    void settingsFifoIsUnreadable()
+    {
+        FifoGuard guard(m_app.path() + QLatin1String(Settings::FileName));
+        QVERIFY(guard.made());
+        Form1& f = startForm();
+        QVERIFY(f.isVisible());
+        QVERIFY(m_platform.dialogs.isEmpty());
+        f.Owari_Click();
+        QVERIFY(!guard.readerWasStuck());
+        const QFileInfo info(m_app.path() + QLatin1String(Settings::FileName));
+        QVERIFY(info.exists() && !info.isFile());
     }
 
     void closingNormalWindowWritesEverything()

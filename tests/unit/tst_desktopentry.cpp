@@ -76,6 +76,9 @@ void TestDesktopEntry::execLine_data()
         << "/usr/bin/flatpak run --file-forwarding org.x.Ed @@u %U @@" << plain
         << "/usr/bin/flatpak"
         << QStringList { "run", "--file-forwarding", "org.x.Ed", "@@u", plain, "@@" };
+    QTest::newRow("file as a shell's parameter")
+        << R"(sh -c "editor \"\$1\"" sh %f)" << plain << "sh"
+        << QStringList { "-c", R"(editor "$1")", "sh", plain };
     QTest::newRow("env prefix") << "env A=1 /snap/bin/ed --x %F" << plain << "env"
                                 << QStringList { "A=1", "/snap/bin/ed", "--x", plain };
 }
@@ -148,6 +151,13 @@ void TestDesktopEntry::hostileNames()
         QStringLiteral("sh -c %u\\ x"), // the field code first
         QStringLiteral("sh -c \"editor \"%U"), // a quoted part joined to the field code
         QStringLiteral("sh -c %f\"\""),
+        // The file as the shell's command string or script.
+        QStringLiteral("sh -c %f"),
+        QStringLiteral("/bin/bash -ec %F"),
+        QStringLiteral("env LANG=C sh -c %u"),
+        QStringLiteral("dash -o errexit -c %f"),
+        QStringLiteral("sh %f"),
+        QStringLiteral("sh -- %f"),
     };
     for (const QString& exec : shellForms) {
         const std::optional<LaunchCommand> command = commandFromExecLine(exec, path);

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QString>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <fcntl.h>
@@ -64,7 +65,7 @@ private:
 
     QByteArray m_path;
     bool m_made = false;
-    bool m_released = false;
+    std::atomic<bool> m_released = false;
     bool m_done = false;
     std::mutex m_mutex;
     std::condition_variable m_wake;

@@ -80,8 +80,12 @@ QString referenceCp932(QByteArrayView bytes)
 }
 
 // The format's line break. (A file whose line ends are another one would need it here too.)
-QString lineBreak(const QString&)
+// A file with a CR LF anywhere ends its lines with CR LF; one without any but with LF ends
+// them with LF.
+QString lineBreak(const QString& text)
 {
+    if (!text.contains(QStringLiteral("\r\n")) && text.contains(u'\n'))
+        return QStringLiteral("\n");
     return QStringLiteral("\r\n");
 }
 
@@ -138,10 +142,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     }
 
-    // Line 1 as the reader must see it: the decoded text up to its first CR.
+    // Line 1 as the reader must see it: the decoded text up to its first CR (with LF line ends,
+    // up to its first CR or LF).
     const QString text = decodeDataText(bytes);
-    const qsizetype cr = text.indexOf(u'\r');
-    const QString firstLine = cr < 0 ? text : text.left(cr);
+    qsizetype cut = text.indexOf(u'\r');
+    if (lineBreak(text) == QStringLiteral("\n")) {
+        const qsizetype lf = text.indexOf(u'\n');
+        if (lf >= 0 && (cut < 0 || lf < cut))
+            cut = lf;
+    }
+    const QString firstLine = cut < 0 ? text : text.left(cut);
     const QString header = referenceCsvLineToTab(firstLine);
     const int expectedItems = int(header.count(u'\t')) + 1;
     if (expectedItems > MaxItemCount) {

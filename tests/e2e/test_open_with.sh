@@ -2,8 +2,9 @@
 # Opening a data file named on the command line, as the file manager's "Open with" does: with no
 # copy running the new window opens the file with its remembered row (which lands on the X
 # clipboard); with a copy running, minimized, the second start hands the file over and ends with
-# status 0, and the one running window comes back showing the new file. The installed desktop
-# entry validates and passes the file on.
+# status 0, and the one running window comes back showing the new file. A file handed over while
+# the running copy shows a message box opens once the box is closed. The desktop entry validates
+# and passes the file on.
 #
 # Usage: bash test_open_with.sh <Korvanta executable> <work dir>
 # Runs itself under xvfb-run with openbox as the window manager; every wait has a time limit.
@@ -148,6 +149,35 @@ printf 'other' | xclip -selection clipboard -i
 status=$?
 if [[ $status -eq 0 ]]; then pass; else fail "the third copy ended with status $status"; fi
 wait_for_clipboard "x1" "after handing over the open file again" && pass
+
+# 4. A missing file handed over gives the reader's message box in the running copy; a file
+# handed over while that box is open waits for it and opens once it is closed.
+(cd "$WORK" && exec "$PROG/Korvanta" "$DATA/gone.csv")
+status=$?
+if [[ $status -eq 0 ]]; then pass; else fail "the copy handing over a missing file ended with status $status"; fi
+for _ in $(seq 100); do
+    [[ $(main_windows | wc -l) -ge 2 ]] && break
+    sleep 0.1
+done
+if [[ $(main_windows | wc -l) -ge 2 ]]; then
+    pass
+    (cd "$WORK" && exec "$PROG/Korvanta" "$DATA/parts.tsv")
+    status=$?
+    if [[ $status -eq 0 ]]; then pass; else fail "the copy handing over during the box ended with status $status"; fi
+    # Nothing opens while the box is open (the clipboard keeps the last copy).
+    sleep 0.5
+    got=$(clipboard)
+    if [[ "$got" == "x1" ]]; then pass; else fail "the clipboard changed to '$got' under the box"; fi
+    BOX=$(main_windows | grep -v "^$WID\$" | head -n 1)
+    xdotool windowactivate --sync "$BOX" key --window "$BOX" Return 2>/dev/null \
+        || xdotool key Return
+    wait_for_clipboard "N-2" "after closing the message box" && pass
+    count=$(main_windows | wc -l)
+    if [[ $count -eq 1 ]]; then pass; else fail "$count windows titled Korvanta after the box"; fi
+else
+    fail "no message box for the missing file"
+fi
+kill -0 "$FIRST_PID" 2>/dev/null && pass || fail "the running copy ended"
 
 # The desktop entry: valid, declares the data files' types and passes the file on.
 if command -v desktop-file-validate >/dev/null 2>&1; then

@@ -14,9 +14,11 @@
 #include "ui/main/form1.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QDialog>
 #include <QDropEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QTreeView>
 
@@ -63,19 +65,25 @@ private:
 
     // A drop as the file manager makes it: the URLs of the dragged files, delivered to the window
     // after it accepted the drag's entry.
-    bool drop(Form1& f, const QList<QUrl>& urls)
+    bool drop(QWidget* target, const QList<QUrl>& urls)
     {
         QMimeData mime;
         mime.setUrls(urls);
-        const QPoint at = f.rect().center();
+        // File managers offer the paths as text as well.
+        QStringList paths;
+        for (const QUrl& url : urls)
+            paths << url.toString();
+        mime.setText(paths.join(QLatin1Char('\n')));
+        const QPoint at = target->rect().center();
         QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(&f, &enter);
+        QApplication::sendEvent(target, &enter);
         if (!enter.isAccepted())
             return false;
         QDropEvent dropped(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(&f, &dropped);
+        QApplication::sendEvent(target, &dropped);
         return dropped.isAccepted();
     }
+    bool drop(Form1& f, const QList<QUrl>& urls) { return drop(static_cast<QWidget*>(&f), urls); }
 
 private slots:
     void init()
@@ -242,6 +250,17 @@ private slots:
         QCOMPARE(f.Filemado->path(), dataFolder());
         QCOMPARE(f.Filemado->fileName(), QStringLiteral("parts.tsv"));
         QCOMPARE(m_platform.clipboardText(), QStringLiteral("bolt\tB-1\thttps://example.jp/bolt"));
+    }
+
+    // Over the search box a dragged file is opened, not typed in as text.
+    void fileDroppedOnTheSearchBoxOpens()
+    {
+        Form1& f = startForm();
+        const QString before = f.Combo1->currentText();
+        QVERIFY(drop(f.Combo1->lineEdit(), { QUrl::fromLocalFile(partsPath()) }));
+        QTRY_VERIFY(f.List1->isVisible());
+        QCOMPARE(f.Filemado->fileName(), QStringLiteral("parts.tsv"));
+        QCOMPARE(f.Combo1->currentText(), before);
     }
 
     void droppedFilesOpenTheFirst()

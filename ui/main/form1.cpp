@@ -78,13 +78,12 @@ Form1::Form1(const QString& appFolder, Platform& platform, QWidget* parent)
     // The window may be as narrow as its stored size says (2800 twips on the first start), even
     // when the menu bar would want more room.
     setMinimumSize(1, 1);
-    // Files and folders dropped from the file manager are opened (form1_open.cpp).
-    setAcceptDrops(true);
     createControls();
     createToolBar();
     createMenus();
     wireMouseEvents();
     wireSearchBox();
+    acceptFileDrops();
 }
 
 // The controls go first, while the data their models read is still there.

@@ -340,6 +340,8 @@ private:
     // The search box's input mode: Latin input over the file list, the desktop's input method
     // (kana) over the data.
     void setInputMethodMode(bool dataView);
+    // The window and the search box take files and folders dropped from the file manager.
+    void acceptFileDrops();
     // Opens the queued path when the window is free, else tries again a little later.
     void openPendingPath();
     bool isWindowFree() const;

@@ -11,9 +11,11 @@
 #include "ui/main/folderlistbox.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QThread>
 #include <QTimer>
@@ -37,7 +39,45 @@ namespace {
         return urls.constFirst().toLocalFile();
     }
 
+    // The search box takes dropped text as widgets that edit text do. A drag of local files
+    // (which carries their paths as text too) is the window's instead: it opens the first.
+    class FileDropFilter : public QObject
+    {
+    public:
+        FileDropFilter(Form1& form, QObject* parent)
+            : QObject(parent)
+            , m_form(form)
+        {
+        }
+
+    protected:
+        bool eventFilter(QObject* watched, QEvent* event) override
+        {
+            const QEvent::Type type = event->type();
+            if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
+                return QObject::eventFilter(watched, event);
+            auto* drag = static_cast<QDropEvent*>(event);
+            const QString path = droppedLocalPath(drag->mimeData());
+            if (path.isEmpty())
+                return false;
+            drag->acceptProposedAction();
+            if (type == QEvent::Drop)
+                m_form.requestOpen(path, true);
+            return true;
+        }
+
+    private:
+        Form1& m_form;
+    };
+
 } // namespace
+
+void Form1::acceptFileDrops()
+{
+    setAcceptDrops(true);
+    if (QLineEdit* edit = Combo1->lineEdit())
+        edit->installEventFilter(new FileDropFilter(*this, edit));
+}
 
 void Form1::leaveDataView()
 {

@@ -7,8 +7,10 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QIcon>
 #include <QSocketNotifier>
+#include <QUrl>
 
 #ifndef QT_NO_SESSIONMANAGER
 #include <QSessionManager>
@@ -56,6 +58,22 @@ void closeOnTerminationSignals(Form1& window)
         ::sigaction(sig, &action, nullptr);
 }
 
+// The data file named on the command line ("Korvanta PATH", as the desktop entry's %f passes it),
+// made absolute against the working folder; "" when there is none. A "--" before it is skipped,
+// a file: URL is taken as its local path, and only the first file counts.
+QString fileFromCommandLine(const QStringList& arguments)
+{
+    QStringList rest = arguments.mid(1);
+    if (!rest.isEmpty() && rest.constFirst() == QLatin1String("--"))
+        rest.removeFirst();
+    if (rest.isEmpty() || rest.constFirst().isEmpty())
+        return QString();
+    QString path = rest.constFirst();
+    if (path.startsWith(QLatin1String("file:"), Qt::CaseInsensitive))
+        path = QUrl(path).toLocalFile();
+    return path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -74,11 +92,15 @@ int main(int argc, char** argv)
     const QString appFolder = withTrailingSlash(QCoreApplication::applicationDirPath());
     DesktopPlatform platform;
 
-    // A second copy hands over to the running one and ends without reading or writing the
-    // settings file.
+    const QString fileToOpen = fileFromCommandLine(QCoreApplication::arguments());
+
+    // A second copy hands over to the running one, with the file to open if one was named, and
+    // ends without reading or writing the settings file.
     SingleInstance instance(appFolder);
     if (!instance.tryBecomePrimary()) {
-        if (!instance.askPrimaryToComeForward()) {
+        const bool handedOver = fileToOpen.isEmpty() ? instance.askPrimaryToComeForward()
+                                                     : instance.askPrimaryToOpen(fileToOpen);
+        if (!handedOver) {
             const QString text = title
                 + QStringLiteral("は起動中ですが、アクティブに出来ませんでした。")
                 + QLatin1Char('\n') + QStringLiteral("起動中の") + title
@@ -95,6 +117,10 @@ int main(int argc, char** argv)
         if (window.isVisible())
             window.comeForward();
     });
+    // A file handed over is opened once the window is free (start-up over, no box open), so the
+    // second copy gets its answer at once.
+    QObject::connect(&instance, &SingleInstance::openFileRequested, &window,
+        [&window](const QString& path) { window.requestOpen(path, false, true); });
     window.Form_Load();
 
     closeOnTerminationSignals(window);
@@ -105,5 +131,7 @@ int main(int argc, char** argv)
 #endif
 
     window.show();
+    if (!fileToOpen.isEmpty())
+        window.requestOpen(fileToOpen);
     return app.exec();
 }

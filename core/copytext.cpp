@@ -12,7 +12,8 @@ namespace {
 
 bool isWebAddress(QStringView text)
 {
-    return text.left(7).compare(u"http://", Qt::CaseInsensitive) == 0;
+    return text.startsWith(u"http://", Qt::CaseInsensitive)
+        || text.startsWith(u"https://", Qt::CaseInsensitive);
 }
 
 bool isMailAddress(QStringView text)

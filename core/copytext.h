@@ -6,7 +6,7 @@
 
 namespace korvanta {
 
-// A copied text is a Web address when its first 7 characters are "http://" in any letter case,
+// A copied text is a Web address when it begins with "http://" or "https://" in any letter case,
 // and a mail address when it holds an "@" after its first character.
 bool isWebAddress(QStringView text);
 bool isMailAddress(QStringView text);

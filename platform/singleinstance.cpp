@@ -10,6 +10,7 @@
 #include <QLockFile>
 #include <QPointer>
 #include <QStandardPaths>
+#include <QStringDecoder>
 #include <QThread>
 #include <QTimer>
 
@@ -18,10 +19,12 @@ namespace korvanta {
 namespace {
 
     const QByteArray ComeForwardRequest = QByteArrayLiteral("come-forward");
+    const QByteArray OpenFileRequest = QByteArrayLiteral("open-file ");
     const QByteArray OkAnswer = QByteArrayLiteral("ok");
     const QByteArray UnknownAnswer = QByteArrayLiteral("unknown");
-    // A request is one short line; a peer that sends more, or nothing for this long, is dropped.
-    constexpr qint64 MaxRequestLength = 256;
+    // A request is one line, at most an open request with the longest path Base64-encoded; a peer
+    // that sends more, or nothing for this long, is dropped.
+    constexpr qint64 MaxRequestLength = 16 + (SingleInstance::MaxPathBytes + 2) / 3 * 4;
     constexpr int RequestTimeoutMs = 5000;
     constexpr int ConnectRetryMs = 100;
 
@@ -128,14 +131,29 @@ void SingleInstance::onRequestData(QLocalSocket* socket)
         }
         return;
     }
-    const QByteArray request = socket->readLine(MaxRequestLength).trimmed();
+    // A line cut short by the length limit is no request.
+    const QByteArray line = socket->readLine(MaxRequestLength + 2);
+    const QByteArray request = line.endsWith('\n') ? line.trimmed() : QByteArray();
     // Disconnect first: a second request on this connection is not read.
     disconnect(socket, &QLocalSocket::readyRead, this, nullptr);
 
     QPointer<QLocalSocket> guard(socket);
-    const bool known = request == ComeForwardRequest;
-    if (known)
+    bool known = false;
+    if (request == ComeForwardRequest) {
+        known = true;
         emit comeForwardRequested();
+    } else if (request.startsWith(OpenFileRequest)) {
+        const auto decoded = QByteArray::fromBase64Encoding(
+            request.mid(OpenFileRequest.size()), QByteArray::AbortOnBase64DecodingErrors);
+        // Only a well-formed absolute path in valid UTF-8 without NUL is obeyed.
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QByteArray bytes = decoded ? decoded.decoded : QByteArray();
+        const QString path = utf8(bytes);
+        known = !bytes.isEmpty() && bytes.size() <= MaxPathBytes && !bytes.contains('\0')
+            && !utf8.hasError() && path.startsWith(QLatin1Char('/'));
+        if (known)
+            emit openFileRequested(path);
+    }
     if (!guard)
         return;
     socket->write((known ? OkAnswer : UnknownAnswer) + '\n');
@@ -144,6 +162,23 @@ void SingleInstance::onRequestData(QLocalSocket* socket)
 }
 
 bool SingleInstance::askPrimaryToComeForward(int timeoutMs)
+{
+    return sendRequest(ComeForwardRequest, timeoutMs) == OkAnswer;
+}
+
+bool SingleInstance::askPrimaryToOpen(const QString& filePath, int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    const QByteArray path = QFileInfo(filePath).absoluteFilePath().toUtf8();
+    if (path.isEmpty() || path.size() > MaxPathBytes || path.contains('\0'))
+        return askPrimaryToComeForward(timeoutMs);
+    const QByteArray answer = sendRequest(OpenFileRequest + path.toBase64(), timeoutMs);
+    if (answer == UnknownAnswer)
+        return askPrimaryToComeForward(int(qMax<qint64>(0, deadline.remainingTime())));
+    return answer == OkAnswer;
+}
+
+QByteArray SingleInstance::sendRequest(const QByteArray& request, int timeoutMs)
 {
     const QDeadlineTimer deadline(timeoutMs);
     QLocalSocket socket;
@@ -158,13 +193,13 @@ bool SingleInstance::askPrimaryToComeForward(int timeoutMs)
             break;
         socket.abort();
         if (deadline.hasExpired())
-            return false;
+            return {};
         QThread::msleep(qMin<qint64>(ConnectRetryMs, qMax<qint64>(0, deadline.remainingTime())));
         if (deadline.hasExpired())
-            return false;
+            return {};
     }
 
-    socket.write(ComeForwardRequest + '\n');
+    socket.write(request + '\n');
     socket.flush();
 
     // The answer comes through the event loop, so that a primary in this very process (as in the
@@ -190,7 +225,7 @@ bool SingleInstance::askPrimaryToComeForward(int timeoutMs)
     socket.abort();
 
     const qsizetype end = reply.indexOf('\n');
-    return end >= 0 && reply.left(end).trimmed() == OkAnswer;
+    return end >= 0 ? reply.left(end).trimmed() : QByteArray();
 }
 
 } // namespace korvanta

@@ -13,7 +13,12 @@ namespace korvanta {
 
 // One running copy per program folder. The first copy takes a lock file and listens on a local
 // socket, both in the user's runtime folder and named after the program folder; a later copy finds
-// the lock taken and asks the running copy, over the socket, to bring its window forward.
+// the lock taken and asks the running copy, over the socket, to bring its window forward, or to
+// bring it forward and open a data file.
+//
+// A request is one line: "come-forward", or "open-file " and the file's absolute path in UTF-8,
+// Base64-encoded (a path may hold any byte but NUL, line breaks included). The answer is one
+// line: "ok" when the request was carried out, "unknown" for anything else.
 class SingleInstance : public QObject
 {
     Q_OBJECT
@@ -33,6 +38,15 @@ public:
     // attempts are repeated until `timeoutMs` runs out, so a primary that is still starting up is
     // reached too. Returns true when the primary answered that it did. Runs a local event loop.
     bool askPrimaryToComeForward(int timeoutMs = 3000);
+    // From a second copy: asks the primary to come forward and open `filePath`, which is made
+    // absolute here, against this process's working folder. A primary that does not know the
+    // request (an older copy) is asked to come forward instead. Returns true when the primary
+    // answered that it did either.
+    bool askPrimaryToOpen(const QString& filePath, int timeoutMs = 3000);
+
+    // The longest path, in UTF-8 bytes, that a request carries. A longer one cannot name a file
+    // on Linux anyway.
+    static constexpr qsizetype MaxPathBytes = 8192;
 
     // "korvanta-" and a short hash of the program folder.
     QString key() const { return m_key; }
@@ -47,10 +61,16 @@ signals:
     // A second copy asked this one to bring its window forward. The request is answered after
     // the connected slots have run.
     void comeForwardRequested();
+    // A second copy asked this one to come forward and open the data file at `filePath` (an
+    // absolute path). Answered after the connected slots have run, so slots should only queue
+    // the opening.
+    void openFileRequested(const QString& filePath);
 
 private:
     void onNewConnection();
     void onRequestData(QLocalSocket* socket);
+    // Sends one request line and waits for the answer line; "" when none came in time.
+    QByteArray sendRequest(const QByteArray& request, int timeoutMs);
 
     QString m_key;
     QString m_folder;

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
 #include <QProcess>
@@ -33,6 +34,11 @@ private slots:
     void askingWithoutListenerFails();
     void badRequestIsNotObeyed_data();
     void badRequestIsNotObeyed();
+    void secondCopyHandsOverAFile_data();
+    void secondCopyHandsOverAFile();
+    void badOpenRequestIsNotObeyed_data();
+    void badOpenRequestIsNotObeyed();
+    void olderPrimaryIsAskedToComeForward();
 
 private:
     QTemporaryDir m_runtime;
@@ -199,9 +205,9 @@ void TestSingleInstance::askingWithoutListenerFails()
 void TestSingleInstance::badRequestIsNotObeyed_data()
 {
     QTest::addColumn<QByteArray>("request");
-    QTest::newRow("unknown word") << QByteArray("open-file /etc/passwd\n");
+    QTest::newRow("unknown word") << QByteArray("open-files\n");
     QTest::newRow("request without line end") << QByteArray("come-forward");
-    QTest::newRow("endless line") << QByteArray(4096, 'x');
+    QTest::newRow("endless line") << QByteArray(20000, 'x');
     QTest::newRow("empty line") << QByteArray("\n");
 }
 
@@ -212,6 +218,7 @@ void TestSingleInstance::badRequestIsNotObeyed()
     SingleInstance first(m_folder);
     QVERIFY(first.tryBecomePrimary());
     QSignalSpy spy(&first, &SingleInstance::comeForwardRequested);
+    QSignalSpy openSpy(&first, &SingleInstance::openFileRequested);
 
     QLocalSocket socket;
     socket.connectToServer(first.serverName());
@@ -221,6 +228,7 @@ void TestSingleInstance::badRequestIsNotObeyed()
     // Give the server time to read and answer (or drop) the request.
     QTest::qWait(300);
     QCOMPARE(spy.count(), 0);
+    QCOMPARE(openSpy.count(), 0);
     const QByteArray answer = socket.readAll();
     QVERIFY2(!answer.startsWith("ok"), answer.constData());
 
@@ -228,6 +236,104 @@ void TestSingleInstance::badRequestIsNotObeyed()
     SingleInstance second(m_folder);
     QVERIFY(second.askPrimaryToComeForward());
     QCOMPARE(spy.count(), 1);
+}
+
+void TestSingleInstance::secondCopyHandsOverAFile_data()
+{
+    QTest::addColumn<QString>("given");
+    QTest::addColumn<QString>("received");
+    QTest::newRow("absolute") << "/data/list.csv"
+                              << "/data/list.csv";
+    QTest::newRow("relative to the working folder")
+        << "sub/a b.tsv" << QDir::current().absoluteFilePath("sub/a b.tsv");
+    QTest::newRow("Japanese, a line break and a blank")
+        << QStringLiteral("/tmp/デー\nタ/名簿 1.csv") << QStringLiteral("/tmp/デー\nタ/名簿 1.csv");
+    QTest::newRow("longest") << "/" + QString(SingleInstance::MaxPathBytes - 1, QLatin1Char('a'))
+                             << "/" + QString(SingleInstance::MaxPathBytes - 1, QLatin1Char('a'));
+}
+
+void TestSingleInstance::secondCopyHandsOverAFile()
+{
+    QFETCH(QString, given);
+    QFETCH(QString, received);
+
+    SingleInstance first(m_folder);
+    QVERIFY(first.tryBecomePrimary());
+    QSignalSpy forward(&first, &SingleInstance::comeForwardRequested);
+    QSignalSpy open(&first, &SingleInstance::openFileRequested);
+
+    SingleInstance second(m_folder);
+    QVERIFY(!second.tryBecomePrimary());
+    QVERIFY(second.askPrimaryToOpen(given));
+    QCOMPARE(open.count(), 1);
+    QCOMPARE(open.at(0).at(0).toString(), received);
+    QCOMPARE(forward.count(), 0);
+
+    // The plain request still works beside it.
+    QVERIFY(second.askPrimaryToComeForward());
+    QCOMPARE(forward.count(), 1);
+    QCOMPARE(open.count(), 1);
+}
+
+void TestSingleInstance::badOpenRequestIsNotObeyed_data()
+{
+    QTest::addColumn<QByteArray>("request");
+    QTest::newRow("relative path") << "open-file " + QByteArray("a.csv").toBase64() + "\n";
+    QTest::newRow("not Base64") << QByteArray("open-file /etc/passwd\n");
+    QTest::newRow("no path") << QByteArray("open-file \n");
+    QTest::newRow("NUL in the path") << "open-file " + QByteArray("/a\0b.csv", 8).toBase64() + "\n";
+    QTest::newRow("not UTF-8") << "open-file " + QByteArray("/\x95\x69.csv").toBase64() + "\n";
+    QTest::newRow("too long") << "open-file "
+            + ("/" + QByteArray(SingleInstance::MaxPathBytes, 'a')).toBase64() + "\n";
+}
+
+void TestSingleInstance::badOpenRequestIsNotObeyed()
+{
+    QFETCH(QByteArray, request);
+
+    SingleInstance first(m_folder);
+    QVERIFY(first.tryBecomePrimary());
+    QSignalSpy forward(&first, &SingleInstance::comeForwardRequested);
+    QSignalSpy open(&first, &SingleInstance::openFileRequested);
+
+    QLocalSocket socket;
+    socket.connectToServer(first.serverName());
+    QVERIFY(socket.waitForConnected(1000));
+    socket.write(request);
+    socket.flush();
+    QByteArray answer;
+    QTRY_VERIFY((answer += socket.readAll()).contains('\n')
+        || socket.state() != QLocalSocket::ConnectedState);
+    QCOMPARE(open.count(), 0);
+    QCOMPARE(forward.count(), 0);
+    QVERIFY2(!answer.startsWith("ok"), answer.constData());
+}
+
+// A running copy of an older kind answers "unknown" to the file request; the second copy then
+// asks it only to come forward.
+void TestSingleInstance::olderPrimaryIsAskedToComeForward()
+{
+    const SingleInstance probe(m_folder);
+    QLocalServer server;
+    QVERIFY(server.listen(probe.serverName()));
+    QByteArrayList requests;
+    connect(&server, &QLocalServer::newConnection, &server, [&] {
+        QLocalSocket* peer = server.nextPendingConnection();
+        connect(peer, &QLocalSocket::readyRead, peer, [&, peer] {
+            if (!peer->canReadLine())
+                return;
+            const QByteArray line = peer->readLine().trimmed();
+            requests << line;
+            peer->write(line == "come-forward" ? "ok\n" : "unknown\n");
+            peer->flush();
+        });
+    });
+
+    SingleInstance second(m_folder);
+    QVERIFY(second.askPrimaryToOpen(QStringLiteral("/data/list.csv")));
+    QCOMPARE(requests.size(), 2);
+    QVERIFY(requests.at(0).startsWith("open-file "));
+    QCOMPARE(requests.at(1), QByteArray("come-forward"));
 }
 
 KORVANTA_TEST_MAIN(TestSingleInstance)

@@ -16,7 +16,11 @@ private slots:
         QTest::addColumn<bool>("link");
         QTest::newRow("web") << "http://example.jp/" << true;
         QTest::newRow("web in capitals") << "HTTP://EXAMPLE.JP" << true;
-        QTest::newRow("secure scheme does not match") << "https://example.jp" << false;
+        QTest::newRow("secure web") << "https://example.jp" << true;
+        QTest::newRow("secure web in mixed case") << "HttpS://EXAMPLE.JP" << true;
+        QTest::newRow("secure prefix cut short") << "https:/example.jp" << false;
+        QTest::newRow("other scheme") << "httpx://example.jp" << false;
+        QTest::newRow("blank before the scheme") << " https://example.jp" << false;
         QTest::newRow("prefix only") << "http://" << true;
         QTest::newRow("too short") << "http:/" << false;
         QTest::newRow("mail") << "a@example.jp" << true;

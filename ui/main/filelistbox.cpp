@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QProxyStyle>
@@ -58,6 +59,8 @@ bool FileListBox::setPath(const QString& folder)
     const QString path = normalizedFolder(folder);
     if (path.isEmpty() || !canListFolder(path))
         return false;
+    if (path != m_path)
+        m_alsoListed.clear();
     m_path = path;
     relist(QString());
     return true;
@@ -119,9 +122,23 @@ void FileListBox::keyPressEvent(QKeyEvent* event)
         emit selectionMovedByKeyboard();
 }
 
+int FileListBox::listAlso(const QString& name)
+{
+    if (name.isEmpty() || name.contains(QLatin1Char('/')))
+        return -1;
+    m_alsoListed = name;
+    relist(fileName());
+    return int(m_model->stringList().indexOf(name));
+}
+
 void FileListBox::relist(const QString& keepName)
 {
-    const QStringList names = listMatchingFiles(m_path, m_pattern);
+    QStringList names = listMatchingFiles(m_path, m_pattern);
+    if (!m_alsoListed.isEmpty() && !names.contains(m_alsoListed)
+        && QFileInfo(QDir(m_path).filePath(m_alsoListed)).isFile()) {
+        names.append(m_alsoListed);
+        sortNamesIgnoringCase(names);
+    }
     m_model->setStringList(names);
     // The reset has dropped the selection; the same name (compared exactly) is selected again.
     if (!keepName.isEmpty())

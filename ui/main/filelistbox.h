@@ -42,6 +42,12 @@ public:
     // Reads the folder again; the selected file stays selected while it is still there.
     void refresh();
 
+    // Lists the file `name` of the current folder besides the pattern's matches, for as long as
+    // the folder stays the current one: a file opened by its path (a .tsv, say) can then be
+    // selected like a listed one. Only an existing file (not a folder) is listed. Returns its
+    // row, -1 when it is not listed.
+    int listAlso(const QString& name);
+
 signals:
     // The user moved or changed the selection with a key (arrows, Home, End, Page Up/Down, or
     // typing the start of a name). Not emitted for changes made by code.
@@ -63,6 +69,7 @@ private:
     QStringListModel* m_model;
     QString m_path;
     QString m_pattern = DefaultPattern;
+    QString m_alsoListed;
 };
 
 } // namespace korvanta

@@ -83,6 +83,7 @@ Form1::Form1(const QString& appFolder, Platform& platform, QWidget* parent)
     createMenus();
     wireMouseEvents();
     wireSearchBox();
+    acceptFileDrops();
 }
 
 // The controls go first, while the data their models read is still there.

@@ -15,10 +15,14 @@
 
 class QAction;
 class QComboBox;
+class QDragEnterEvent;
+class QDragMoveEvent;
+class QDropEvent;
 class QKeyEvent;
 class QLabel;
 class QListView;
 class QMenu;
+class QTimer;
 class QTreeView;
 
 namespace korvanta {
@@ -60,6 +64,24 @@ public:
     void Owari_Click();
     // A second copy asked this one to come forward: restore, raise and activate the window.
     void comeForward();
+
+    // --- opening a data file named from outside the window (command line, a second copy, a drop)
+    // Opens the data file at `path` (absolute) as a double click on it in the file list does: a
+    // data view that is open is left the usual way, the file's folder becomes the current folder,
+    // the file is selected and opened with its remembered state. A path that names no readable
+    // data file gives the reader's message; its folder, when it exists, becomes current all the
+    // same.
+    void openDataFileByPath(const QString& path);
+    // A dropped path: a folder becomes the current folder in the file view; anything else opens
+    // as openDataFileByPath does.
+    void openDroppedPath(const QString& path);
+    // Queues `path` for openDataFileByPath (or openDroppedPath when `dropped`) and carries it out
+    // as soon as the window is free: shown, and no modal window, popup menu or nested event loop
+    // running. A later request replaces one still waiting. `bringForward` brings the window
+    // forward first (the hand-over from a second copy).
+    void requestOpen(const QString& path, bool dropped = false, bool bringForward = false);
+    // Whether a queued path still waits.
+    bool openPending() const { return !m_pendingOpen.isEmpty(); }
 
     // --- state the tests and the other windows read
     const Settings& settings() const { return m_settings; }
@@ -282,6 +304,9 @@ protected:
     void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     bool event(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void createControls();
@@ -315,6 +340,13 @@ private:
     // The search box's input mode: Latin input over the file list, the desktop's input method
     // (kana) over the data.
     void setInputMethodMode(bool dataView);
+    // The window and the search box take files and folders dropped from the file manager.
+    void acceptFileDrops();
+    // Opens the queued path when the window is free, else tries again a little later.
+    void openPendingPath();
+    bool isWindowFree() const;
+    // Leaves the data view as its own switch command does.
+    void leaveDataView();
 
     Settings m_settings;
     Platform& m_platform;
@@ -334,6 +366,11 @@ private:
     QStringList m_headerTexts;
     // The name of the data file open in the data view; its state is stored under this name.
     QString m_openFileName;
+    // A path waiting for requestOpen, and how it came.
+    QString m_pendingOpen;
+    bool m_pendingDropped = false;
+    bool m_pendingForward = false;
+    QTimer* m_pendingTimer = nullptr;
     Qt::SortOrder m_listView1Order = Qt::DescendingOrder;
     bool m_closed = false;
     bool m_destroying = false;

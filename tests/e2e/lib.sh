@@ -28,14 +28,8 @@ E2E_SHOTS=0
 
 log() { echo "[$E2E_NAME] $*"; }
 
-screenshot() { # [file]: the whole screen as PNG; prints the file name
-    local file=${1:-}
-    if [[ -z "$file" ]]; then
-        E2E_SHOTS=$((E2E_SHOTS + 1))
-        file="$WORK/fail-$E2E_SHOTS.png"
-    fi
-    timeout 20 import -window root "$file" 2>/dev/null
-    echo "$file"
+screenshot() { # FILE: the whole screen as PNG
+    timeout 20 import -window root "$1" 2>/dev/null
 }
 
 pass() {
@@ -45,8 +39,9 @@ pass() {
 
 fail() {
     E2E_FAILED=$((E2E_FAILED + 1))
-    local shot
-    shot=$(screenshot)
+    E2E_SHOTS=$((E2E_SHOTS + 1))
+    local shot="$WORK/fail-$E2E_SHOTS.png"
+    screenshot "$shot"
     echo "FAIL: [$E2E_NAME] $* (screenshot: $shot)"
     return 1
 }
@@ -279,6 +274,12 @@ has_frame_extents() { xprop -id "$WID" _NET_FRAME_EXTENTS 2>/dev/null | grep -q 
 
 app_alive() { [[ -n "$APP_PID" ]] && kill -0 "$APP_PID" 2>/dev/null; }
 
+# app_responsive: the program runs and answers a request through its event loop: asked for the
+# clipboard's formats (it owns the clipboard after a copy), it answers within 3 s.
+app_responsive() {
+    app_alive && timeout 3 xclip -o -selection clipboard -t TARGETS >/dev/null 2>&1
+}
+
 # app_close: closes the main window as the window manager's close button does (WM_DELETE_WINDOW)
 # and waits for the process to end; false if it does not end within 10 s.
 app_close() {
@@ -398,7 +399,7 @@ right_click_in() { client_geometry && right_click_at $((X + $1)) $((Y + $2)); }
 
 # --- clipboard -----------------------------------------------------------------------------------
 
-clipboard() { timeout 5 xclip -o -selection clipboard 2>/dev/null; }
+clipboard() { timeout 2 xclip -o -selection clipboard 2>/dev/null; }
 
 set_clipboard() {
     E2E_WANT=$1
@@ -409,12 +410,14 @@ clipboard_is_wanted() { [[ "$(clipboard)" == "$E2E_WANT" ]]; }
 
 # wait_for_clipboard TEXT WHAT: waits up to 10 s for the clipboard to hold TEXT: one checked step.
 wait_for_clipboard() {
-    local got="" i
-    for ((i = 0; i < 50; i++)); do
+    local got="" end=$((SECONDS + 10))
+    while :; do
         got=$(clipboard)
         [[ "$got" == "$1" ]] && { pass "$2: clipboard '$1'"; return 0; }
+        ((SECONDS >= end)) && break
         sleep 0.2
     done
+    app_alive || got="$got (the program has ended)"
     fail "$2: the clipboard holds '$got', expected '$1'"
 }
 

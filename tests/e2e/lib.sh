@@ -212,10 +212,10 @@ WebDblClickOpen=True
 FilePath=$PROG/
 FileListIndex=${FILE_INDEX:--1}
 [Position]
-Top=${TOP:-0}
-Left=${LEFT:-0}
-Height=${HEIGHT:-6000}
-Width=${WIDTH:-4500}
+Top=${POS_TOP:-0}
+Left=${POS_LEFT:-0}
+Height=${POS_HEIGHT:-6000}
+Width=${POS_WIDTH:-4500}
 Dir1Height=1350
 ViewFormHight=${VIEW_H:-6000}
 ViewFormWidth=${VIEW_W:-9000}

@@ -14,7 +14,7 @@ write_cp932 "$PROG/goods.csv" <<'DATA'
 品名,品番
 ﾘﾝｺﾞ,A-01
 DATA
-DIR1V=True TOP=1500 LEFT=3000 normal_tool_section | write_ini
+DIR1V=True POS_TOP=1500 POS_LEFT=3000 normal_tool_section | write_ini
 
 SECOND_PID=""
 COVER_PID=""

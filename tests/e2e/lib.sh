@@ -461,3 +461,7 @@ ROW_X=40
 tool_x() { local l=(240 600 960 1320 1680 1680 2040) w=(360 360 345 360 345 345 360); echo $(((${l[$1]} + ${w[$1]} / 2) / 15)); }
 tool_y() { case $1 in 4) echo 32 ;; 5) echo 44 ;; *) echo 37 ;; esac; }
 click_tool() { click_in "$(tool_x "$1")" "$(tool_y "$1")"; }
+
+# The all-items view: the header's middle and the middle of row K.
+HEADER_Y=106
+view_row_y() { echo $((122 + 14 * $1)); }

@@ -162,7 +162,15 @@ e2e_init() {
 
     # The window manager. (The server runs with -noreset: otherwise it resets when the last
     # client, such as the xdpyinfo above, disconnects, and a client connecting meanwhile fails.)
-    openbox --sm-disable >"$WORK/wm.log" 2>&1 &
+    # Openbox's own configuration with the minimize animation off, so that a window's place is
+    # final once its state says it is shown.
+    local rc=/etc/xdg/openbox/rc.xml
+    if [[ -f "$rc" ]]; then
+        sed 's|<animateIconify>yes</animateIconify>|<animateIconify>no</animateIconify>|' "$rc" >"$WORK/openbox-rc.xml"
+        openbox --sm-disable --config-file "$WORK/openbox-rc.xml" >"$WORK/wm.log" 2>&1 &
+    else
+        openbox --sm-disable >"$WORK/wm.log" 2>&1 &
+    fi
     E2E_PIDS+=($!)
     poll 100 wm_running || { echo "FAIL: [$E2E_NAME] openbox did not start: $(cat "$WORK/wm.log")"; exit 1; }
     log "X server $DISPLAY with openbox"
@@ -465,3 +473,42 @@ click_tool() { click_in "$(tool_x "$1")" "$(tool_y "$1")"; }
 # The all-items view: the header's middle and the middle of row K.
 HEADER_Y=106
 view_row_y() { echo $((122 + 14 * $1)); }
+
+# A popup (menu) of the program is shown: a visible window of the program other than the main
+# window and other than $1.
+popup_shown() {
+    [[ -n "$(xdotool search --onlyvisible --pid "$APP_PID" --name '' 2>/dev/null | grep -vx "$WID" | grep -vx "${1:-none}")" ]]
+}
+
+# pixel_in X Y: "R G B" of the screen at client coordinates (X, Y).
+pixel_in() {
+    client_geometry || return 1
+    timeout 10 import -window root -crop "1x1+$((X + $1))+$((Y + $2))" -depth 8 txt:- 2>/dev/null |
+        sed -n 's/.*(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1 \2 \3/p' | head -n 1
+}
+
+# highlighted_in X Y: the pixel at client (X, Y) has the selection's colour (blue).
+highlighted_in() {
+    local rgb
+    rgb=($(pixel_in "$1" "$2"))
+    ((${#rgb[@]} == 3 && rgb[2] > 150 && rgb[0] < 120))
+}
+
+# menu_pick MENU_X ENTRY_Y: opens a menu of the menu bar with a click on its title at (MENU_X, 11),
+# points at its entry at height ENTRY_Y until the entry is highlighted, and clicks it (a click
+# that comes before the menu has taken the pointer is lost).
+menu_pick() {
+    click_in "$1" 11
+    poll 30 popup_shown || { fail "the menu at x=$1 did not open"; return 1; }
+    client_geometry
+    xdotool mousemove --sync $((X + 60)) $((Y + $2))
+    poll 30 highlighted_in 12 "$2" || { fail "the menu entry at y=$2 was not highlighted"; return 1; }
+    xdotool click 1
+}
+
+# restore: brings the minimized main window back and makes it active.
+restore() {
+    xdotool windowactivate "$WID" 2>/dev/null
+    poll 50 eval '! is_hidden'
+    activate
+}

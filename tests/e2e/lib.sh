@@ -26,7 +26,7 @@ E2E_PASSED=0
 E2E_FAILED=0
 E2E_SHOTS=0
 
-log() { echo "[$E2E_NAME] $*"; }
+log() { echo "[$E2E_NAME] ${SECONDS}s $*"; }
 
 screenshot() { # FILE: the whole screen as PNG
     timeout 20 import -window root "$1" 2>/dev/null
@@ -262,7 +262,7 @@ app_start() {
     APP_PID=$!
     WID=""
     for ((i = 0; i < limit * 10; i++)); do
-        WID=$(xdotool search --onlyvisible --pid "$APP_PID" --name '^Korvanta$' 2>/dev/null | head -n 1)
+        WID=$(xdotool search --all --onlyvisible --pid "$APP_PID" --name '^Korvanta$' 2>/dev/null | head -n 1)
         [[ -n "$WID" ]] && break
         kill -0 "$APP_PID" 2>/dev/null || break
         sleep 0.1
@@ -334,7 +334,7 @@ activate() {
 
 # Windows of the program titled exactly $1 (visible ones), one id a line.
 program_windows() {
-    xdotool search --onlyvisible --pid "$APP_PID" --name "^$1\$" 2>/dev/null
+    xdotool search --all --onlyvisible --pid "$APP_PID" --name "^$1\$" 2>/dev/null
 }
 
 # A visible window of the program titled $1 other than the main window; "" if none.
@@ -352,7 +352,7 @@ wait_for_window() {
     return 1
 }
 
-window_shown() { xdotool search --onlyvisible --pid "$APP_PID" --name '^Korvanta$' 2>/dev/null | grep -qx "$WID"; }
+window_shown() { xdotool search --all --onlyvisible --pid "$APP_PID" --name '^Korvanta$' 2>/dev/null | grep -qx "$WID"; }
 
 net_wm_state() { xprop -id "${1:-$WID}" _NET_WM_STATE 2>/dev/null | sed -n 's/.*= *//p'; }
 
@@ -396,9 +396,18 @@ settle() {
     sleep 0.3
 }
 
-click_at() { xdotool mousemove --sync "$1" "$2" click 1; }
-double_click_at() { xdotool mousemove --sync "$1" "$2" click --repeat 2 --delay 80 1; }
-right_click_at() { xdotool mousemove --sync "$1" "$2" click 3; }
+# move_pointer X Y: moves the mouse pointer to screen (X, Y) and waits until it is there.
+# (xdotool's own waiting never ends when the pointer is there already.)
+move_pointer() {
+    local x y screen window
+    eval "$(xdotool getmouselocation --shell 2>/dev/null | sed 's/^/local /')"
+    [[ "${X:-}" == "$1" && "${Y:-}" == "$2" ]] && return 0
+    timeout 5 xdotool mousemove --sync "$1" "$2"
+}
+
+click_at() { move_pointer "$1" "$2" && xdotool click 1; }
+double_click_at() { move_pointer "$1" "$2" && xdotool click --repeat 2 --delay 80 1; }
+right_click_at() { move_pointer "$1" "$2" && xdotool click 3; }
 
 # Client-relative coordinates: click_in X Y (pixels inside the main window's client area).
 click_in() { client_geometry && click_at $((X + $1)) $((Y + $2)); }
@@ -477,7 +486,7 @@ view_row_y() { echo $((122 + 14 * $1)); }
 # A popup (menu) of the program is shown: a visible window of the program other than the main
 # window and other than $1.
 popup_shown() {
-    [[ -n "$(xdotool search --onlyvisible --pid "$APP_PID" --name '' 2>/dev/null | grep -vx "$WID" | grep -vx "${1:-none}")" ]]
+    [[ -n "$(xdotool search --all --onlyvisible --pid "$APP_PID" --name '' 2>/dev/null | grep -vx "$WID" | grep -vx "${1:-none}")" ]]
 }
 
 # pixel_in X Y: "R G B" of the screen at client coordinates (X, Y).
@@ -501,7 +510,7 @@ menu_pick() {
     click_in "$1" 11
     poll 30 popup_shown || { fail "the menu at x=$1 did not open"; return 1; }
     client_geometry
-    xdotool mousemove --sync $((X + 60)) $((Y + $2))
+    move_pointer $((X + 60)) $((Y + $2))
     poll 30 highlighted_in 12 "$2" || { fail "the menu entry at y=$2 was not highlighted"; return 1; }
     xdotool click 1
 }

@@ -34,7 +34,7 @@ settle
 # the record's name.
 set_clipboard "none"
 right_click_in "$ROW_X" "$(view_row_y 9)"
-poll 30 eval '[[ -n "$(xdotool search --onlyvisible --pid "$APP_PID" --class "" 2>/dev/null | grep -vx "$WID")" ]]' >/dev/null
+poll 30 popup_shown
 key Down Return
 wait_for_clipboard "banana" "after the column sort, the chooser's first item copies the selected record's name"
 

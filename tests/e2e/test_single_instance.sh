@@ -89,7 +89,7 @@ check "the program folder is unchanged by the hand-over" test "$(folder_listing)
 # A running copy that does not answer: the second copy says so and ends after OK.
 kill -STOP "$FIRST_PID"
 start_second unanswered
-BOX=$(timeout 20 xdotool search --sync --onlyvisible --pid "$SECOND_PID" --name '^Korvanta_2$' 2>/dev/null | head -n 1)
+BOX=$(timeout 20 xdotool search --all --sync --onlyvisible --pid "$SECOND_PID" --name '^Korvanta_2$' 2>/dev/null | head -n 1)
 if [[ -n "$BOX" ]]; then
     pass "a message box titled Korvanta_2 when the running copy does not answer"
     check "the second copy waits for OK" kill -0 "$SECOND_PID"

@@ -253,14 +253,19 @@ ini_get() {
 APP_PID=""
 WID=""
 
-# app_start [timeout s]: starts Korvanta in $PROG and waits for its main window: sets APP_PID, WID.
-app_start() {
-    local limit=${1:-20} i
+# app_launch: starts Korvanta in $PROG without waiting for anything: sets APP_PID.
+app_launch() {
     APP_RUNS=$((${APP_RUNS:-0} + 1))
     APP_LOG="$WORK/korvanta-$APP_RUNS.log"
     (cd "$PROG" && PATH="$BIN:$PATH" XDG_RUNTIME_DIR="$RUNTIME" exec ./Korvanta) >"$APP_LOG" 2>&1 &
     APP_PID=$!
     WID=""
+}
+
+# wait_main [timeout s]: waits for the main window ('Korvanta') of the started program, framed by
+# the window manager, and activates it: sets WID.
+wait_main() {
+    local limit=${1:-20} i
     for ((i = 0; i < limit * 10; i++)); do
         WID=$(xdotool search --all --onlyvisible --pid "$APP_PID" --name '^Korvanta$' 2>/dev/null | head -n 1)
         [[ -n "$WID" ]] && break
@@ -272,10 +277,15 @@ app_start() {
         fail "no window titled Korvanta within $limit s"
         return 1
     fi
-    # The window manager has framed and mapped it once the frame extents are set.
     poll 50 has_frame_extents
     activate
     return 0
+}
+
+# app_start [timeout s]: starts Korvanta in $PROG and waits for its main window: APP_PID, WID.
+app_start() {
+    app_launch
+    wait_main "$@"
 }
 
 has_frame_extents() { xprop -id "$WID" _NET_FRAME_EXTENTS 2>/dev/null | grep -q '='; }
@@ -405,9 +415,27 @@ move_pointer() {
     timeout 5 xdotool mousemove --sync "$1" "$2"
 }
 
-click_at() { move_pointer "$1" "$2" && xdotool click 1; }
-double_click_at() { move_pointer "$1" "$2" && xdotool click --repeat 2 --delay 80 1; }
-right_click_at() { move_pointer "$1" "$2" && xdotool click 3; }
+# Two single clicks close together in time and place are a double click to the program; a person
+# clicking twice on purpose leaves more time. Every click here waits until the double-click time
+# (400 ms, with room) has passed since the last click near the same place.
+E2E_LAST_CLICK_X=-100
+E2E_LAST_CLICK_Y=-100
+E2E_LAST_CLICK_MS=0
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+apart_from_last_click() {
+    local dx=$(($1 - E2E_LAST_CLICK_X)) dy=$(($2 - E2E_LAST_CLICK_Y)) wait
+    if ((dx * dx + dy * dy < 400)); then
+        wait=$((E2E_LAST_CLICK_MS + 700 - $(now_ms)))
+        ((wait > 0)) && sleep "$(printf '0.%03d' "$wait")"
+    fi
+    E2E_LAST_CLICK_X=$1
+    E2E_LAST_CLICK_Y=$2
+}
+clicked() { E2E_LAST_CLICK_MS=$(now_ms); }
+
+click_at() { apart_from_last_click "$1" "$2" && move_pointer "$1" "$2" && xdotool click 1 && clicked; }
+double_click_at() { apart_from_last_click "$1" "$2" && move_pointer "$1" "$2" && xdotool click --repeat 2 --delay 80 1 && clicked; }
+right_click_at() { apart_from_last_click "$1" "$2" && move_pointer "$1" "$2" && xdotool click 3 && clicked; }
 
 # Client-relative coordinates: click_in X Y (pixels inside the main window's client area).
 click_in() { client_geometry && click_at $((X + $1)) $((Y + $2)); }
@@ -505,15 +533,25 @@ highlighted_in() {
 
 # menu_pick MENU_X ENTRY_Y: opens a menu of the menu bar with a click on its title at (MENU_X, 11),
 # points at its entry at height ENTRY_Y until the entry is highlighted, and clicks it (a click
-# that comes before the menu has taken the pointer is lost).
+# that comes before the menu has taken the pointer is lost). Client coordinates; a menu opens
+# with its left edge about 20 px left of its title's middle.
 menu_pick() {
     click_in "$1" 11
     poll 30 popup_shown || { fail "the menu at x=$1 did not open"; return 1; }
     client_geometry
-    move_pointer $((X + 60)) $((Y + $2))
-    poll 30 highlighted_in 12 "$2" || { fail "the menu entry at y=$2 was not highlighted"; return 1; }
+    move_pointer $((X + $1 + 30)) $((Y + $2))
+    poll 30 highlighted_in $(($1 - 10)) "$2" || { fail "the menu entry at y=$2 was not highlighted"; return 1; }
     xdotool click 1
+    clicked
 }
+
+# Menus of the menu bar and the heights of their entries.
+MENU_FILE_X=30
+MENU_DATA_X=85
+menu_entry_y() { local y=(34 56 80 102 126 148 170 194); echo "${y[$1]}"; }
+# File menu: 0 switch, 1 refresh, 2 folder pane, 3 browse, 4 edit, 5 information, 6 file manager, 7 end.
+# Data menu: 0 descending, 1 ascending, 2 reload, 3 default folder, 4 delete this history,
+# 5 delete all histories and settings, 6 help, 7 version.
 
 # restore: brings the minimized main window back and makes it active.
 restore() {

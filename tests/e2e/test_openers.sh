@@ -23,8 +23,7 @@ DATA
     printf '%s\n' '[links.csv]' 'KoumokuHyoujiNo=2' 'DataListIndex=2'
 } | write_ini
 
-MENU_FILE_X=30
-EXPLORER_ENTRY_Y=170
+EXPLORER_ENTRY_Y=$(menu_entry_y 6)
 
 # The file commands with an opener that fails: a message box, the window not minimized.
 recording_opener 4

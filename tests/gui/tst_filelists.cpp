@@ -1,6 +1,7 @@
 #include "ui/main/filelistbox.h"
 #include "ui/main/folderlistbox.h"
 
+#include "support/keyinput.h"
 #include "support/testmain.h"
 
 #include <QApplication>
@@ -401,17 +402,17 @@ void TestFileLists::folderListActivation()
     box.resize(300, 600);
     QVERIFY(box.setPath(m_root));
     box.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&box));
-    box.setFocus();
+    box.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&box));
     const int sub = box.count() - 1;
     QCOMPARE(box.pathAt(sub), m_root + "/sub");
 
     QSignalSpy activated(&box, &FolderListBox::folderActivated);
     if (action == "return") {
-        QTest::keyClick(&box, Qt::Key_Return);
+        pressKey(&box, Qt::Key_Return);
     } else if (action == "down enter") {
-        QTest::keyClick(&box, Qt::Key_Down);
-        QTest::keyClick(&box, Qt::Key_Enter, Qt::KeypadModifier);
+        pressKey(&box, Qt::Key_Down);
+        pressKey(&box, Qt::Key_Enter, Qt::KeypadModifier);
     } else if (action == "double sub") {
         doubleClickRow(box, sub);
     } else if (action == "double root") {

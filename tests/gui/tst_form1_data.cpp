@@ -3,6 +3,7 @@
 
 #include "support/fakeplatform.h"
 #include "support/formfixture.h"
+#include "support/keyinput.h"
 #include "support/tempappfolder.h"
 #include "support/testmain.h"
 
@@ -189,20 +190,21 @@ private slots:
         QTest::mouseClick(f.List1->viewport(), Qt::LeftButton, {}, rowCenter(f.List1, 1));
         QCOMPARE(m_platform.clipboard.size(), 2);
 
-        f.List1->setFocus();
-        QTest::keyClick(f.List1, Qt::Key_Down);
+        QVERIFY(clickToFocus(f.List1->viewport(), rowCenter(f.List1, 1)));
+        QCOMPARE(m_platform.clipboard.size(), 3); // the click copied once more
+        pressKey(&f, Qt::Key_Down);
         QCOMPARE(m_platform.clipboardText(), QStringLiteral("A-03"));
-        QTest::keyClick(f.List1, Qt::Key_End);
+        pressKey(&f, Qt::Key_End);
         QCOMPARE(m_platform.clipboardText(), QString());
-        QTest::keyClick(f.List1, Qt::Key_Home);
+        pressKey(&f, Qt::Key_Home);
         QCOMPARE(m_platform.clipboardText(), QStringLiteral("A-01"));
-        QCOMPARE(m_platform.clipboard.size(), 5);
+        QCOMPARE(m_platform.clipboard.size(), 6);
 
         // A click below the last row keeps the selection and copies nothing.
         QTest::mouseClick(f.List1->viewport(), Qt::LeftButton, {},
                           QPoint(5, f.List1->viewport()->height() - 3));
         QCOMPARE(f.list1SelectedRow(), 0);
-        QCOMPARE(m_platform.clipboard.size(), 5);
+        QCOMPARE(m_platform.clipboard.size(), 6);
         QVERIFY(m_platform.messageBoxes.isEmpty());
     }
 
@@ -249,7 +251,9 @@ private slots:
         QCOMPARE(f.ItemNames.at(0), QStringLiteral("3"));
 
         f.ListView1->setFocus();
-        QTest::keyClick(f.ListView1, Qt::Key_Up);
+        f.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        pressKey(&f, Qt::Key_Up);
         QCOMPARE(m_platform.clipboardText(), QStringLiteral("A-02"));
         QVERIFY(!f.toolButtonEnabled(4));
 

@@ -3,6 +3,7 @@
 
 #include "support/fakeplatform.h"
 #include "support/formfixture.h"
+#include "support/keyinput.h"
 #include "support/tempappfolder.h"
 #include "support/testmain.h"
 
@@ -76,22 +77,15 @@ private:
 
     void selectFile(Form1& f, const QString& name) { clickFile(f, name); }
 
-    // Typing into the search box, as a person does.
+    // Typing into the search box, as a person does: a click into it, Ctrl+A and Backspace,
+    // then the key.
     void type(Form1& f, const QString& text)
     {
-        QLineEdit* edit = f.Combo1->lineEdit();
-        edit->selectAll();
-        QTest::keyClick(edit, Qt::Key_Backspace);
-        for (const QChar c : text) {
-            if (c.unicode() < 0x80 && c.isPrint()) {
-                QTest::keyClick(edit, c.toLatin1());
-            } else {
-                // Japanese text arrives from the input method as a committed string.
-                QInputMethodEvent commit;
-                commit.setCommitString(QString(c));
-                QApplication::sendEvent(edit, &commit);
-            }
-        }
+        if (!f.Combo1->hasFocus())
+            QVERIFY(clickToFocus(f.Combo1->lineEdit()));
+        pressKey(&f, Qt::Key_A, Qt::ControlModifier);
+        pressKey(&f, Qt::Key_Backspace);
+        typeText(&f, text);
     }
 
     QString read(const QString& section, const QString& key) const
@@ -162,9 +156,6 @@ private slots:
         Form1& f = startForm();
         selectFile(f, "shop.csv");
         f.Filemado_DblClick();
-        f.activateWindow();
-        f.Combo1->lineEdit()->setFocus();
-        QVERIFY(QTest::qWaitForWindowActive(&f));
         type(f, "a");
         QCOMPARE(f.Combo1->currentText(), QStringLiteral("a"));
         QCOMPARE(f.List1->model()->rowCount(), 2);
@@ -201,9 +192,11 @@ private slots:
         f.KensakuKaisi_Click();
         type(f, "gr");
         QCOMPARE(f.List1->model()->rowCount(), 6);
-        QTest::keyClick(f.Combo1->lineEdit(), Qt::Key_Return, Qt::ControlModifier | Qt::ShiftModifier);
+        pressKey(&f, Qt::Key_Return, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(f.List1->model()->rowCount(), 6);
-        QTest::keyClick(f.Combo1->lineEdit(), Qt::Key_Return, Qt::ShiftModifier);
+        pressKey(&f, Qt::Key_Return);
+        QCOMPARE(f.List1->model()->rowCount(), 6);
+        pressKey(&f, Qt::Key_Return, Qt::ShiftModifier);
         QCOMPARE(rowsOf(f.List1->model()), QStringList { "grape" });
     }
 
@@ -443,6 +436,136 @@ private slots:
         f.ListReady = false;
         type(f, "gr");
         QCOMPARE(f.ListView1->model()->rowCount(), 6);
+    }
+
+    // A header click sorts the rows and the map with them: the selected record stays selected,
+    // and a later re-list, search, chooser or stored index all find that record.
+    void columnSortKeepsTheSelectedRecord()
+    {
+        Form1& f = openShop(-1, 2, 2); // grape, record 3, selected
+        QHeaderView* header = f.ListView1->header();
+        const QPoint codeHeader(header->sectionViewportPosition(1) + 5, header->height() / 2);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, codeHeader);
+        QCOMPARE(
+            rowsOf(f.ListView1->model(), 1), (QStringList { "", "  ", "10", "100", "7", "9" }));
+        QCOMPARE(f.listView1SelectedRow(), 3);
+        QCOMPARE(f.List2, (std::vector<int> { 6, 4, 1, 3, 5, 2 }));
+        QVERIFY(header->isSortIndicatorShown());
+
+        // A click on the selected row copies grape's code, and re-listing keeps grape.
+        m_platform.clipboard.clear();
+        f.selectListView1Row(3);
+        QCOMPARE(m_platform.clipboardText(), QStringLiteral("100"));
+        f.DataSaiinput_Click();
+        QCOMPARE(f.List2.front(), 1); // file order again
+        QCOMPARE(f.listView1SelectedRow(), 2);
+        QCOMPARE(m_platform.clipboardText(), QStringLiteral("100"));
+        QVERIFY(!header->isSortIndicatorShown());
+
+        // Sorted again; a search finds grape, and leaving the view stores grape's index.
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, codeHeader);
+        f.selectListView1Row(f.listView1SelectedRow());
+        type(f, "r");
+        QCOMPARE(rowsOf(f.ListView1->model()), (QStringList { "grape" }));
+        QVERIFY(!header->isSortIndicatorShown());
+        QCOMPARE(f.listView1SelectedRow(), 0);
+        f.Kirikae_Click();
+        QCOMPARE(read("shop.csv", "DataListIndex"), QStringLiteral("2"));
+    }
+
+    void sortArrowGoesWithTheSortedRows()
+    {
+        Form1& f = openShop(-1, 1, 0);
+        QHeaderView* header = f.ListView1->header();
+        f.ListView1_ColumnClick(2);
+        QVERIFY(header->isSortIndicatorShown());
+        // A search lists the hits in file order.
+        f.selectListView1Row(0);
+        type(f, "a");
+        QVERIFY(!header->isSortIndicatorShown());
+        // The next file opened starts unsorted.
+        f.ListView1_ColumnClick(2);
+        f.ListView1_DblClick();
+        selectFile(f, "shop.csv");
+        f.Filemado_DblClick();
+        QVERIFY(f.ListView1->isVisible());
+        QVERIFY(!header->isSortIndicatorShown());
+    }
+
+    // While a person types into the search box of the all-items view, each keystroke that finds
+    // the selected record again copies it, and the keys keep going to the box.
+    void typingInTheAllItemsViewKeepsTheFocus()
+    {
+        Form1& f = openShop(-1, 2, 0); // apple selected
+        type(f, "apple");
+        QCOMPARE(f.Combo1->currentText(), QStringLiteral("apple"));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(f.Combo1));
+        QCOMPARE(rowsOf(f.ListView1->model()), QStringList { "apple" });
+        QCOMPARE(f.listView1SelectedRow(), 0);
+        QCOMPARE(m_platform.clipboardText(), QStringLiteral("10"));
+    }
+
+    // Editing inside the key: the history changes under the caret, which stays where it was,
+    // and the edit can be undone.
+    void editingInsideTheKeyKeepsCaretAndUndo()
+    {
+        Form1& f = openShop(3, 2, 0); // Web addresses shown, apple's selected
+        type(f, "ap");
+        QCOMPARE(rowsOf(f.List1->model()), QStringList { "http://example.jp/apple" });
+        QCOMPARE(f.combo1Items().value(1), QStringLiteral("ap"));
+        pressKey(&f, Qt::Key_Left);
+        typeText(&f, "m");
+        QCOMPARE(f.Combo1->currentText(), QStringLiteral("amp"));
+        QCOMPARE(f.combo1Items().value(1), QStringLiteral("amp")); // the record was found again
+        QCOMPARE(f.Combo1->lineEdit()->cursorPosition(), 2);
+        typeText(&f, "l");
+        QCOMPARE(f.Combo1->currentText(), QStringLiteral("amlp"));
+        pressKey(&f, Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(f.Combo1->currentText() != QStringLiteral("amlp"));
+    }
+
+    // Return on a key that is also in the history is no pick from the drop-down.
+    void returnIsNoPick()
+    {
+        m_app.writeIni(
+            baseIni() + "[shop.csv]\r\n0=gr\r\nKoumokuHyoujiNo=2\r\nDataListIndex=2\r\n");
+        Form1& f = startForm();
+        selectFile(f, "shop.csv");
+        f.Filemado_DblClick();
+        type(f, "gr");
+        QCOMPARE(rowsOf(f.List1->model()), QStringList { "grape" });
+        m_platform.clipboard.clear();
+        pressKey(&f, Qt::Key_Return);
+        QVERIFY(m_platform.clipboard.isEmpty());
+        // Leaving the box for the list is no pick either.
+        QTest::mouseClick(f.List1->viewport(), Qt::LeftButton, {},
+            f.List1->visualRect(f.List1->model()->index(0, 0)).center());
+        QCOMPARE(m_platform.clipboard, QStringList { "100" });
+
+        // A pick from the drop-down searches for the picked key.
+        type(f, "");
+        QCOMPARE(f.List1->model()->rowCount(), 6);
+        f.Combo1->showPopup();
+        QAbstractItemView* popup = f.Combo1->view();
+        QVERIFY(QTest::qWaitForWindowExposed(popup->window()));
+        const QModelIndex grEntry = popup->model()->index(1, 0);
+        QCOMPARE(grEntry.data().toString(), QStringLiteral("gr"));
+        QTest::mouseClick(
+            popup->viewport(), Qt::LeftButton, {}, popup->visualRect(grEntry).center());
+        QCOMPARE(f.Combo1->currentText(), QStringLiteral("gr"));
+        QCOMPARE(rowsOf(f.List1->model()), QStringList { "grape" });
+    }
+
+    void relistIsForTheDataViewOnly()
+    {
+        Form1& f = openShop();
+        type(f, "gr");
+        QVERIFY(f.DataSaiinput->isEnabled());
+        f.Kirikae_Click();
+        QVERIFY(!f.DataSaiinput->isEnabled());
+        f.DataSaiinput_Click();
+        QVERIFY(f.Filemado->isVisible());
+        QVERIFY(!f.List1->isVisible());
     }
 
     void webPatrolAndMail()

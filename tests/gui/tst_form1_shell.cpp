@@ -2,6 +2,7 @@
 // bar and the divider, driven through the real window with a recording platform.
 
 #include "support/fakeplatform.h"
+#include "support/keyinput.h"
 #include "support/tempappfolder.h"
 #include "support/testmain.h"
 
@@ -339,6 +340,15 @@ private slots:
                           QPoint(5, f.Filemado->viewport()->height() - 3));
         QCOMPARE(f.Filemado->fileName(), QStringLiteral("a.csv"));
         QCOMPARE(f.Label1->text(), f.ShortFilePath());
+        // So does a Ctrl+click on the selected file, and Ctrl+Space.
+        const QPoint first = f.Filemado->visualRect(f.Filemado->model()->index(0, 0)).center();
+        QTest::mouseClick(f.Filemado->viewport(), Qt::LeftButton, Qt::ControlModifier, first);
+        QCOMPARE(f.Filemado->fileName(), QStringLiteral("a.csv"));
+        QVERIFY(f.Kirikae->isEnabled());
+        QCOMPARE(f.toolButtonPicture(0), 0);
+        QVERIFY(clickToFocus(f.Filemado->viewport()));
+        pressKey(&f, Qt::Key_Space, Qt::ControlModifier);
+        QCOMPARE(f.Filemado->fileName(), QStringLiteral("a.csv"));
 
         f.Dir1OpenClose_Click(); // hide the pane; the selection stays
         f.FilemadoRefresh_Click();

@@ -2,6 +2,8 @@
 
 #include "core/dataset.h"
 
+#include <algorithm>
+
 namespace korvanta {
 
 DataListModel::DataListModel(const DataSet& data, const std::vector<int>& rows, QObject* parent)
@@ -38,9 +40,10 @@ QVariant DataListModel::data(const QModelIndex& index, int role) const
     return m_data.itemString(m_displayItem, m_rows[size_t(index.row())]);
 }
 
-AllItemsModel::AllItemsModel(const DataSet& data, QObject* parent)
+AllItemsModel::AllItemsModel(const DataSet& data, std::vector<int>& rows, QObject* parent)
     : QAbstractTableModel(parent)
     , m_data(data)
+    , m_rows(rows)
 {
 }
 
@@ -48,36 +51,57 @@ void AllItemsModel::setHeaders(const QStringList& names)
 {
     beginResetModel();
     m_headers = names;
-    m_rows.clear();
+    m_empty = true;
     endResetModel();
 }
 
 void AllItemsModel::clearColumns() { setHeaders(QStringList()); }
 
-void AllItemsModel::setRows(const std::vector<int>& records)
+void AllItemsModel::reset()
 {
     beginResetModel();
-    m_rows = records;
+    m_empty = false;
     endResetModel();
 }
 
-void AllItemsModel::clearRows() { setRows({}); }
+void AllItemsModel::clearRows()
+{
+    beginResetModel();
+    m_empty = true;
+    endResetModel();
+}
 
 int AllItemsModel::recordAt(int row) const
 {
-    return row >= 0 && row < int(m_rows.size()) ? m_rows[size_t(row)] : 0;
+    return row >= 0 && row < rowCount() ? m_rows[size_t(row)] : 0;
 }
 
 void AllItemsModel::reorder(std::vector<int> records)
 {
-    emit layoutAboutToBeChanged();
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    // Where each record stands after the sort; records are unique within the map.
+    int maxRecord = 0;
+    for (const int r : records)
+        maxRecord = std::max(maxRecord, r);
+    std::vector<int> newRowOf(size_t(maxRecord) + 1, -1);
+    for (size_t i = 0; i < records.size(); ++i)
+        newRowOf[size_t(records[i])] = int(i);
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex& index : before) {
+        const int record = recordAt(index.row());
+        const int row = record > 0 && record <= maxRecord ? newRowOf[size_t(record)] : -1;
+        after.append(row >= 0 ? createIndex(row, index.column()) : QModelIndex());
+    }
     m_rows = std::move(records);
-    emit layoutChanged();
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 int AllItemsModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : int(m_rows.size());
+    return parent.isValid() || m_empty ? 0 : int(m_rows.size());
 }
 
 int AllItemsModel::columnCount(const QModelIndex& parent) const

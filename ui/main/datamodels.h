@@ -34,26 +34,27 @@ private:
 };
 
 // The rows of the all-items view ListView1: one column per item, headed by the item's full
-// name. It keeps its own row order, which starts as the row-to-record map and changes only when
-// the view is sorted by a column.
+// name. Row k shows the record in row k of the row-to-record map, the same map every other part
+// of the window reads; reset() after the map is rebuilt.
 class AllItemsModel : public QAbstractTableModel
 {
     Q_OBJECT
 
 public:
-    AllItemsModel(const DataSet& data, QObject* parent = nullptr);
+    AllItemsModel(const DataSet& data, std::vector<int>& rows, QObject* parent = nullptr);
 
-    // Columns, from the item names as read.
+    // Columns, from the item names as read; no rows until reset().
     void setHeaders(const QStringList& names);
     void clearColumns();
-    // Rows, in the order of `records`.
-    void setRows(const std::vector<int>& records);
+    // The map was rebuilt: show its rows.
+    void reset();
+    // Shows no rows, whatever the map holds.
     void clearRows();
 
     // The record shown in row `row` (0-based), 0 when there is none.
     int recordAt(int row) const;
-    const std::vector<int>& rows() const { return m_rows; }
-    // Reorders the rows (a column sort); the records stay the same.
+    // Puts the map's records into the order `records` (the same records, a column sort). The
+    // selection and the current row follow their records.
     void reorder(std::vector<int> records);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -63,8 +64,9 @@ public:
 
 private:
     const DataSet& m_data;
+    std::vector<int>& m_rows;
     QStringList m_headers;
-    std::vector<int> m_rows;
+    bool m_empty = true;
 };
 
 } // namespace korvanta

@@ -137,4 +137,14 @@ void FileListBox::mousePressEvent(QMouseEvent* event)
     QListView::mousePressEvent(event);
 }
 
+QItemSelectionModel::SelectionFlags FileListBox::selectionCommand(
+    const QModelIndex& index, const QEvent* event) const
+{
+    const QItemSelectionModel::SelectionFlags flags = QListView::selectionCommand(index, event);
+    if (flags.testFlag(QItemSelectionModel::Deselect)
+        || flags.testFlag(QItemSelectionModel::Toggle))
+        return QItemSelectionModel::NoUpdate;
+    return flags;
+}
+
 } // namespace korvanta

@@ -51,6 +51,10 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     // A press below the last name keeps the selection, as list boxes do.
     void mousePressEvent(QMouseEvent* event) override;
+    // The box keeps its one selection: Ctrl with a click or with Space on the selected name does
+    // not deselect it.
+    QItemSelectionModel::SelectionFlags selectionCommand(
+        const QModelIndex& index, const QEvent* event = nullptr) const override;
 
 private:
     // Re-lists the current folder and selects `keepName` again when it is listed.

@@ -174,7 +174,7 @@ void Form1::createControls()
     // The data lists read the data and the row-to-record map through models.
     m_list1Model = new DataListModel(Data, List2, this);
     List1->setModel(m_list1Model);
-    m_listView1Model = new AllItemsModel(Data, this);
+    m_listView1Model = new AllItemsModel(Data, List2, this);
     ListView1->setModel(m_listView1Model);
     ListView1->header()->setStretchLastSection(false);
     ListView1->header()->setSectionsClickable(true);
@@ -226,11 +226,8 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
     if (m_destroying)
         return false;
     const QEvent::Type type = event->type();
-    if (watched == Combo1->lineEdit()) {
-        if (type == QEvent::KeyRelease)
-            return searchBoxKeyReleased(static_cast<QKeyEvent*>(event));
-        return false;
-    }
+    if (watched == Combo1)
+        return searchBoxEvent(event);
     if (watched == m_canvas) {
         if (type == QEvent::Resize)
             Form_Resize();

@@ -288,7 +288,8 @@ private:
     void createToolBar();
     void wireMouseEvents();
     void wireSearchBox();
-    bool searchBoxKeyReleased(QKeyEvent* event);
+    bool searchBoxEvent(QEvent* event);
+    void searchBoxKeyReleased(QKeyEvent* event);
     // The settings section of a history: RirekiFileKey, or the open data file's name.
     QString historySection(bool fileList) const;
     QMenu* buildMenu(const char* name, const QString& title, const MenuEntry* entries, int count);
@@ -301,6 +302,11 @@ private:
     bool isSingleItemView() const;
     // Empties the open file's data.
     void clearData();
+    // ListView1 shows the rows of the row-to-record map, which was just rebuilt in file order.
+    void showListView1Rows();
+    // The selected row of ListView1 is re-selected: the list takes the keyboard focus, unless
+    // the search box holds it.
+    void giveListView1Focus();
     // The search box's input mode: Latin input over the file list, the desktop's input method
     // (kana) over the data.
     void setInputMethodMode(bool dataView);
@@ -329,6 +335,8 @@ private:
     bool m_formShownOnce = false;
     bool m_frameSeen = false;
     bool m_splitterDragging = false;
+    // The search box is handling a key press or the loss of the focus.
+    bool m_searchBoxKeyOrFocus = false;
 
 public:
     // --- shared state of the window

@@ -46,6 +46,7 @@ bool Form1::ReadItemNames()
 
     // The all-items view's columns: headers as read, widths from the stored view width.
     m_listView1Model->setHeaders(m_headerTexts);
+    ListView1->header()->setSortIndicatorShown(false);
     const QList<int> widths
         = columnWidths(IntegerFromText(m_settings.read(keys::ViewFormWidth)), ItemCount);
     for (int k = 0; k < widths.size(); ++k)
@@ -216,10 +217,10 @@ void Form1::ListUpData()
 
     if (DisplayItem == -1) {
         m_list1Model->clear();
-        m_listView1Model->setRows(List2);
+        showListView1Rows();
         if (rec >= 1 && rec <= RecordCount()) {
             ListView1->show();
-            ListView1->setFocus();
+            giveListView1Focus();
             selectListView1Row(rec - 1);
         }
         ListView1->show();
@@ -241,6 +242,20 @@ void Form1::ListUpData()
     setToolButtonEnabled(1, false);
     ResetToolButtons();
     Label2->hide();
+}
+
+void Form1::showListView1Rows()
+{
+    m_listView1Model->reset();
+    // The rows follow the map in file order: no column is sorted.
+    ListView1->header()->setSortIndicatorShown(false);
+}
+
+void Form1::giveListView1Focus()
+{
+    // A person typing a search key keeps typing into the search box.
+    if (!Combo1->hasFocus())
+        ListView1->setFocus();
 }
 
 int Form1::recordOfList1Row(int row) const

@@ -181,6 +181,8 @@ void Form1::ShowFileList()
     ScrollBerSetei->setEnabled(false);
     Narabikae->setEnabled(false);
     Narabikae2->setEnabled(false);
+    // The file view has no data list to re-list.
+    DataSaiinput->setEnabled(false);
 
     setToolButtonEnabled(1, true);
     ToolButton[1]->setToolTip(QStringLiteral("ﾌｫﾙﾀﾞｰ窓の表示切替"));

@@ -9,6 +9,7 @@
 #include "ui/main/datalistview.h"
 #include "ui/main/datamodels.h"
 #include "ui/main/filelistbox.h"
+#include "ui/main/vbmouse.h"
 
 #include <QAction>
 #include <QApplication>
@@ -16,6 +17,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScopedValueRollback>
 #include <QTreeView>
 
 #include <algorithm>
@@ -35,23 +37,45 @@ void Form1::wireSearchBox()
     // Typing runs the change handler; picking an entry from the drop-down runs the click handler
     // only (setting the text by code raises the change handler through setCombo1Text).
     connect(Combo1->lineEdit(), &QLineEdit::textEdited, this, [this] { Combo1_Change(); });
-    connect(Combo1, &QComboBox::activated, this, [this] { Combo1_Click(); });
-    Combo1->lineEdit()->installEventFilter(this);
+    connect(Combo1, &QComboBox::activated, this, [this] {
+        if (!m_searchBoxKeyOrFocus)
+            Combo1_Click();
+    });
+    // Keys reach the box itself, which hands them on to its line edit directly: the filter
+    // watches the box.
+    Combo1->installEventFilter(this);
+    // An editable box selects its first entry by itself when entries arrive in an empty list,
+    // which would replace the text being typed; with a placeholder set it selects nothing. An
+    // editable box never draws the placeholder.
+    Combo1->setPlaceholderText(QStringLiteral(" "));
 }
 
-bool Form1::searchBoxKeyReleased(QKeyEvent* event)
+bool Form1::searchBoxEvent(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::FocusOut: {
+        // The box ends an edit on Return and when it loses the focus, and then announces the
+        // history entry equal to the text as if it had been picked. Only a pick from the
+        // drop-down is a click, so those announcements are dropped while the box handles these
+        // events.
+        const QScopedValueRollback guard(m_searchBoxKeyOrFocus, true);
+        static_cast<QObject*>(Combo1)->event(event);
+        return true;
+    }
+    case QEvent::KeyRelease:
+        searchBoxKeyReleased(static_cast<QKeyEvent*>(event));
+        return false;
+    default:
+        return false;
+    }
+}
+
+void Form1::searchBoxKeyReleased(QKeyEvent* event)
 {
     const int key = event->key();
     const int keyCode = (key == Qt::Key_Return || key == Qt::Key_Enter) ? 13 : 0;
-    int shift = 0;
-    if (event->modifiers() & Qt::ShiftModifier)
-        shift |= 1;
-    if (event->modifiers() & Qt::ControlModifier)
-        shift |= 2;
-    if (event->modifiers() & Qt::AltModifier)
-        shift |= 4;
-    Combo1_KeyUp(keyCode, shift);
-    return false;
+    Combo1_KeyUp(keyCode, vbShift(event->modifiers()));
 }
 
 // Setting the search box's text by code runs its change handler once, as typing does; setting
@@ -67,14 +91,27 @@ void Form1::setCombo1Text(const QString& text)
     Combo1_Change();
 }
 
+// The entries change one by one, with no entry current, so the edit text is never set again:
+// its caret, selection and undo history stay as the user left them.
 void Form1::setCombo1Items(const QStringList& items)
 {
-    const QString text = Combo1->currentText();
     const QSignalBlocker block(Combo1);
-    Combo1->clear();
-    Combo1->addItems(items);
-    Combo1->setCurrentIndex(-1);
-    Combo1->setEditText(text);
+    if (Combo1->currentIndex() != -1) {
+        const QString text = Combo1->currentText();
+        Combo1->setCurrentIndex(-1);
+        if (Combo1->currentText() != text)
+            Combo1->setEditText(text);
+    }
+    for (int i = 0; i < items.size(); ++i) {
+        if (i < Combo1->count() && Combo1->itemText(i) == items.at(i))
+            continue;
+        if (i + 1 < Combo1->count() && Combo1->itemText(i + 1) == items.at(i))
+            Combo1->removeItem(i);
+        else
+            Combo1->insertItem(i, items.at(i));
+    }
+    while (Combo1->count() > items.size())
+        Combo1->removeItem(Combo1->count() - 1);
 }
 
 QStringList Form1::combo1Items() const
@@ -142,10 +179,10 @@ void Form1::SearchList()
         const int row = listView1SelectedRow();
         const int previous = row >= 0 ? recordOfList1Row(row) : 0;
         List2 = searchRecords(Data, -1, key);
-        m_listView1Model->setRows(List2);
+        showListView1Rows();
         const auto hit = std::find(List2.begin(), List2.end(), previous);
         if (previous > 0 && hit != List2.end()) {
-            ListView1->setFocus();
+            giveListView1Focus();
             selectListView1Row(int(hit - List2.begin()));
         }
     }

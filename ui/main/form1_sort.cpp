@@ -75,17 +75,27 @@ void Form1::Narabikae2_Click()
     ResetToolButtons();
 }
 
-void Form1::DataSaiinput_Click() { ListUpData(); }
+void Form1::DataSaiinput_Click()
+{
+    // Only a data list can be re-listed; in the file view the command has nothing to act on.
+    if (isFileView())
+        return;
+    ListUpData();
+}
 
 // Sorts the rows as shown by column `column` (counted from 1). One order is shared by all
-// columns and flips with every click. The row-to-record map no longer follows the rows.
+// columns and flips with every click. The row-to-record map is sorted with the rows, so every
+// later use of a row finds the record shown there; the selected record stays selected.
 void Form1::ListView1_ColumnClick(int column)
 {
     m_listView1Order = m_listView1Order == Qt::DescendingOrder ? Qt::AscendingOrder
                                                                : Qt::DescendingOrder;
     const bool ascending = m_listView1Order == Qt::AscendingOrder;
-    m_listView1Model->reorder(
-        sortRecordsByItem(Data, m_listView1Model->rows(), column, ascending));
+    if (m_listView1Model->rowCount() > 0) {
+        m_listView1Model->reorder(sortRecordsByItem(Data, List2, column, ascending));
+        if (const QModelIndex current = ListView1->currentIndex(); current.isValid())
+            ListView1->scrollTo(current);
+    }
     ListView1->header()->setSortIndicatorShown(true);
     ListView1->header()->setSortIndicator(column - 1, m_listView1Order);
     setToolButtonEnabled(1, true);

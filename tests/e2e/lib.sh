@@ -338,6 +338,8 @@ is_active() { [[ "$(active_window)" == "$WID" ]]; }
 # activate [window]: makes the window active and waits until it is (up to 5 s).
 activate() {
     local w=${1:-$WID}
+    # Only a window the window manager has framed can be activated.
+    poll 50 eval 'xprop -id "'"$w"'" _NET_FRAME_EXTENTS 2>/dev/null | grep -q "="'
     xdotool windowactivate "$w" 2>/dev/null
     poll 50 eval '[[ "$(active_window)" == "'"$w"'" ]]'
 }

@@ -1,5 +1,6 @@
 #include "platform/desktopplatform.h"
 #include "platform/singleinstance.h"
+#include "platform/translations.h"
 #include "settings/settings.h"
 #include "ui/main/form1.h"
 #include "ui/manual/versiondialog.h"
@@ -62,6 +63,8 @@ int main(int argc, char** argv)
     // The resources live in a static library; without this the linker leaves them out.
     Q_INIT_RESOURCE(korvanta);
     QApplication app(argc, argv);
+    // Without the translation file the standard buttons stay in English; the program still runs.
+    installJapaneseQtTranslation(app);
     const QString title = QString::fromLatin1(Form1::AppTitle);
     QApplication::setApplicationName(title);
     const QIcon icon = programIcon();

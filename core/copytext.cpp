@@ -4,9 +4,9 @@ namespace korvanta {
 
 namespace {
 
-constexpr qsizetype CaptionLimit = 160;
-constexpr qsizetype NameKeep = 12;
-constexpr qsizetype ValueKeep = 140;
+    constexpr qsizetype CaptionLimit = 160;
+    constexpr qsizetype NameKeep = 12;
+    constexpr qsizetype ValueKeep = 140;
 
 } // namespace
 
@@ -15,9 +15,21 @@ bool isWebAddress(QStringView text)
     return text.left(7).compare(u"http://", Qt::CaseInsensitive) == 0;
 }
 
-bool isMailAddress(QStringView text) { return text.indexOf(u'@', 1) > 0; }
+bool isMailAddress(QStringView text)
+{
+    return text.indexOf(u'@', 1) > 0;
+}
 
-bool isWebOrMailLink(QStringView text) { return isWebAddress(text) || isMailAddress(text); }
+bool isWebOrMailLink(QStringView text)
+{
+    return isWebAddress(text) || isMailAddress(text);
+}
+
+QString addressToOpen(QStringView text)
+{
+    // Qt's white space includes the ideographic space U+3000.
+    return text.trimmed().toString();
+}
 
 QString itemMenuCaption(const QString& name, const QString& value)
 {

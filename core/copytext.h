@@ -11,6 +11,11 @@ bool isWebAddress(QStringView text);
 bool isMailAddress(QStringView text);
 bool isWebOrMailLink(QStringView text);
 
+// The address handed to the desktop's opener for a held link: the text without the blanks
+// (half- or full-width, tabs and line breaks too) around it, which data files often carry after
+// an address and which would otherwise reach the opener as part of it ("%20").
+QString addressToOpen(QStringView text);
+
 // The caption of an item chooser entry over the data list: `name` (mark and item name), "：" and
 // the value, kept to about 160 characters. When name and value together are longer than 160
 // characters the name is cut to 12 characters and "… "; when still longer the value is cut to

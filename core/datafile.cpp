@@ -1,16 +1,13 @@
 #include "core/datafile.h"
 
 #include "core/csvline.h"
+#include "core/lineends.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QStringDecoder>
 
-#include <array>
 #include <cmath>
-#include <cstring>
 #include <limits>
-#include <memory>
 #include <new>
 #include <stdexcept>
 
@@ -20,218 +17,6 @@ QString recordLimitMessage()
 {
     return RecordLimitMessageLine1.toString() + QStringLiteral("\r\n")
         + RecordLimitMessageLine2.toString();
-}
-
-// ---- Text decoding
-
-namespace {
-
-    constexpr char16_t Replacement = 0xFFFD;
-
-    constexpr bool isCp932Lead(uchar b)
-    {
-        return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-    }
-    constexpr bool isCp932Trail(uchar b)
-    {
-        return b >= 0x40 && b <= 0xFC && b != 0x7F;
-    }
-
-    // The characters of code page 932, taken once from ICU. ICU's own decoder is not used for the
-    // text itself because it swaps the control bytes 0x1A, 0x1C and 0x7F (as the IBM variant of
-    // the code page does), turns invalid bytes into the invisible U+001A and silently drops a lead
-    // byte at the very end.
-    struct Cp932Table
-    {
-        // single[b]: the character of a byte that is not a lead byte.
-        std::array<char16_t, 256> single {};
-        // pairs[(lead - 0x80) * 256 + trail]: the character of a double-byte pair, 0 when
-        // `trail` cannot follow a lead byte.
-        std::array<char16_t, 128 * 256> pairs {};
-    };
-
-    std::unique_ptr<Cp932Table> buildCp932Table()
-    {
-        auto table = std::make_unique<Cp932Table>();
-        for (int b = 0; b < 0x80; ++b)
-            table->single[b] = char16_t(b);
-        for (int b = 0x80; b < 0x100; ++b)
-            table->single[b] = Replacement;
-        for (int b = 0xA1; b <= 0xDF; ++b)
-            table->single[b] = char16_t(0xFF61 + (b - 0xA1));
-
-        QByteArray trails;
-        for (int t = 0x40; t <= 0xFC; ++t) {
-            if (isCp932Trail(uchar(t)))
-                trails.append(char(t));
-        }
-        const auto usable = [](char16_t c) {
-            // ICU marks a pair without a character with U+FFFD or U+001A.
-            return c >= 0x80 && c != Replacement ? c : Replacement;
-        };
-        for (int lead = 0x81; lead <= 0xFC; ++lead) {
-            if (!isCp932Lead(uchar(lead)))
-                continue;
-            QByteArray pairs;
-            pairs.reserve(trails.size() * 2);
-            for (const char t : trails) {
-                pairs.append(char(lead));
-                pairs.append(t);
-            }
-            QStringDecoder decoder("windows-31j", QStringConverter::Flag::Stateless);
-            const QString decoded = decoder.isValid() ? decoder.decode(pairs) : QString();
-            char16_t* row = table->pairs.data() + (lead - 0x80) * 256;
-            for (qsizetype i = 0; i < trails.size(); ++i) {
-                const uchar t = uchar(trails[i]);
-                if (decoded.size() == trails.size()) {
-                    row[t] = usable(decoded[i].unicode());
-                } else if (decoder.isValid()) {
-                    // Every pair is one character in ICU's table; decode one by one otherwise.
-                    const char pair[2] = { char(lead), char(t) };
-                    QStringDecoder one("windows-31j", QStringConverter::Flag::Stateless);
-                    const QString c = one.decode(QByteArrayView(pair, 2));
-                    row[t] = c.size() == 1 ? usable(c[0].unicode()) : Replacement;
-                } else {
-                    row[t] = Replacement;
-                }
-            }
-        }
-        return table;
-    }
-
-    const Cp932Table& cp932Table()
-    {
-        static const std::unique_ptr<Cp932Table> table = buildCp932Table();
-        return *table;
-    }
-
-    constexpr quint64 HighBits = 0x8080808080808080ULL;
-
-    enum class Utf8Scan { Ascii, MultiByte, Invalid };
-
-    // One pass over `bytes`: whether they are ASCII, valid UTF-8 with a multi-byte sequence, or
-    // not UTF-8. With `complete` false a valid but unfinished sequence at the end is accepted.
-    Utf8Scan scanUtf8(QByteArrayView bytes, bool complete)
-    {
-        const uchar* p = reinterpret_cast<const uchar*>(bytes.data());
-        const uchar* const end = p + bytes.size();
-        bool multiByte = false;
-        while (p < end) {
-            while (end - p >= 8) {
-                quint64 word;
-                std::memcpy(&word, p, 8);
-                if (word & HighBits)
-                    break;
-                p += 8;
-            }
-            while (p < end && *p < 0x80)
-                ++p;
-            if (p == end)
-                break;
-
-            const uchar b = *p;
-            int length;
-            uchar low = 0x80;
-            uchar high = 0xBF;
-            if (b >= 0xC2 && b <= 0xDF) {
-                length = 2;
-            } else if (b >= 0xE0 && b <= 0xEF) {
-                length = 3;
-                if (b == 0xE0)
-                    low = 0xA0; // no overlong forms
-                else if (b == 0xED)
-                    high = 0x9F; // no surrogates
-            } else if (b >= 0xF0 && b <= 0xF4) {
-                length = 4;
-                if (b == 0xF0)
-                    low = 0x90;
-                else if (b == 0xF4)
-                    high = 0x8F; // nothing above U+10FFFF
-            } else {
-                return Utf8Scan::Invalid;
-            }
-            for (int i = 1; i < length; ++i) {
-                if (p + i == end)
-                    return complete ? Utf8Scan::Invalid
-                                    : (multiByte ? Utf8Scan::MultiByte : Utf8Scan::Ascii);
-                const uchar c = p[i];
-                if (c < (i == 1 ? low : 0x80) || c > (i == 1 ? high : 0xBF))
-                    return Utf8Scan::Invalid;
-            }
-            multiByte = true;
-            p += length;
-        }
-        return multiByte ? Utf8Scan::MultiByte : Utf8Scan::Ascii;
-    }
-
-    bool startsWithBom(QByteArrayView bytes)
-    {
-        return bytes.startsWith("\xEF\xBB\xBF");
-    }
-
-    QString decodeAs(QByteArrayView bytes, DataEncoding encoding)
-    {
-        switch (encoding) {
-        case DataEncoding::Ascii:
-            return QString::fromLatin1(bytes);
-        case DataEncoding::Utf8:
-            return QString::fromUtf8(bytes);
-        case DataEncoding::Utf8WithBom:
-            return QString::fromUtf8(startsWithBom(bytes) ? bytes.sliced(3) : bytes);
-        case DataEncoding::Cp932:
-            break;
-        }
-        return decodeCp932(bytes);
-    }
-
-} // namespace
-
-DataEncoding detectDataEncoding(QByteArrayView bytes, bool complete)
-{
-    if (startsWithBom(bytes))
-        return DataEncoding::Utf8WithBom;
-    switch (scanUtf8(bytes, complete)) {
-    case Utf8Scan::Ascii:
-        return DataEncoding::Ascii;
-    case Utf8Scan::MultiByte:
-        return DataEncoding::Utf8;
-    case Utf8Scan::Invalid:
-        break;
-    }
-    return DataEncoding::Cp932;
-}
-
-QString decodeCp932(QByteArrayView bytes)
-{
-    const Cp932Table& table = cp932Table();
-    QString text(bytes.size(), Qt::Uninitialized);
-    char16_t* const begin = reinterpret_cast<char16_t*>(text.data());
-    char16_t* out = begin;
-    const uchar* p = reinterpret_cast<const uchar*>(bytes.data());
-    const uchar* const end = p + bytes.size();
-    while (p < end) {
-        const uchar b = *p++;
-        if (b < 0x80) {
-            *out++ = b;
-        } else if (!isCp932Lead(b)) {
-            *out++ = table.single[b];
-        } else if (p == end) {
-            *out++ = Replacement;
-        } else if (const char16_t c = table.pairs[(b - 0x80) * 256 + *p]) {
-            *out++ = c;
-            ++p;
-        } else {
-            // The byte after the lead is read again on its own.
-            *out++ = Replacement;
-        }
-    }
-    text.truncate(out - begin);
-    return text;
-}
-
-QString decodeDataText(QByteArrayView bytes)
-{
-    return decodeAs(bytes, detectDataEncoding(bytes));
 }
 
 // ---- Opening a data file
@@ -301,46 +86,101 @@ namespace {
 
 // ---- The first line and the item names
 
+namespace {
+
+    QString firstLineIn(QByteArrayView bytes, DataEncoding encoding, bool* tooLong)
+    {
+        if (tooLong)
+            *tooLong = false;
+        qsizetype lineBytes;
+        QString text;
+        if (isUtf16(encoding)) {
+            // Decoded first: CR and LF are code units here, not bytes.
+            text = decodeAs(bytes, encoding);
+            const char16_t* begin = reinterpret_cast<const char16_t*>(text.utf16());
+            const char16_t* end = begin + text.size();
+            const qsizetype length = firstLineLength(begin, end, lineEndOf(begin, end));
+            text.truncate(length);
+            lineBytes = 2 * length;
+        } else {
+            // CR and LF are never part of a multi-byte character in the other encodings, so
+            // the line's bytes end right before its line end and only they are decoded.
+            const char* begin = bytes.data();
+            const char* end = begin + bytes.size();
+            lineBytes = firstLineLength(begin, end, lineEndOf(begin, end));
+            if (lineBytes <= MaxFirstLineBytes)
+                text = decodeAs(bytes.first(lineBytes), encoding);
+        }
+        if (lineBytes > MaxFirstLineBytes) {
+            if (tooLong)
+                *tooLong = true;
+            return {};
+        }
+        return text;
+    }
+
+    struct WholeFile
+    {
+        FileCheck check;
+        QByteArray bytes;
+    };
+
+    // The whole data file at `path`, read in one operation (read only).
+    WholeFile readWholeFile(const QString& path)
+    {
+        const QFileInfo info(path);
+        if (const FileCheck check = checkDataFile(info); check.kind != ReadFailureKind::None)
+            return { check, {} };
+        const auto tooLarge = [] {
+            return failure(ReadFailureKind::Error,
+                QStringLiteral("ファイルが大きすぎるので、読み込めません（512MBまで）。"));
+        };
+        if (info.size() > MaxDataFileBytes)
+            return { tooLarge(), {} };
+
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+            return { openFailure(file), {} };
+        WholeFile whole;
+        whole.bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError)
+            return { readFailure(file), {} };
+        file.close();
+        if (whole.bytes.isEmpty())
+            return { failure(ReadFailureKind::Empty, EmptyFileMessage.toString()), {} };
+        if (whole.bytes.size() > MaxDataFileBytes)
+            return { tooLarge(), {} };
+        return whole;
+    }
+
+    FileCheck firstLineTooLong()
+    {
+        return failure(ReadFailureKind::Error,
+            QStringLiteral("1行目が長すぎるので、項目名を読み込めません。"));
+    }
+
+} // namespace
+
+QString firstLineOfData(QByteArrayView bytes, bool* tooLong)
+{
+    return firstLineIn(bytes, detectDataEncoding(bytes), tooLong);
+}
+
 FirstLineResult readFirstLine(const QString& path)
 {
-    const QFileInfo info(path);
-    if (const FileCheck check = checkDataFile(info); check.kind != ReadFailureKind::None)
-        return failed<FirstLineResult>(check);
-
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return failed<FirstLineResult>(openFailure(file));
-
-    QByteArray prefix;
-    qsizetype cr = -1;
-    bool atEnd = false;
+    FirstLineResult result;
     try {
-        while (cr < 0 && !atEnd) {
-            const QByteArray chunk = file.read(FirstLineChunkBytes);
-            if (file.error() != QFileDevice::NoError)
-                return failed<FirstLineResult>(readFailure(file));
-            const qsizetype from = prefix.size();
-            prefix.append(chunk);
-            cr = prefix.indexOf('\r', from);
-            atEnd = chunk.isEmpty() || file.atEnd();
-            if (cr < 0 && !atEnd && prefix.size() >= MaxFirstLineBytes)
-                return failed<FirstLineResult>(failure(ReadFailureKind::Error,
-                    QStringLiteral("1行目が長すぎるので、項目名を読み込めません。")));
-        }
+        const WholeFile whole = readWholeFile(path);
+        if (whole.check.kind != ReadFailureKind::None)
+            return failed<FirstLineResult>(whole.check);
+        bool tooLong = false;
+        result.line = firstLineOfData(whole.bytes, &tooLong);
+        if (tooLong)
+            return failed<FirstLineResult>(firstLineTooLong());
     } catch (const std::bad_alloc&) {
         return failed<FirstLineResult>(memoryFailure());
     }
-    file.close();
-    if (prefix.isEmpty())
-        return failed<FirstLineResult>(
-            failure(ReadFailureKind::Empty, EmptyFileMessage.toString()));
-
-    // CR is never part of a multi-byte character in either encoding, so the line's bytes end
-    // right before it.
-    const DataEncoding encoding = detectDataEncoding(prefix, atEnd);
-    FirstLineResult result;
     result.ok = true;
-    result.line = decodeAs(QByteArrayView(prefix).first(cr >= 0 ? cr : prefix.size()), encoding);
     return result;
 }
 
@@ -425,37 +265,35 @@ QList<int> columnWidths(int viewFormWidth, int itemCount)
 
 // ---- The whole file
 
+ParsedDataText parseDataBytes(QByteArrayView bytes)
+{
+    ParsedDataText parsed;
+    const DataEncoding encoding = detectDataEncoding(bytes);
+    bool tooLong = false;
+    const QString line = firstLineIn(bytes, encoding, &tooLong);
+    if (tooLong) {
+        parsed.names.kind = ReadFailureKind::Error;
+        parsed.names.description = firstLineTooLong().description;
+        return parsed;
+    }
+    parsed.names = itemNamesFromLine(line);
+    if (!parsed.names.ok)
+        return parsed;
+    parsed.data = DataSet::fromFileText(
+        decodeAs(bytes, encoding), parsed.names.itemCount(), &parsed.truncated);
+    return parsed;
+}
+
 DataFileReadResult readDataFile(
     const QString& path, int itemCount, const std::function<void()>& beforeSplitting)
 {
-    const QFileInfo info(path);
-    if (const FileCheck check = checkDataFile(info); check.kind != ReadFailureKind::None)
-        return failed<DataFileReadResult>(check);
-    const auto tooLarge = [] {
-        return failure(ReadFailureKind::Error,
-            QStringLiteral("ファイルが大きすぎるので、読み込めません（512MBまで）。"));
-    };
-    if (info.size() > MaxDataFileBytes)
-        return failed<DataFileReadResult>(tooLarge());
-
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        return failed<DataFileReadResult>(openFailure(file));
-
     DataFileReadResult result;
     try {
-        QByteArray bytes = file.readAll();
-        if (file.error() != QFileDevice::NoError)
-            return failed<DataFileReadResult>(readFailure(file));
-        file.close();
-        if (bytes.isEmpty())
-            return failed<DataFileReadResult>(
-                failure(ReadFailureKind::Empty, EmptyFileMessage.toString()));
-        if (bytes.size() > MaxDataFileBytes)
-            return failed<DataFileReadResult>(tooLarge());
-
-        QString text = decodeDataText(bytes);
-        bytes = QByteArray();
+        WholeFile whole = readWholeFile(path);
+        if (whole.check.kind != ReadFailureKind::None)
+            return failed<DataFileReadResult>(whole.check);
+        QString text = decodeDataText(whole.bytes);
+        whole.bytes = QByteArray();
         if (beforeSplitting)
             beforeSplitting();
         result.data = DataSet::fromFileText(text, itemCount, &result.truncated);

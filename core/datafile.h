@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/dataset.h"
+#include "core/textdecoding.h"
 
 #include <QByteArrayView>
 #include <QList>
@@ -26,29 +27,6 @@ inline constexpr QStringView SplittingDataCaption = u"ﾃﾞｰﾀｰを分解�
 // The two lines of the record-limit message joined by CR LF.
 QString recordLimitMessage();
 
-// ---- Text decoding
-
-enum class DataEncoding {
-    Ascii, // only bytes below 0x80: every candidate decodes them alike
-    Utf8, // valid UTF-8 with at least one multi-byte sequence
-    Utf8WithBom, // starts with the UTF-8 byte-order mark
-    Cp932, // anything else: the Microsoft variant of Shift_JIS
-};
-
-// Which encoding a data file's bytes are read in. With `complete` false the bytes are only the
-// start of a file, and a multi-byte sequence cut off at their end does not make them invalid.
-DataEncoding detectDataEncoding(QByteArrayView bytes, bool complete = true);
-
-// Code page 932 (Microsoft's Shift_JIS) to text, with ICU's mapping of every double-byte
-// character. The single bytes 0x00 to 0x7F stand for themselves and 0xA1 to 0xDF are half-width
-// katakana. A byte that is no character, a lead byte without a valid second byte and a pair
-// without a character each give one U+FFFD; nothing is dropped.
-QString decodeCp932(QByteArrayView bytes);
-
-// A data file's bytes as text in the encoding detectDataEncoding chooses (a byte-order mark is
-// dropped). Invalid sequences become U+FFFD.
-QString decodeDataText(QByteArrayView bytes);
-
 // ---- Failures
 
 enum class ReadFailureKind {
@@ -60,8 +38,7 @@ enum class ReadFailureKind {
 
 // ---- The first line and the item names
 
-// The first line is read in chunks of this size until a CR turns up, up to MaxFirstLineBytes.
-inline constexpr qsizetype FirstLineChunkBytes = 64 * 1024;
+// A first line longer than this (in the file's bytes) is refused.
 inline constexpr qsizetype MaxFirstLineBytes = 8 * 1024 * 1024;
 
 struct FirstLineResult
@@ -69,11 +46,17 @@ struct FirstLineResult
     bool ok = false;
     ReadFailureKind kind = ReadFailureKind::None;
     QString description;
-    QString line; // the text up to the first CR (the whole text when there is none)
+    QString line; // line 1 as firstLineOfData gives it
 };
 
-// Reads the first line of the data file at `path` without reading the rest of the file. The
-// encoding is chosen from the bytes read.
+// Line 1 of a data file's bytes (the whole file), in the encoding detectDataEncoding chooses
+// from all of them: the text up to its first CR, or in a file that ends its lines with LF (see
+// lineEndOf) up to its first CR or LF; the whole text when there is neither. Sets `tooLong`
+// (if given) and returns nothing when the line is longer than MaxFirstLineBytes.
+QString firstLineOfData(QByteArrayView bytes, bool* tooLong = nullptr);
+
+// Reads the data file at `path` and returns its first line (firstLineOfData). The whole file is
+// read, so that the item names are decoded in the same encoding as the records.
 FirstLineResult readFirstLine(const QString& path);
 
 // `name` as the item chooser and the item names show it: a non-empty name longer than 7
@@ -107,6 +90,18 @@ int firstColumnWidth(int viewFormWidth, int itemCount);
 QList<int> columnWidths(int viewFormWidth, int itemCount);
 
 // ---- The whole file
+
+struct ParsedDataText
+{
+    ItemNamesResult names;
+    DataSet data;
+    bool truncated = false;
+};
+
+// What readItemNames and readDataFile make of a file's bytes, without the file: the item names
+// of line 1 and the records split into as many items. One pass of detection decides the
+// encoding for both. Throws like DataSet::fromFileText.
+ParsedDataText parseDataBytes(QByteArrayView bytes);
 
 // Files larger than this are refused: their text could not be held.
 inline constexpr qint64 MaxDataFileBytes = qint64(512) * 1024 * 1024;

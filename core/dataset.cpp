@@ -1,25 +1,13 @@
 #include "core/dataset.h"
 
+#include "core/lineends.h"
+
 #include <algorithm>
 #include <stdexcept>
 
 namespace korvanta {
 
 namespace {
-
-    // Where the next CR LF pair starts, or `end`.
-    const char16_t* findLineEnd(const char16_t* p, const char16_t* end)
-    {
-        while (p < end) {
-            p = std::find(p, end, u'\r');
-            if (p == end || p + 1 == end)
-                return end;
-            if (p[1] == u'\n')
-                return p;
-            ++p;
-        }
-        return end;
-    }
 
     constexpr char16_t ItemSeparator = u'\t';
     constexpr char16_t RecordEnd = u'\0';
@@ -41,9 +29,12 @@ DataSet DataSet::fromFileText(QStringView text, int itemCount, bool* truncated)
 
     const char16_t* p = text.utf16();
     const char16_t* const end = p + text.size();
-    const char16_t* const headerEnd = findLineEnd(p, end);
+    const LineEnd lineEnd = lineEndOf(p, end);
+    const bool lfLines = lineEnd == LineEnd::Lf;
+    const int eol = lineEndLength(lineEnd);
+    const char16_t* const headerEnd = findLineEnd(p, end, lineEnd);
     const bool hasRecords = headerEnd != end;
-    p = hasRecords ? headerEnd + 2 : end;
+    p = hasRecords ? headerEnd + eol : end;
 
     // The records are counted first: a text whose items could not be held is refused before
     // anything is allocated, and the item starts get their exact room.
@@ -52,10 +43,10 @@ DataSet DataSet::fromFileText(QStringView text, int itemCount, bool* truncated)
     int recordsToKeep = 0;
     for (const char16_t* line = p; hasRecords && recordsToKeep < MaxRecordCount;) {
         ++recordsToKeep;
-        const char16_t* lineEnd = findLineEnd(line, end);
-        if (lineEnd == end)
+        const char16_t* next = findLineEnd(line, end, lineEnd);
+        if (next == end)
             break;
-        line = lineEnd + 2;
+        line = next + eol;
     }
     const qsizetype itemSlots = (qsizetype(recordsToKeep) + 1) * n;
     if (itemSlots > MaxItemSlots)
@@ -112,16 +103,16 @@ DataSet DataSet::fromFileText(QStringView text, int itemCount, bool* truncated)
                 *out++ = c;
             } else if (c == u'"') {
                 inQuote = !inQuote;
-            } else if (c == u'\r' && p < end && *p == u'\n') {
-                ++p;
+            } else if (lfLines ? c == u'\n' : (c == u'\r' && p < end && *p == u'\n')) {
+                p += eol - 1;
                 lineEnded = true;
                 break;
             } else if (c == u'\t' || (c == u',' && !inQuote)) {
                 if (field == n) {
                     // The first field beyond the item count ends the record.
-                    const char16_t* lineEnd = findLineEnd(p, end);
-                    lineEnded = lineEnd != end;
-                    p = lineEnded ? lineEnd + 2 : end;
+                    const char16_t* next = findLineEnd(p, end, lineEnd);
+                    lineEnded = next != end;
+                    p = lineEnded ? next + eol : end;
                     break;
                 }
                 *out++ = ItemSeparator;

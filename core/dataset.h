@@ -26,14 +26,14 @@ class DataSet
 public:
     DataSet() = default;
 
-    // Splits a data file's whole decoded text. The pieces between CR LF pairs are the lines; line
-    // 1 (the item names) is skipped and lines 2 on are the records, the text after the last CR LF
-    // included. Each record is split like CsvLineToTab then cut at every TAB: field j goes to item
-    // j while j <= itemCount, further fields are dropped and missing ones stay empty. At most
-    // MaxRecordCount records are kept; `truncated` (if given) tells whether more followed.
-    // `itemCount` is taken between 1 and MaxItemCount. Throws std::bad_alloc when memory runs out
-    // and std::length_error for a text over 1 G characters or more than 2^26 items in all (record 0
-    // included).
+    // Splits a data file's whole decoded text. The pieces between line ends are the lines: CR LF
+    // pairs when the text holds one, otherwise LF (see lineEndOf); line 1 (the item names) is
+    // skipped and lines 2 on are the records, the text after the last line end included. Each
+    // record is split like CsvLineToTab then cut at every TAB: field j goes to item j while j <=
+    // itemCount, further fields are dropped and missing ones stay empty. At most MaxRecordCount
+    // records are kept; `truncated` (if given) tells whether more followed. `itemCount` is taken
+    // between 1 and MaxItemCount. Throws std::bad_alloc when memory runs out and std::length_error
+    // for a text over 1 G characters or more than 2^26 items in all (record 0 included).
     static DataSet fromFileText(QStringView text, int itemCount, bool* truncated = nullptr);
 
     int itemCount() const { return m_itemCount; }

@@ -1,5 +1,6 @@
 #include "core/layout.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace korvanta {
@@ -64,6 +65,58 @@ ViewGeometry viewGeometry(int storedHeight, int storedWidth, double currentWidth
     if (currentLeft > x)
         g.left = x;
     return g;
+}
+
+namespace {
+
+    double finiteOrZero(double v)
+    {
+        return std::isfinite(v) ? v : 0.0;
+    }
+
+    // Enough of the window to take hold of it with the mouse: 40 × 20 pixels at 96 DPI.
+    constexpr double GripWidth = 600;
+    constexpr double GripHeight = 300;
+
+    bool canBeGrasped(const QRectF& window, const QRectF& screen)
+    {
+        const QRectF seen = window.intersected(screen);
+        return seen.width() >= std::min(window.width(), GripWidth)
+            && seen.height() >= std::min(window.height(), GripHeight) && seen.width() > 0
+            && seen.height() > 0;
+    }
+
+} // namespace
+
+QRectF restoredWindowRect(const QRectF& wanted, const QSizeF& minimum, const QList<QRectF>& screens)
+{
+    QRectF r(finiteOrZero(wanted.left()), finiteOrZero(wanted.top()),
+        std::max(finiteOrZero(wanted.width()), minimum.width()),
+        std::max(finiteOrZero(wanted.height()), minimum.height()));
+    if (screens.isEmpty())
+        return r;
+    // The screen that shows most of the window, when it can be taken hold of there.
+    const QRectF* home = nullptr;
+    double seenArea = 0;
+    for (const QRectF& s : screens) {
+        const QRectF seen = r.intersected(s);
+        if (canBeGrasped(r, s) && seen.width() * seen.height() > seenArea) {
+            home = &s;
+            seenArea = seen.width() * seen.height();
+        }
+    }
+    const bool moved = home == nullptr;
+    if (moved)
+        home = &screens.constFirst();
+    r.setWidth(std::max(std::min(r.width(), home->width()), minimum.width()));
+    r.setHeight(std::max(std::min(r.height(), home->height()), minimum.height()));
+    if (moved || !canBeGrasped(r, *home)) {
+        r.moveLeft(
+            std::clamp(r.left(), home->left(), std::max(home->left(), home->right() - r.width())));
+        r.moveTop(
+            std::clamp(r.top(), home->top(), std::max(home->top(), home->bottom() - r.height())));
+    }
+    return r;
 }
 
 int horizontalExtentPixels(double textWidthTwips, double twipsPerPixel)

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QList>
 #include <QRectF>
+#include <QSizeF>
 #include <QString>
 
 #include <optional>
@@ -66,6 +68,13 @@ struct ViewGeometry
 };
 ViewGeometry viewGeometry(int storedHeight, int storedWidth, double currentWidth,
                           double currentLeft, double screenWidth);
+
+// Where a window restored from stored values goes (outer frame, twips): where it was, no smaller
+// than `minimum` and no larger than the screen that shows most of it. A window that would show
+// less than a grip's worth of itself on every screen is moved onto the first screen. Values that
+// are not finite count as 0. With no screen known only the minimum applies.
+QRectF restoredWindowRect(
+    const QRectF& wanted, const QSizeF& minimum, const QList<QRectF>& screens);
 
 // The scroll range (in pixels) for a longest entry `textWidthTwips` wide.
 int horizontalExtentPixels(double textWidthTwips, double twipsPerPixel);

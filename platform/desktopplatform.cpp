@@ -6,15 +6,22 @@
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QDialog>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QIcon>
+#include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QStandardPaths>
+#include <QStyle>
+#include <QTimer>
 #include <QUrl>
 
 namespace korvanta {
@@ -72,6 +79,109 @@ namespace {
         return std::nullopt;
     }
 
+    // How long xdg-open gets to say whether it found a handler. Without one it ends at once with
+    // an error status; a handler it starts in the foreground keeps it running, which counts as
+    // opened once this time has passed.
+    constexpr int OpenerAnswerMs = 2000;
+
+    // The reason for an exit status of xdg-open.
+    QString openerFailureReason(int exitCode)
+    {
+        switch (exitCode) {
+        case 2:
+            return QStringLiteral("ファイルまたはフォルダーが見つかりません。");
+        case 3:
+            return QStringLiteral("開くためのアプリケーションが見つかりません。");
+        case 4:
+            return QStringLiteral("アプリケーションを起動できませんでした。");
+        default:
+            return QStringLiteral("xdg-open が終了コード %1 で終了しました。").arg(exitCode);
+        }
+    }
+
+    // Hands `target` to xdg-open and waits for its answer (at most OpenerAnswerMs). The window
+    // keeps painting meanwhile; input waits until the answer is in, so no second command can
+    // start half-way. Returns "" when something was opened, else the reason it was not.
+    QString runOpener(const QString& target)
+    {
+        // Not owned by anything: a handler that keeps xdg-open running outlives the wait, and the
+        // process object goes when xdg-open ends, also after this program has closed.
+        auto* process = new QProcess;
+        process->setProgram(QStringLiteral("xdg-open"));
+        process->setArguments({ target });
+        process->setStandardInputFile(QProcess::nullDevice());
+        process->setStandardOutputFile(QProcess::nullDevice());
+        process->setStandardErrorFile(QProcess::nullDevice());
+        QEventLoop loop;
+        QObject::connect(process, &QProcess::finished, &loop, &QEventLoop::quit);
+        QObject::connect(process, &QProcess::errorOccurred, &loop, &QEventLoop::quit);
+        QTimer::singleShot(OpenerAnswerMs, &loop, &QEventLoop::quit);
+        process->start();
+        if (process->state() != QProcess::NotRunning)
+            loop.exec(QEventLoop::ExcludeUserInputEvents);
+
+        if (process->error() == QProcess::FailedToStart) {
+            delete process;
+            return QStringLiteral("xdg-open を起動できませんでした。");
+        }
+        if (process->state() != QProcess::NotRunning) {
+            QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
+            return QString();
+        }
+        const bool opened
+            = process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0;
+        const QString reason = opened ? QString()
+            : process->exitStatus() == QProcess::NormalExit
+            ? openerFailureReason(process->exitCode())
+            : QStringLiteral("xdg-open が異常終了しました。");
+        delete process;
+        return reason;
+    }
+
+} // namespace
+
+namespace {
+
+    // Room a message box needs around its text on the screen: the window frame and title, the
+    // margins and the row of buttons.
+    constexpr int BoxChromeHeight = 160;
+    constexpr int BoxChromeWidth = 120;
+
+    // A text taller than the screen allows goes into a scrollable area of the box, so that the
+    // box and its buttons stay on the screen whatever the length of the text.
+    void keepOnScreen(QMessageBox& box, QWidget* parent)
+    {
+        auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+        auto* grid = qobject_cast<QGridLayout*>(box.layout());
+        const QScreen* screen
+            = parent && parent->screen() ? parent->screen() : QGuiApplication::primaryScreen();
+        if (!label || !grid || !screen)
+            return;
+        const QRect available = screen->availableGeometry();
+        const int maxHeight = std::max(100, available.height() - BoxChromeHeight);
+        label->setWordWrap(false);
+        const QSize natural = label->sizeHint();
+        if (natural.height() <= maxHeight)
+            return;
+        const int index = grid->indexOf(label);
+        if (index < 0)
+            return;
+        int row = 0, column = 0, rowSpan = 0, columnSpan = 0;
+        grid->getItemPosition(index, &row, &column, &rowSpan, &columnSpan);
+        grid->removeWidget(label);
+        auto* scroll = new QScrollArea(&box);
+        scroll->setObjectName(QStringLiteral("MessageScroll"));
+        scroll->setFrameShape(QFrame::NoFrame);
+        scroll->setWidgetResizable(true);
+        scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        scroll->setWidget(label);
+        const int barWidth = scroll->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+        const int maxWidth = std::max(200, available.width() - BoxChromeWidth);
+        scroll->setMinimumWidth(std::min(natural.width() + barWidth + 4, maxWidth));
+        scroll->setFixedHeight(maxHeight);
+        grid->addWidget(scroll, row, column, rowSpan, columnSpan);
+    }
+
 } // namespace
 
 Platform::Answer DesktopPlatform::messageBox(
@@ -84,6 +194,7 @@ Platform::Answer DesktopPlatform::messageBox(
     // The program's texts end their lines with CR LF; the box breaks lines at LF alone.
     box.setText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     box.setIcon(icon == Icon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon);
+    keepOnScreen(box, parent);
     if (buttons == Buttons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
@@ -122,23 +233,24 @@ bool DesktopPlatform::startTextEditor(const QString& filePath, QString* error)
         if (QProcess::startDetached(command->program, command->arguments))
             return true;
     }
-    if (QProcess::startDetached(QStringLiteral("xdg-open"), { path }))
+    const QString reason = runOpener(path);
+    if (reason.isEmpty())
         return true;
-    if (error) {
-        *error = QStringLiteral("テキストエディタを起動できませんでした。\n"
-                                "text/plain の既定のアプリケーションも xdg-open も"
-                                "起動できません。\n")
-            + path;
-    }
+    if (error)
+        *error = QStringLiteral("テキストエディタを起動できませんでした。\n") + reason
+            + QLatin1Char('\n') + path;
     return false;
 }
 
 bool DesktopPlatform::openFileManager(const QString& folder, QString* error)
 {
-    if (QDesktopServices::openUrl(QUrl::fromLocalFile(folder)))
+    // An absolute path never starts with "-", so xdg-open cannot take it for an option.
+    const QString reason = runOpener(QFileInfo(folder).absoluteFilePath());
+    if (reason.isEmpty())
         return true;
     if (error)
-        *error = QStringLiteral("ファイルマネージャを起動できませんでした。\n") + folder;
+        *error = QStringLiteral("ファイルマネージャを起動できませんでした。\n") + reason
+            + QLatin1Char('\n') + folder;
     return false;
 }
 

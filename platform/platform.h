@@ -37,7 +37,9 @@ public:
     virtual bool openUrl(const QUrl& url) = 0;
 
     // Starts the desktop's text editor on `filePath` (one argument, no shell). On failure returns
-    // false and puts a description into `error`.
+    // false and puts a description into `error`. Where the desktop's opener has to find the
+    // program, its answer is awaited for a moment (the windows keep painting): a failure to open
+    // counts as a failure, not only a failure to start the opener.
     virtual bool startTextEditor(const QString& filePath, QString* error) = 0;
     // Opens `folder` in the desktop's file manager. Same failure contract as startTextEditor.
     virtual bool openFileManager(const QString& folder, QString* error) = 0;

@@ -10,21 +10,24 @@ namespace {
     {
         if (!window || window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == on)
             return;
+        if (!window->testAttribute(Qt::WA_WState_Created)) {
+            // No native window yet: the flag is taken when it is made. Changing the flags the
+            // ordinary way would re-parent the window and place it again by its position, turning
+            // a client-area position into a frame position or the other way round; a window
+            // placed by move() would then come up one title bar higher at every start.
+            Qt::WindowFlags flags = window->windowFlags();
+            flags.setFlag(Qt::WindowStaysOnTopHint, on);
+            window->overrideWindowFlags(flags);
+            return;
+        }
         const bool wasVisible = window->isVisible();
         const bool wasActive = window->isActiveWindow();
-        const bool wasPlaced = window->testAttribute(Qt::WA_Moved);
         const QPoint framePos = window->pos();
-        const QRect geometry = window->geometry();
         const QSize size = window->size();
 
         window->setWindowFlag(Qt::WindowStaysOnTopHint, on);
 
-        if (!wasVisible) {
-            // Qt puts the old position back as the frame's; a window placed by code but not shown
-            // yet has no frame, so its position was the client area's and must stay so.
-            if (wasPlaced)
-                window->setGeometry(geometry);
-        } else {
+        if (wasVisible) {
             window->resize(size);
             window->move(framePos);
             // show() keeps the window state, so a minimized or maximized window stays so.

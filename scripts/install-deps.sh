@@ -6,8 +6,8 @@ set -euo pipefail
 PACKAGES=(
     build-essential cmake pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
-    libbenchmark-dev
-    fonts-noto-cjk
+    libbenchmark-dev libicu-dev
+    fonts-noto-cjk qt6-translations-l10n
     xvfb xauth xdotool xclip x11-utils imagemagick xdg-utils openbox
 )
 

@@ -2,6 +2,7 @@
 # Takes the README's screenshots of a built Korvanta on a virtual X server:
 #   docs/screenshot-fileview.png  the file view (folder pane and file list) on the example data
 #   docs/screenshot-dataview.png  the data view of staff.csv after a double click on the file
+#   docs/screenshot-manual.png    the manual window, opened with F1 from the data view
 # Each picture is cropped to the window, frame included when a window manager (openbox) runs.
 #
 # Usage: scripts/screenshots.sh <Korvanta executable> [output folder]
@@ -174,3 +175,13 @@ xdotool mousemove 5 5
 sleep 0.5
 shoot_window "$OUT/screenshot-dataview.png"
 log "wrote $OUT/screenshot-dataview.png"
+
+# The manual window, opened with F1 over the data view.
+MAIN_WID=$WID
+xdotool windowactivate --sync "$MAIN_WID" >/dev/null 2>&1 || true
+xdotool key F1
+WID=$(timeout 10 xdotool search --sync --onlyvisible --name '^説明書$' 2>/dev/null | head -n 1 || true)
+[[ -n "$WID" ]] || fail "the manual window did not appear"
+sleep 1.5
+shoot_window "$OUT/screenshot-manual.png"
+log "wrote $OUT/screenshot-manual.png"

@@ -9,6 +9,7 @@
 #include <QStringEncoder>
 
 #include <optional>
+#include <utility>
 
 namespace korvanta {
 
@@ -17,7 +18,31 @@ namespace {
     // The settings file is always in the Microsoft variant of Shift_JIS.
     constexpr const char* FileCodePage = "windows-31j";
 
-    QString fromFileText(QByteArrayView bytes)
+    // Names and values with characters the code page lacks.
+    //
+    // Every text is written in the file's code page, and a text that code page holds (it
+    // converts there and back unchanged) is written byte for byte as always. A character it
+    // lacks (the wave dash U+301C and the minus sign U+2212 that Linux input methods give, é,
+    // hangul, emoji, ...) is written as the escape mark, its code point in upper-case hex and a
+    // semicolon: "売上〜6月.csv" becomes "売上" 0x87 0x90 "301C;6月.csv". The mark is the
+    // two-byte character 0x87 0x90 (shown as ≒): valid in the code page, but never what the
+    // converter makes of any character, because U+2252 converts to 0x81 0xE0. So a written text
+    // holds the mark only where it escapes a character; reading turns every well-formed escape
+    // back into its character, and the same text always gives the same bytes. Two different
+    // texts therefore never share a section or a key, a section is found again by the name it
+    // was written under, and values (folder paths, search keys) come back exactly. Characters
+    // are escaped one by one, so the rest of such a name stays readable in the file.
+    constexpr char EscapeLead = '\x87';
+    constexpr char EscapeTrail = '\x90';
+    constexpr QByteArrayView EscapeMark = "\x87\x90";
+    constexpr qsizetype MaxEscapeDigits = 6; // up to U+10FFFF
+
+    bool isLeadByte(uchar byte)
+    {
+        return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+    }
+
+    QString plainFromFileText(QByteArrayView bytes)
     {
         QStringDecoder decoder(FileCodePage, QStringConverter::Flag::Stateless);
         if (!decoder.isValid())
@@ -25,16 +50,104 @@ namespace {
         return decoder.decode(bytes);
     }
 
-    // `text` in the file's code page, or nullopt when it does not come back unchanged: characters
-    // the code page lacks would otherwise turn into "?" or into a similar-looking character.
-    std::optional<QByteArray> toFileText(const QString& text)
+    // The code point of a well-formed escape whose hex digits start at `from`, and the offset
+    // after its semicolon; nullopt when the bytes there are no escape.
+    std::optional<std::pair<char32_t, qsizetype>> escapeAt(QByteArrayView bytes, qsizetype from)
+    {
+        char32_t code = 0;
+        qsizetype i = from;
+        for (; i < bytes.size() && i - from <= MaxEscapeDigits; ++i) {
+            const char c = bytes[i];
+            int digit;
+            if (c >= '0' && c <= '9')
+                digit = c - '0';
+            else if (c >= 'A' && c <= 'F')
+                digit = c - 'A' + 10;
+            else if (c >= 'a' && c <= 'f')
+                digit = c - 'a' + 10;
+            else
+                break;
+            code = code * 16 + char32_t(digit);
+        }
+        if (i == from || i - from > MaxEscapeDigits || i >= bytes.size() || bytes[i] != ';'
+            || code > 0x10FFFF)
+            return std::nullopt;
+        return std::make_pair(code, i + 1);
+    }
+
+    QString fromFileText(QByteArrayView bytes)
+    {
+        if (!bytes.contains(EscapeMark))
+            return plainFromFileText(bytes);
+        // Walk the bytes character by character, so that only a mark that is a character of its
+        // own counts (0x87 0x90 may also be the second byte of one pair and the first of the
+        // next).
+        QString text;
+        qsizetype plainFrom = 0;
+        qsizetype i = 0;
+        while (i < bytes.size()) {
+            const uchar b = uchar(bytes[i]);
+            if (b == uchar(EscapeLead) && i + 1 < bytes.size() && bytes[i + 1] == EscapeTrail) {
+                if (const auto escape = escapeAt(bytes, i + 2)) {
+                    text += plainFromFileText(bytes.sliced(plainFrom, i - plainFrom));
+                    if (QChar::requiresSurrogates(escape->first)) {
+                        text += QChar(QChar::highSurrogate(escape->first));
+                        text += QChar(QChar::lowSurrogate(escape->first));
+                    } else {
+                        text += QChar(char16_t(escape->first));
+                    }
+                    i = plainFrom = escape->second;
+                    continue;
+                }
+            }
+            i += isLeadByte(b) && i + 1 < bytes.size() ? 2 : 1;
+        }
+        text += plainFromFileText(bytes.sliced(plainFrom));
+        return text;
+    }
+
+    // `text` in the code page, or nullopt when the text does not come back unchanged.
+    std::optional<QByteArray> plainToFileText(QStringView text)
     {
         QStringEncoder encoder(FileCodePage, QStringConverter::Flag::Stateless);
         if (!encoder.isValid())
             return std::nullopt;
         QByteArray bytes = encoder.encode(text);
-        if (encoder.hasError() || fromFileText(bytes) != text)
+        if (encoder.hasError() || plainFromFileText(bytes) != text)
             return std::nullopt;
+        return bytes;
+    }
+
+    // `text` as the file holds it, with the escapes described above. nullopt only when the
+    // code page's converter is missing.
+    std::optional<QByteArray> toFileText(const QString& text)
+    {
+        if (auto bytes = plainToFileText(text))
+            return bytes;
+        if (!QStringEncoder(FileCodePage).isValid())
+            return std::nullopt;
+        QByteArray bytes;
+        qsizetype i = 0;
+        while (i < text.size()) {
+            // One character: a surrogate pair, or a single code unit (an unpaired surrogate
+            // included, which is escaped by its own value).
+            const qsizetype width = text.at(i).isHighSurrogate() && i + 1 < text.size()
+                    && text.at(i + 1).isLowSurrogate()
+                ? 2
+                : 1;
+            const QStringView character = QStringView(text).sliced(i, width);
+            if (const auto plain = plainToFileText(character)) {
+                bytes += *plain;
+            } else {
+                const char32_t code = width == 2
+                    ? QChar::surrogateToUcs4(character[0], character[1])
+                    : char32_t(character[0].unicode());
+                bytes += EscapeMark;
+                bytes += QByteArray::number(uint(code), 16).toUpper();
+                bytes += ';';
+            }
+            i += width;
+        }
         return bytes;
     }
 

@@ -32,15 +32,14 @@ public:
     QString ReadSetting(const QString& section, const QString& key) const;
     // Stores `value` under `key` in `section`. A failed write changes nothing on disk and is not
     // reported to the user; the result only says whether it succeeded.
-    // Text the file's code page cannot hold exactly (see canStore) is refused, not replaced by a
-    // look-alike: a changed section name would mix up two files' state and a changed search key
-    // would come back as a key the user never typed. So are names and values that would break
-    // the line structure (a line break or NUL anywhere, "=" in a key, an empty name).
+    // Characters the file's code page lacks are written as escapes (see settings.cpp), never as
+    // a look-alike: a changed section name would mix up two files' state and a changed search
+    // key would come back as a key the user never typed. Names and values that would break the
+    // line structure (a line break or NUL anywhere, "=" in a key, an empty name) are refused.
     bool WriteSetting(const QString& section, const QString& key, const QString& value) const;
 
-    // Whether `text` can be stored as a value: it converts to the file's code page and back
-    // unchanged and holds no line break or NUL. Writers of lists (the
-    // search-key histories) leave out entries that fail this, so that the stored list stays
+    // Whether `text` can be stored as a value: it holds no line break or NUL. Writers of lists
+    // (the search-key histories) leave out entries that fail this, so that the stored list stays
     // gap-free.
     static bool canStore(const QString& text);
 

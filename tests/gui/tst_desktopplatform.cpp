@@ -4,7 +4,10 @@
 
 #include <QAbstractButton>
 #include <QFile>
+#include <QLabel>
 #include <QMessageBox>
+#include <QScopeGuard>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -27,6 +30,9 @@ private slots:
     void messageBox();
     void editorGetsThePathAsOneArgument_data();
     void editorGetsThePathAsOneArgument();
+    void openerOutcome_data();
+    void openerOutcome();
+    void longTextStaysOnScreen();
 
 private:
     // Runs `act` on the message box as soon as it is open.
@@ -126,7 +132,7 @@ void TestDesktopPlatform::messageBox()
         seenIcon = box.icon();
         seenButtons = box.buttons().size();
         if (press == QLatin1String("Escape")) {
-            QTest::keyClick(&box, Qt::Key_Escape);
+            QTest::keyClick(box.windowHandle(), Qt::Key_Escape);
             // A box without a way out by Escape stays open; close it with its only button.
             if (box.isVisible())
                 box.buttons().constFirst()->click();
@@ -184,6 +190,126 @@ void TestDesktopPlatform::editorGetsThePathAsOneArgument()
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QStringList lines = QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
     QCOMPARE(lines, QStringList({ QStringLiteral("--title=A B"), path }));
+}
+
+void TestDesktopPlatform::openerOutcome_data()
+{
+    QTest::addColumn<QByteArray>("opener"); // body of the stand-in xdg-open
+    QTest::addColumn<bool>("opened");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("no handler") << QByteArray("exit 3") << false
+                                << QStringLiteral("開くためのアプリケーションが見つかりません。");
+    QTest::newRow("handler failed") << QByteArray("exit 4") << false
+                                    << QStringLiteral("アプリケーションを起動できませんでした。");
+    QTest::newRow("handled") << QByteArray("exit 0") << true << QString();
+    // The handler runs in the foreground of xdg-open: still running when the wait ends.
+    QTest::newRow("handler keeps running") << QByteArray("exec sleep 20") << true << QString();
+}
+
+// Folders and, without a default text editor, files go to xdg-open; its answer decides whether
+// the command succeeded, and the window keeps running its events while it is awaited.
+void TestDesktopPlatform::openerOutcome()
+{
+    QFETCH(QByteArray, opener);
+    QFETCH(bool, opened);
+    QFETCH(QString, reason);
+
+    QTemporaryDir bin;
+    QVERIFY(bin.isValid());
+    const QString argsFile = bin.filePath(QStringLiteral("args.txt"));
+    QFile script(bin.filePath(QStringLiteral("xdg-open")));
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + QFile::encodeName(argsFile) + "'\n"
+        + opener + "\n");
+    script.close();
+    QVERIFY(script.setPermissions(script.permissions() | QFile::ExeOwner));
+    // No default text editor, so the file goes to xdg-open as well.
+    QTemporaryDir config;
+    const QByteArray oldPath = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(bin.path()) + ":" + oldPath);
+    QList<QPair<const char*, QByteArray>> saved;
+    for (const char* name : { "XDG_CONFIG_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_DIRS" }) {
+        saved.append({ name, qgetenv(name) });
+        qputenv(name, QFile::encodeName(config.path()));
+    }
+    const auto restore = qScopeGuard([&] {
+        qputenv("PATH", oldPath);
+        for (const auto& [name, value] : saved) {
+            if (value.isEmpty())
+                qunsetenv(name);
+            else
+                qputenv(name, value);
+        }
+    });
+
+    QTemporaryDir folder;
+    DesktopPlatform platform;
+    for (const bool file : { false, true }) {
+        QFile::remove(argsFile);
+        int ticks = 0;
+        QTimer ticker;
+        connect(&ticker, &QTimer::timeout, [&ticks] { ++ticks; });
+        ticker.start(20);
+        QString error;
+        const QString target = file ? folder.filePath(QStringLiteral("a b.csv")) : folder.path();
+        const bool ok = file ? platform.startTextEditor(target, &error)
+                             : platform.openFileManager(target, &error);
+        ticker.stop();
+        QCOMPARE(ok, opened);
+        if (opened) {
+            QVERIFY(error.isEmpty());
+        } else {
+            QVERIFY2(error.contains(reason), qPrintable(error));
+            QVERIFY2(error.contains(target), qPrintable(error));
+        }
+        const auto written = [&argsFile] {
+            QFile args(argsFile);
+            return args.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(args.readAll())
+                                                  : QString();
+        };
+        QTRY_COMPARE(written(), target + QLatin1Char('\n'));
+        // A handler left running: the wait ended without freezing the events.
+        if (opener.startsWith("exec sleep"))
+            QVERIFY(ticks > 0);
+    }
+}
+
+// File information for a file of 300 items: the box, its text and its OK button stay on the
+// screen.
+void TestDesktopPlatform::longTextStaysOnScreen()
+{
+    QString text = QStringLiteral("ﾌｫﾙﾀﾞ   ： /data\r\nﾌｧｲﾙ    ：    many.csv\r\n");
+    for (int i = 1; i <= 300; ++i)
+        text += QStringLiteral("\r\n   項目%1： Item%1         \tvalue %1").arg(i);
+    QRect available;
+    QRect boxRect;
+    QRect okRect;
+    bool textReachable = false;
+    whenMessageBoxOpens([&](QMessageBox& box) {
+        available = box.screen()->availableGeometry();
+        boxRect = box.frameGeometry();
+        QAbstractButton* ok = box.button(QMessageBox::Ok);
+        okRect = QRect(ok->mapToGlobal(QPoint(0, 0)), ok->size());
+        // The last line can be scrolled to.
+        for (QLabel* label : box.findChildren<QLabel*>()) {
+            if (label->text().contains(QStringLiteral("項目300")))
+                textReachable = true;
+        }
+        ok->click();
+    });
+    DesktopPlatform platform;
+    QCOMPARE(platform.messageBox(nullptr, text, "Korvanta"), Platform::Answer::Ok);
+    QVERIFY(available.isValid());
+    QVERIFY2(available.contains(boxRect),
+        qPrintable(QStringLiteral("box %1,%2 %3x%4 on %5x%6")
+                       .arg(boxRect.x())
+                       .arg(boxRect.y())
+                       .arg(boxRect.width())
+                       .arg(boxRect.height())
+                       .arg(available.width())
+                       .arg(available.height())));
+    QVERIFY(boxRect.contains(okRect));
+    QVERIFY(textReachable);
 }
 
 KORVANTA_TEST_MAIN(TestDesktopPlatform)

@@ -201,8 +201,8 @@ private slots:
         QCOMPARE(m_platform.clipboard.size(), 6);
 
         // A click below the last row keeps the selection and copies nothing.
-        QTest::mouseClick(f.List1->viewport(), Qt::LeftButton, {},
-                          QPoint(5, f.List1->viewport()->height() - 3));
+        QTest::mouseClick(
+            f.List1->viewport(), Qt::LeftButton, {}, QPoint(5, f.List1->viewport()->height() - 3));
         QCOMPARE(f.list1SelectedRow(), 0);
         QCOMPARE(m_platform.clipboard.size(), 6);
         QVERIFY(m_platform.messageBoxes.isEmpty());
@@ -262,7 +262,7 @@ private slots:
         QTest::mouseDClick(f.ListView1->viewport(), Qt::LeftButton, {}, rowCenter(f.ListView1, 0));
         QVERIFY(f.Filemado->isVisible());
         QCOMPARE(Settings(m_app.path()).ReadSetting("Position", "ViewFormWidth"),
-                 QStringLiteral("9750"));
+            QStringLiteral("9750"));
         QCOMPARE(f.formWidth(), 4500.0);
         QCOMPARE(f.RecordCount(), 0);
     }
@@ -280,17 +280,19 @@ private slots:
             if (e.visible)
                 texts << (e.separator ? QStringLiteral("-") : e.text);
         }
-        QCOMPARE(texts, (QStringList { "1：品名", "2：品番", "3：URL", "-", "全項目ﾃﾞｰﾀｰ", "-",
-                                       "ﾌｧｲﾙの編集" }));
+        QCOMPARE(texts,
+            (QStringList {
+                "1：品名", "2：品番", "3：URL", "-", "全項目ﾃﾞｰﾀｰ", "-", "ﾌｧｲﾙの編集" }));
 
         // Picking item 3 opens the file showing item 3 and remembers it.
         m_platform.nextPicks.enqueue("Bikou(3)");
         f.Filemado_MouseUp(2, 0);
         QCOMPARE(f.DisplayItem, 3);
         QVERIFY(f.List1->isVisible());
-        QCOMPARE(f.List1->model()->index(0, 0).data().toString(), QStringLiteral("http://example.jp/a"));
+        QCOMPARE(
+            f.List1->model()->index(0, 0).data().toString(), QStringLiteral("http://example.jp/a"));
         QCOMPARE(Settings(m_app.path()).ReadSetting("goods.csv", "SentakuKoumokuNo"),
-                 QStringLiteral("3"));
+            QStringLiteral("3"));
 
         // An "&" in an item name shows as itself.
         f.ShowFileList();
@@ -314,8 +316,9 @@ private slots:
             if (e.visible)
                 texts << (e.separator ? QStringLiteral("-") : e.text);
         }
-        QCOMPARE(texts, (QStringList { "   品名：" + Ringo, "v  品番：A-01",
-                                       "   URL：http://example.jp/a", "-", "全項目ﾃﾞｰﾀｰ" }));
+        QCOMPARE(texts,
+            (QStringList { "   品名：" + Ringo, "v  品番：A-01", "   URL：http://example.jp/a", "-",
+                "全項目ﾃﾞｰﾀｰ" }));
 
         // A real right click on another row opens the chooser for the selected row and does not
         // move the selection.
@@ -373,7 +376,8 @@ private slots:
     {
         QTest::addColumn<bool>("empty");
         QTest::addColumn<QString>("message");
-        QTest::newRow("deleted") << false << "ファイルが見つかりません。削除された可能性があります。";
+        QTest::newRow("deleted") << false
+                                 << "ファイルが見つかりません。削除された可能性があります。";
         QTest::newRow("empty") << true << "ファイル内にデーターが無いので、リスト表示出来ません。";
     }
     void missingAndEmptyFiles()
@@ -434,6 +438,101 @@ private slots:
         f.ScrollBerSetei_Click();
         QCOMPARE(f.List1->horizontalExtent(), 0);
         QCOMPARE(f.List1->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    }
+
+    // Addresses with blanks around them (as shop lists often have) open without the blanks; the
+    // copy keeps them.
+    void blanksAroundAnAddressStayOutOfTheOpener()
+    {
+        m_app.writeFile("links.csv",
+            "Name,URL\r\nA,http://www.example.jp/ \r\nB,\x81\x40shop@example.jp\x81\x40 \r\n");
+        m_app.writeIni(normalStartIni(m_app.path().chopped(1))
+            + "[links.csv]\r\nKoumokuHyoujiNo=2\r\nDataListIndex=0\r\n");
+        m_form = std::make_unique<Form1>(m_app.path(), m_platform);
+        Form1& f = *m_form;
+        f.Form_Load();
+        f.show();
+        selectFile(f, "links.csv");
+        f.Filemado_DblClick();
+        QCOMPARE(m_platform.clipboardText(), QStringLiteral("http://www.example.jp/ "));
+        f.OpenWebOrMail();
+        QCOMPARE(m_platform.openedUrls.size(), 1);
+        QCOMPARE(m_platform.openedUrls.last().toString(), QStringLiteral("http://www.example.jp/"));
+        QCOMPARE(f.list1SelectedRow(), 1); // the patrol moved on
+        QCOMPARE(m_platform.clipboardText(), QStringLiteral("　shop@example.jp　 "));
+        f.OpenWebOrMail();
+        QCOMPARE(m_platform.openedUrls.size(), 2);
+        QCOMPARE(m_platform.openedUrls.last().toString(), QStringLiteral("mailto:shop@example.jp"));
+    }
+
+    // The copied text shows on one line above the search box, cut with "…" where the label ends,
+    // and whole in the tool tip.
+    void copiedTextShowsOnOneLine()
+    {
+        m_app.writeIni(normalStartIni(m_app.path().chopped(1))
+            + "[goods.csv]\r\nKoumokuHyoujiNo=3\r\nDataListIndex=0\r\n");
+        m_form = std::make_unique<Form1>(m_app.path(), m_platform);
+        Form1& f = *m_form;
+        f.Form_Load();
+        f.show();
+        selectFile(f, "goods.csv");
+        f.Filemado_DblClick();
+        QCOMPARE(f.Label1->text(), QStringLiteral("URL：http://example.jp/a"));
+        QCOMPARE(f.Label1->toolTip(), f.Label1->text());
+        QCOMPARE(f.Label1->shownLine(), f.Label1->text());
+        // The line ends above the search box, which lies over the rest of the label.
+        const QFontMetrics metrics(f.Label1->font());
+        const int lineBottom
+            = f.Label1->mapToParent(QPoint(0, f.Label1->contentsRect().top() + metrics.height()))
+                  .y();
+        QVERIFY2(lineBottom <= f.Combo1->geometry().top(),
+            qPrintable(QStringLiteral("%1 > %2").arg(lineBottom).arg(f.Combo1->geometry().top())));
+
+        f.Label1->resize(60, f.Label1->height());
+        const QString shown = f.Label1->shownLine();
+        QVERIFY2(shown.endsWith(QChar(0x2026)), qPrintable(shown));
+        QVERIFY(metrics.horizontalAdvance(shown) <= f.Label1->contentsRect().width());
+        QCOMPARE(f.Label1->toolTip(), QStringLiteral("URL：http://example.jp/a"));
+    }
+
+    // An item of megabytes is copied whole but shown cut: in the status label and its tool tip,
+    // in both lists and in the item chooser.
+    void longItemsAreShownCut()
+    {
+        const QByteArray item(3 * 1024 * 1024, 'x');
+        m_app.writeFile("long.csv", "Name,Note\r\nA," + item + "\r\n");
+        m_app.writeFile("all.csv", "Name,Note\r\nA," + item + "\r\n");
+        m_app.writeIni(normalStartIni(m_app.path().chopped(1))
+            + "[long.csv]\r\nSentakuKoumokuNo=2\r\nKoumokuHyoujiNo=2\r\nDataListIndex=0\r\n"
+              "[all.csv]\r\nSentakuKoumokuNo=-1\r\nKoumokuHyoujiNo=2\r\nDataListIndex=0\r\n");
+        m_form = std::make_unique<Form1>(m_app.path(), m_platform);
+        Form1& f = *m_form;
+        f.Form_Load();
+        f.show();
+        selectFile(f, "long.csv");
+        f.Filemado_DblClick();
+
+        const QString whole = QString::fromLatin1(item);
+        QCOMPARE(m_platform.clipboardText().size(), whole.size());
+        const QString cut = QStringLiteral("Note：") + whole.left(500) + QChar(0x2026);
+        QCOMPARE(f.Label1->text(), cut);
+        QCOMPARE(f.Label1->toolTip(), cut);
+        const QString row = f.List1->model()->index(0, 0).data().toString();
+        QCOMPARE(row, whole.left(500) + QChar(0x2026));
+
+        f.List1_MouseUp(2, 0);
+        QCOMPARE(m_platform.popups.size(), 1);
+        QVERIFY(m_platform.popups.last().entries.at(1).text.size() < 200);
+        f.Jyouhou_Click();
+        QCOMPARE(m_platform.messageBoxes.size(), 1);
+        QVERIFY(m_platform.messageBoxes.last().text.contains(row));
+        QVERIFY(m_platform.messageBoxes.last().text.size() < 1000);
+
+        f.ShowFileList();
+        selectFile(f, "all.csv");
+        f.Filemado_DblClick();
+        QVERIFY(f.ListView1->isVisible());
+        QCOMPARE(f.ListView1->model()->index(0, 1).data().toString(), row);
     }
 
     void relistCarriesTheSelectedRecord()

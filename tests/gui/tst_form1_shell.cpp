@@ -16,6 +16,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 
 using namespace korvanta;
 
@@ -225,6 +226,35 @@ private slots:
         QCOMPARE(f.Filemado->listIndex(), -1);
         QCOMPARE(f.Label1->text(), QString());
         QVERIFY(!f.Kirikae->isEnabled());
+    }
+
+    // A settings file without the window's place (what closing a maximized window leaves after
+    // everything was deleted), or with sizes no screen holds: the window comes up usable, on the
+    // screen, and closing stores what it really was.
+    void restoredWindowIsUsableAndOnScreen_data()
+    {
+        QTest::addColumn<QByteArray>("position");
+        QTest::newRow("no keys") << QByteArray("[Position]");
+        QTest::newRow("huge") << QByteArray("[Position]\r\nTop=1e300\r\nLeft=-99999999999\r\n"
+                                            "Height=2147483647\r\nWidth=99999999999");
+    }
+    void restoredWindowIsUsableAndOnScreen()
+    {
+        QFETCH(QByteArray, position);
+        m_app.writeIni(iniText(
+            { "[Tool]", "Temae=False", "FilePath=" + m_app.path().chopped(1).toUtf8(), position }));
+        Form1& f = startForm();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        const QRect screen = f.screen()->availableGeometry();
+        QVERIFY(f.width() >= f.menuBar()->sizeHint().width());
+        QVERIFY(f.width() > f.ButtonWaku->findChild<QLabel*>("Image1")->geometry().left() + 10);
+        QVERIFY(f.height() > f.menuBar()->height() + f.Combo1->geometry().bottom());
+        QVERIFY(screen.contains(f.frameGeometry()));
+        f.close();
+        for (const char* key : { "Top", "Left", "Height", "Width" }) {
+            const double stored = read("Position", key).toDouble();
+            QVERIFY2(stored >= 0 && stored <= 15 * 1024, key);
+        }
     }
 
     void closingNormalWindowWritesEverything()

@@ -150,6 +150,42 @@ private slots:
             QVERIFY2(label->geometry().right() < f.Image1->x(), qPrintable(label->objectName()));
     }
 
+    // At the default font nothing covers anything else: the pictures, the texts, the button and
+    // the manual text (the title and its shadow aside, which overlap on purpose).
+    void nothingOverlaps()
+    {
+        Form3 f(&mainWindow(false));
+        f.show();
+        QList<QWidget*> parts;
+        for (QWidget* w : f.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (!w->isHidden())
+                parts.append(w);
+        }
+        QVERIFY(parts.size() >= 15);
+        QStringList overlaps;
+        for (int i = 0; i < parts.size(); ++i) {
+            for (int j = i + 1; j < parts.size(); ++j) {
+                if (parts[i] == f.Label1[0] && parts[j] == f.Label1[1])
+                    continue;
+                const QRect a = parts[i]->geometry();
+                const QRect b = parts[j]->geometry();
+                if (a.intersects(b))
+                    overlaps << (QStringLiteral("%1 (%2,%3 %4x%5) and %6 (%7,%8 %9x%10)")
+                                     .arg(parts[i]->objectName())
+                                     .arg(a.x())
+                                     .arg(a.y())
+                                     .arg(a.width())
+                                     .arg(a.height())
+                                     .arg(parts[j]->objectName())
+                                     .arg(b.x())
+                                     .arg(b.y())
+                                     .arg(b.width())
+                                     .arg(b.height()));
+            }
+        }
+        QVERIFY2(overlaps.isEmpty(), qPrintable(overlaps.join(QStringLiteral("; "))));
+    }
+
     void manualText()
     {
         Form3 f(&mainWindow(false));

@@ -77,6 +77,17 @@ void TestWindowHelpers::topmostLeavesHiddenWindowHidden()
     QVERIFY(!window.isVisible());
 
     SetTopmost(nullptr); // no window, nothing to do
+
+    // A window placed by its frame before it is first shown keeps its frame there, so a window
+    // restored at every start comes back where it was.
+    QWidget placed;
+    placed.move(40, 30);
+    placed.resize(200, 100);
+    SetTopmost(&placed);
+    placed.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&placed));
+    QVERIFY(placed.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+    QCOMPARE(placed.frameGeometry().topLeft(), QPoint(40, 30));
 }
 
 void TestWindowHelpers::centered_data()

@@ -33,7 +33,6 @@ private slots:
     void cp932MatchesIcuForEveryPair();
     void readFiles_data();
     void readFiles();
-    void firstLineCutInsideUtf8Character();
     void failures_data();
     void failures();
     void firstLineLength_data();
@@ -70,7 +69,19 @@ void TestDataFile::split_data()
                                                        << 2 << QStringList { "1\t2", "\t" };
     QTest::newRow("no final CR LF") << "a,b\r\n1,2" << 2 << QStringList { "1\t2" };
     QTest::newRow("header only, with CR LF") << "a,b\r\n" << 2 << QStringList { "\t" };
-    QTest::newRow("LF-only file has no records") << "a,b\n1,2\n" << 2 << QStringList {};
+    QTest::newRow("LF-only file: LF ends the records") << "a,b\n1,2\n"
+                                                       << 2 << QStringList { "1\t2", "\t" };
+    QTest::newRow("LF-only, no final LF") << "a,b\n1,2" << 2 << QStringList { "1\t2" };
+    QTest::newRow("LF-only, quoted LF still ends the record")
+        << "a,b\n\"1\n2\",3" << 2 << QStringList { "1\t", "2,3\t" };
+    QTest::newRow("LF-only, lone CR is text") << "a\nx\ry\n" << 1 << QStringList { "x\ry", "" };
+    QTest::newRow("LF-only, extra field before the LF")
+        << "a\n1,2,\"x\ny\"" << 1 << QStringList { "1", "y" };
+    QTest::newRow("one CR LF makes every lone LF text")
+        << "a,b\n1,2\r\n3\n4" << 2 << QStringList { "3\n4\t" };
+    QTest::newRow("quoted LF in a CR LF file stays in the item")
+        << "a,b\r\n\"x\ny\",z\r\n"
+        << 2 << QStringList { "x\ny\tz", "\t" };
     QTest::newRow("no line end at all") << "a,b" << 2 << QStringList {};
     QTest::newRow("quotes in the middle")
         << "h,i\r\nx\"a,b\"y,z" << 2 << QStringList { "xa,by\tz" };
@@ -125,8 +136,8 @@ void TestDataFile::split()
     QCOMPARE(set.recordJoined(set.recordCount() + 1), QString());
 }
 
-// The one-pass split against the reading it stands for: split at CR LF, convert each line, cut
-// at TAB, on random texts made of the characters that matter.
+// The one-pass split against the reading it stands for: split at CR LF (at LF in a text without
+// CR LF), convert each line, cut at TAB, on random texts made of the characters that matter.
 void TestDataFile::splitMatchesLineByLineReading()
 {
     QRandomGenerator random(1101);
@@ -138,7 +149,8 @@ void TestDataFile::splitMatchesLineByLineReading()
             text += alphabet.at(random.bounded(int(alphabet.size())));
         const int itemCount = 1 + int(random.bounded(4));
 
-        const QStringList lines = text.split(QStringLiteral("\r\n"));
+        const bool crLf = text.contains(QStringLiteral("\r\n"));
+        const QStringList lines = text.split(crLf ? QStringLiteral("\r\n") : QStringLiteral("\n"));
         const DataSet set = DataSet::fromFileText(text, itemCount);
         QCOMPARE(set.recordCount(), lines.size() - 1);
         for (int r = 1; r < lines.size(); ++r) {
@@ -202,41 +214,37 @@ void TestDataFile::emptyAndClearedSets()
 void TestDataFile::detectEncoding_data()
 {
     QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<bool>("complete");
     QTest::addColumn<DataEncoding>("expected");
 
-    const auto row
-        = [](const char* tag, const QByteArray& bytes, bool complete, DataEncoding expected) {
-              QTest::newRow(tag) << bytes << complete << expected;
-          };
-    row("ASCII", "a,b\r\n1,2", true, DataEncoding::Ascii);
-    row("UTF-8", "\xE3\x83\x86\xE3\x82\xB9\xE3\x83\x88", true, DataEncoding::Utf8);
-    row("UTF-8 after a long ASCII run", QByteArray(1000, 'x') + "\xC3\xA9", true,
-        DataEncoding::Utf8);
+    const auto row = [](const char* tag, const QByteArray& bytes, DataEncoding expected) {
+        QTest::newRow(tag) << bytes << expected;
+    };
+    row("ASCII", "a,b\r\n1,2", DataEncoding::Ascii);
+    row("UTF-8", "\xE3\x83\x86\xE3\x82\xB9\xE3\x83\x88", DataEncoding::Utf8);
+    row("UTF-8 after a long ASCII run", QByteArray(1000, 'x') + "\xE3\x81\x82", DataEncoding::Utf8);
     row("BOM",
         "\xEF\xBB\xBF"
         "a",
-        true, DataEncoding::Utf8WithBom);
-    row("BOM before invalid bytes", "\xEF\xBB\xBF\x83\x65", true, DataEncoding::Utf8WithBom);
-    row("code page 932", "\x83\x65\x83\x58\x83\x67", true, DataEncoding::Cp932);
-    row("half-width katakana", "\xB1\xB2", true, DataEncoding::Cp932);
-    row("UTF-8 then invalid", "\xE3\x83\x86\x83\x65", true, DataEncoding::Cp932);
-    row("overlong form", "\xC0\xAF", true, DataEncoding::Cp932);
-    row("encoded surrogate", "\xED\xA0\x80", true, DataEncoding::Cp932);
-    row("above U+10FFFF", "\xF4\x90\x80\x80", true, DataEncoding::Cp932);
-    row("4-byte sequence", "\xF0\x9F\x98\x80", true, DataEncoding::Utf8);
-    row("cut sequence in a whole file", "\xE3\x83\x86\xE3\x83", true, DataEncoding::Cp932);
-    row("cut sequence in a prefix", "\xE3\x83\x86\xE3\x83", false, DataEncoding::Utf8);
-    row("ASCII with a cut sequence in a prefix", "ab\xE3", false, DataEncoding::Ascii);
-    row("invalid byte at the end of a prefix", "\xE3\x83\x86\x83", false, DataEncoding::Cp932);
+        DataEncoding::Utf8WithBom);
+    row("BOM before invalid bytes", "\xEF\xBB\xBF\x83\x65", DataEncoding::Utf8WithBom);
+    row("code page 932", "\x83\x65\x83\x58\x83\x67", DataEncoding::Cp932);
+    row("half-width katakana", "\xB1\xB2", DataEncoding::Cp932);
+    row("UTF-8 then invalid", "\xE3\x83\x86\x83\x65", DataEncoding::Cp932);
+    row("overlong form", "\xC0\xAF", DataEncoding::Cp932);
+    row("encoded surrogate", "\xED\xA0\x80", DataEncoding::Cp932);
+    row("above U+10FFFF", "\xF4\x90\x80\x80", DataEncoding::Cp932);
+    row("4-byte sequence", "\xF0\x9F\x98\x80", DataEncoding::Utf8);
+    row("cut sequence at the end", "\xE3\x83\x86\xE3\x83", DataEncoding::Cp932);
+    // UTF-8 far into the file, then code page 932: the whole file decides.
+    row("code page 932 after 100 kB of UTF-8",
+        QByteArray("\xE5\x90\x8D\r\n") + QByteArray(100000, 'x') + "\x83\x65", DataEncoding::Cp932);
 }
 
 void TestDataFile::detectEncoding()
 {
     QFETCH(QByteArray, bytes);
-    QFETCH(bool, complete);
     QFETCH(DataEncoding, expected);
-    QCOMPARE(detectDataEncoding(bytes, complete), expected);
+    QCOMPARE(detectDataEncoding(bytes), expected);
 }
 
 void TestDataFile::decode_data()
@@ -311,8 +319,12 @@ void TestDataFile::readFiles_data()
 
     QTest::newRow("two lines with CR LF")
         << QByteArray("a,b\r\n1,2\r\n") << QStringList { "a", "b" } << QStringList { "1\t2", "\t" };
-    QTest::newRow("LF only: all of it is line 1")
-        << QByteArray("a,b\n1,2\n") << QStringList { "a", "b\n1", "2\n" } << QStringList {};
+    QTest::newRow("LF only") << QByteArray("a,b\n1,2\n") << QStringList { "a", "b" }
+                             << QStringList { "1\t2", "\t" };
+    QTest::newRow("LF only, line 1 ends at a lone CR too")
+        << QByteArray("a,b\rc\n1,2") << QStringList { "a", "b" } << QStringList { "1\t2" };
+    QTest::newRow("CR LF later: line 1 runs over its LF")
+        << QByteArray("a,b\nc\r\n1,2") << QStringList { "a", "b\nc" } << QStringList { "1\t2" };
     QTest::newRow("line 1 ends at a lone CR")
         << QByteArray("a,b\rc\r\n1,2") << QStringList { "a", "b" } << QStringList { "1\t2" };
     QTest::newRow("empty first line")
@@ -328,9 +340,15 @@ void TestDataFile::readFiles_data()
         << QByteArray("a\0,b\r\n\0\xFF,\x01", 10)
         << QStringList { QString::fromUtf16(u"a\0", 2), "b" }
         << QStringList { QString::fromUtf16(u"\0\uFFFD\t\x01", 4) };
-    QTest::newRow("first line across chunks")
+    QTest::newRow("long first line")
         << QByteArray(100000, 'x') + "," + "\xE5\x90\x8D\r\n1,2"
         << QStringList { QString(100000, u'x'), u8("名") } << QStringList { "1\t2" };
+    // The names are read in the encoding of the whole file, even when their own bytes are
+    // valid UTF-8 and code page 932 bytes come only after 64 kB.
+    QTest::newRow("UTF-8-looking names, code page 932 later")
+        << QByteArray("\xE5\x90\x8D,b\r\n") + QByteArray(70000, 'x') + ",\x96\xBC"
+        << QStringList { decodeCp932("\xE5\x90\x8D"), "b" }
+        << QStringList { QString(70000, u'x') + u8("\t名") };
 }
 
 void TestDataFile::readFiles()
@@ -353,19 +371,6 @@ void TestDataFile::readFiles()
     QCOMPARE(read.data.recordCount(), records.size());
     for (int r = 1; r <= read.data.recordCount(); ++r)
         QCOMPARE(read.data.recordJoined(r), records.at(r - 1));
-}
-
-void TestDataFile::firstLineCutInsideUtf8Character()
-{
-    // A UTF-8 first line, and the first chunk ends inside a three-byte character of line 2: the
-    // cut must not make the chunk look like code page 932.
-    QByteArray bytes = "\xE5\x90\x8D\r\n";
-    bytes += QByteArray(FirstLineChunkBytes - bytes.size() - 1, 'x');
-    bytes += "\xE5\x90\x8D";
-    QCOMPARE(bytes.size(), FirstLineChunkBytes + 2);
-    const FirstLineResult line = readFirstLine(writeFile(QStringLiteral("cut.csv"), bytes));
-    QVERIFY(line.ok);
-    QCOMPARE(line.line, u8("名"));
 }
 
 void TestDataFile::failures_data()

@@ -134,6 +134,51 @@ private slots:
         QCOMPARE(g.left.value_or(-1.0), left);
     }
 
+    // A restored window: the stored values as they are, unless it would be smaller than the
+    // minimum, larger than every screen, or out of reach on every screen.
+    void restoredWindow_data()
+    {
+        QTest::addColumn<QRectF>("wanted");
+        QTest::addColumn<QRectF>("expected");
+        const QRectF normal(4500, 3000, 4500, 6000);
+        QTest::newRow("kept") << normal << normal;
+        QTest::newRow("partly off the right edge")
+            << QRectF(14000, 3000, 4500, 6000) << QRectF(14000, 3000, 4500, 6000);
+        QTest::newRow("on the second screen")
+            << QRectF(16000, 100, 4500, 6000) << QRectF(16000, 100, 4500, 6000);
+        QTest::newRow("keys missing") << QRectF(0, 0, 0, 0) << QRectF(0, 0, 2790, 2800);
+        QTest::newRow("too small, kept in place")
+            << QRectF(900, 800, 15, 15) << QRectF(900, 800, 2790, 2800);
+        QTest::newRow("huge") << QRectF(0, 1e300, 99999999999.0, 2147483647)
+                              << QRectF(0, 0, 15360, 11520);
+        QTest::newRow("not a number")
+            << QRectF(qQNaN(), qInf(), 4500, -qInf()) << QRectF(0, 0, 4500, 2800);
+        QTest::newRow("left of every screen")
+            << QRectF(-9000, 3000, 4500, 6000) << QRectF(0, 3000, 4500, 6000);
+        QTest::newRow("below every screen")
+            << QRectF(3000, 20000, 4500, 6000) << QRectF(3000, 11520 - 6000, 4500, 6000);
+        QTest::newRow("across two screens")
+            << QRectF(15300, 3000, 4500, 6000) << QRectF(15300, 3000, 4500, 6000);
+        QTest::newRow("only a sliver seen")
+            << QRectF(34500, 3000, 4500, 6000) << QRectF(15360 - 4500, 3000, 4500, 6000);
+        QTest::newRow("larger than its screen")
+            << QRectF(16000, 0, 30000, 30000) << QRectF(16000, 0, 19200, 15360);
+    }
+    void restoredWindow()
+    {
+        QFETCH(QRectF, wanted);
+        QFETCH(QRectF, expected);
+        // A 1024 × 768 screen and a 1280 × 1024 one to its right, in twips at 96 DPI.
+        const QList<QRectF> screens { QRectF(0, 0, 15360, 11520), QRectF(15360, 0, 19200, 15360) };
+        QCOMPARE(restoredWindowRect(wanted, QSizeF(2790, 2800), screens), expected);
+    }
+
+    void restoredWindowWithoutScreens()
+    {
+        QCOMPARE(restoredWindowRect(QRectF(-50, 70, 100000, 10), QSizeF(2790, 2800), {}),
+            QRectF(-50, 70, 100000, 2800));
+    }
+
     void horizontalExtent()
     {
         // 1000 twips of text at 15 twips a pixel: 1300 / 15 + 100 = 186.67, rounded.

@@ -118,17 +118,6 @@ private slots:
         QTest::addColumn<QString>("section");
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("value");
-        QTest::newRow("accent in value") << "RirekiFileKey"
-                                         << "0" << QString::fromUtf8("café");
-        QTest::newRow("emoji in value") << "RirekiFileKey"
-                                        << "0" << QString::fromUtf8("a😀");
-        QTest::newRow("accent in section") << QString::fromUtf8("café.csv") << "0"
-                                           << "abc";
-        QTest::newRow("replacement character") << "RirekiFileKey"
-                                               << "0" << QString(QChar(0xFFFD));
-        // A private-use character that is written as the bytes of "№", which read back as "№".
-        QTest::newRow("one-way character") << "RirekiFileKey"
-                                           << "0" << QString(QChar(0xF86F));
         QTest::newRow("line break in value") << "RirekiFileKey"
                                              << "0"
                                              << "a\r\n[Tool]";
@@ -151,6 +140,70 @@ private slots:
         QCOMPARE(fileBytes(path()), old);
     }
 
+    // Names and values with characters the code page lacks: each comes back exactly, under its
+    // own section, while the rest of the text stays in the code page.
+    void outsideCodePage_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("bytes"); // as the file holds it
+        const QByteArray mark = "\x87\x90";
+        QTest::newRow("wave dash U+301C") << QString::fromUtf8("売上〜6月.csv")
+                                          << "\x94\x84\x8F\xE3" + mark + "301C;6\x8C\x8E.csv";
+        QTest::newRow("minus sign U+2212") << QString::fromUtf8("−5") << mark + "2212;5";
+        QTest::newRow("em dash U+2014") << QString::fromUtf8("a—b") << "a" + mark + "2014;b";
+        QTest::newRow("accent") << QString::fromUtf8("café.csv") << "caf" + mark + "E9;.csv";
+        QTest::newRow("hangul") << QString::fromUtf8("한") << mark + "D55C;";
+        QTest::newRow("emoji") << QString::fromUtf8("a😀") << "a" + mark + "1F600;";
+        QTest::newRow("replacement character") << QString(QChar(0xFFFD)) << mark + "FFFD;";
+        // A private-use character that converts to the bytes of "№", which read back as "№".
+        QTest::newRow("one-way character") << QString(QChar(0xF86F)) << mark + "F86F;";
+        QTest::newRow("unpaired surrogate") << QString(QChar(0xD800)) + "x" << mark + "D800;x";
+        QTest::newRow("folder path")
+            << QString::fromUtf8("/home/ユーザー/売上〜/")
+            << "/home/\x83\x86\x81\x5B\x83\x55\x81\x5B/\x94\x84\x8F\xE3" + mark + "301C;/";
+    }
+
+    void outsideCodePage()
+    {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, bytes);
+        QVERIFY(m_settings->WriteSetting(text, "0", text));
+        QCOMPARE(fileBytes(path()), "[" + bytes + "]\r\n0=" + bytes + "\r\n");
+        QCOMPARE(m_settings->ReadSetting(text, "0"), text);
+        QVERIFY(Settings::canStore(text));
+    }
+
+    // Names that map to similar bytes keep their own sections: the escape mark is a character
+    // the converter never writes, so no text of the code page reads as an escape.
+    void outsideCodePageNamesStayApart()
+    {
+        const QStringList names { QString::fromUtf8("売上〜6月.csv"),
+            QString::fromUtf8("売上～6月.csv"), QString::fromUtf8("売上≒301C;6月.csv"),
+            QString::fromUtf8("売上301C;6月.csv"), QString::fromUtf8("売上−6月.csv"),
+            QString::fromUtf8("売上－6月.csv"), QString::fromUtf8("売上-6月.csv"),
+            QString::fromUtf8("café.csv"), QString::fromUtf8("cafe.csv"),
+            QString::fromUtf8("cafÉ.csv") };
+        for (int i = 0; i < names.size(); ++i)
+            QVERIFY(m_settings->WriteSetting(names.at(i), "0", QString::number(i)));
+        for (int i = 0; i < names.size(); ++i)
+            QCOMPARE(m_settings->ReadSetting(names.at(i), "0"), QString::number(i));
+        // "≒" itself is written as the code page writes it, not as the mark.
+        QVERIFY(fileBytes(path()).contains("\x94\x84\x8F\xE3\x81\xE0"
+                                           "301C;"));
+    }
+
+    // A stray mark that starts no well-formed escape reads as the character it is.
+    void strayMarkReadsAsItself()
+    {
+        QVERIFY(putFile(path(),
+            "[A]\r\n0=\x87\x90"
+            "12\r\n1=\x87\x90;\r\n2=\x87\x90"
+            "1234567;\r\n"));
+        QCOMPARE(m_settings->ReadSetting("A", "0"), QString::fromUtf8("≒12"));
+        QCOMPARE(m_settings->ReadSetting("A", "1"), QString::fromUtf8("≒;"));
+        QCOMPARE(m_settings->ReadSetting("A", "2"), QString::fromUtf8("≒1234567;"));
+    }
+
     void canStore_data()
     {
         QTest::addColumn<QString>("text");
@@ -158,8 +211,8 @@ private slots:
         QTest::newRow("empty") << QString() << true;
         QTest::newRow("ASCII") << "abc 123" << true;
         QTest::newRow("Japanese") << QString::fromUtf8("検索ｷｰ") << true;
-        QTest::newRow("accent") << QString::fromUtf8("é") << false;
-        QTest::newRow("emoji") << QString::fromUtf8("😀") << false;
+        QTest::newRow("accent") << QString::fromUtf8("é") << true;
+        QTest::newRow("emoji") << QString::fromUtf8("😀") << true;
         QTest::newRow("line break") << "a\nb" << false;
     }
 

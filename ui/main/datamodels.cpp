@@ -1,6 +1,7 @@
 #include "ui/main/datamodels.h"
 
 #include "core/dataset.h"
+#include "core/displaytext.h"
 
 #include <algorithm>
 
@@ -37,7 +38,8 @@ QVariant DataListModel::data(const QModelIndex& index, int role) const
 {
     if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount())
         return QVariant();
-    return m_data.itemString(m_displayItem, m_rows[size_t(index.row())]);
+    // Items can be megabytes long; a row shows only their beginning.
+    return cutForDisplay(m_data.item(m_displayItem, m_rows[size_t(index.row())]));
 }
 
 AllItemsModel::AllItemsModel(const DataSet& data, std::vector<int>& rows, QObject* parent)
@@ -113,7 +115,7 @@ QVariant AllItemsModel::data(const QModelIndex& index, int role) const
 {
     if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount())
         return QVariant();
-    return m_data.itemString(index.column() + 1, m_rows[size_t(index.row())]);
+    return cutForDisplay(m_data.item(index.column() + 1, m_rows[size_t(index.row())]));
 }
 
 QVariant AllItemsModel::headerData(int section, Qt::Orientation orientation, int role) const

@@ -10,6 +10,7 @@
 #include "ui/main/filelistbox.h"
 #include "ui/main/folderlistbox.h"
 #include "ui/main/rowclickrelay.h"
+#include "ui/main/statuslabel.h"
 #include "ui/main/vbmouse.h"
 
 #include <QApplication>
@@ -101,11 +102,9 @@ void Form1::createControls()
     ButtonWaku = new QWidget(m_canvas);
     ButtonWaku->setObjectName(QStringLiteral("ButtonWaku"));
 
-    Label1 = makeLabel(m_canvas, "Label1");
+    Label1 = new StatusLabel(m_canvas);
+    Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Label1->setWordWrap(true);
-    Label1->setTextFormat(Qt::PlainText);
-    Label1->setTextInteractionFlags(Qt::NoTextInteraction);
 
     Combo1 = new QComboBox(m_canvas);
     Combo1->setObjectName(QStringLiteral("Combo1"));
@@ -417,6 +416,10 @@ void Form1::applyFormGeometry()
 {
     if (m_formTwips.isNull())
         return;
+    // Now that the frame is known, the window still shows its whole menu bar and tool bar.
+    const QSizeF minimum = minimumFormSize();
+    m_formTwips.setWidth(std::max(m_formTwips.width(), minimum.width()));
+    m_formTwips.setHeight(std::max(m_formTwips.height(), minimum.height()));
     const int extraX = frameGeometry().width() - geometry().width();
     const int extraY = frameGeometry().height() - geometry().height();
     resize(std::max(1, twipsToPixelsX(m_formTwips.width(), this) - extraX),

@@ -2,6 +2,7 @@
 
 #include "core/dataset.h"
 #include "settings/settings.h"
+#include "ui/main/statuslabel.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -217,7 +218,7 @@ public:
     QWidget* ButtonWaku = nullptr;
     std::array<QLabel*, ToolButtonCount> ToolButton {};
     QLabel* Image1 = nullptr;
-    QLabel* Label1 = nullptr;
+    StatusLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;
     QLabel* Label4 = nullptr;
     QComboBox* Combo1 = nullptr;
@@ -296,6 +297,10 @@ private:
     void drawEtchedLines();
     void applyCtlGeometry(QWidget* w);
     void applyFormGeometry();
+    // The smallest outer window size that shows the menu bar and the tool bar, in twips.
+    QSizeF minimumFormSize() const;
+    // The screens' available areas, in twips.
+    QList<QRectF> screenRects() const;
     double frameExtraTwipsX() const;
     double frameExtraTwipsY() const;
     bool isFileView() const;

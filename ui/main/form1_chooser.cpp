@@ -4,6 +4,7 @@
 #include "ui/main/form1.h"
 
 #include "core/copytext.h"
+#include "core/displaytext.h"
 #include "platform/platform.h"
 #include "ui/main/datamodels.h"
 
@@ -16,10 +17,10 @@ namespace korvanta {
 
 namespace {
 
-bool showsChooser(bool optionChecked, int button, int shift)
-{
-    return optionChecked || button == 2 || shift == 1;
-}
+    bool showsChooser(bool optionChecked, int button, int shift)
+    {
+        return optionChecked || button == 2 || shift == 1;
+    }
 
 } // namespace
 
@@ -74,7 +75,7 @@ void Form1::List1_MouseUp(int button, int shift)
     UnloadItemMenus();
     for (int k = 1; k <= ItemCount; ++k) {
         const QString mark = k == CopyItem ? QStringLiteral("v  ") : QStringLiteral("   ");
-        SetItemMenuCaption(k, mark + ItemNames.value(k), Data.itemString(k, rec));
+        SetItemMenuCaption(k, mark + ItemNames.value(k), cutForDisplay(Data.item(k, rec)));
     }
     m_platform.popupMenu(*BikouMenu, QCursor::pos());
 }
@@ -89,7 +90,7 @@ void Form1::ListView1_MouseUp(int button, int shift)
     UnloadItemMenus();
     for (int k = 1; k <= ItemCount; ++k) {
         const QString mark = k == CopyItem ? QStringLiteral("v  ") : QStringLiteral("   ");
-        SetItemMenuCaption(k, mark + ItemNames.value(k), Data.itemString(k, rec));
+        SetItemMenuCaption(k, mark + ItemNames.value(k), cutForDisplay(Data.item(k, rec)));
     }
     m_platform.popupMenu(*BikouMenu, QCursor::pos());
 }

@@ -3,6 +3,7 @@
 
 #include "ui/main/form1.h"
 
+#include "core/displaytext.h"
 #include "core/fileinfo.h"
 #include "platform/platform.h"
 #include "ui/main/datalistview.h"
@@ -100,7 +101,7 @@ void Form1::Jyouhou_Click()
         info.values.reserve(ItemCount);
         for (int i = 1; i <= ItemCount; ++i) {
             info.itemNames.append(ItemNames.value(i));
-            info.values.append(Data.itemString(i, info.record));
+            info.values.append(cutForDisplay(Data.item(i, info.record)));
         }
     }
 

@@ -4,6 +4,7 @@
 #include "ui/main/form1.h"
 
 #include "core/copytext.h"
+#include "core/displaytext.h"
 #include "platform/platform.h"
 #include "settings/conversions.h"
 #include "ui/main/datalistview.h"
@@ -18,8 +19,8 @@ namespace korvanta {
 
 namespace {
 
-// What a copy says when the row or the item it names does not exist.
-const QString OutOfRangeMessage = QStringLiteral("インデックスが有効範囲にありません。");
+    // What a copy says when the row or the item it names does not exist.
+    const QString OutOfRangeMessage = QStringLiteral("インデックスが有効範囲にありません。");
 
 } // namespace
 
@@ -55,7 +56,8 @@ void Form1::CopySelection()
         m_platform.messageBox(this, OutOfRangeMessage, QString::fromLatin1(AppTitle));
         return;
     }
-    const QString text = CopyItem == 0 ? Data.recordJoined(record) : Data.itemString(CopyItem, record);
+    const QString text
+        = CopyItem == 0 ? Data.recordJoined(record) : Data.itemString(CopyItem, record);
     ShowCopiedData(text);
     if (!NoCopy->isChecked())
         m_platform.setClipboardText(text);
@@ -70,7 +72,7 @@ void Form1::ShowCopiedData(const QString& text)
             ClearWebLink();
             return;
         }
-        Label1->setText(name + QStringLiteral("：") + text);
+        Label1->setText(name + QStringLiteral("：") + cutForDisplay(text));
         if (isWebOrMailLink(text)) {
             setToolButtonPicture(6, 24);
             setToolButtonEnabled(6, true);
@@ -80,7 +82,7 @@ void Form1::ShowCopiedData(const QString& text)
         ClearWebLink();
         return;
     }
-    Label1->setText(text);
+    Label1->setText(cutForDisplay(text));
     ClearWebLink();
 }
 
@@ -101,20 +103,22 @@ void Form1::NoCopy_Click()
 }
 
 // Opens the held address with the desktop's handler: a Web address in the browser, a mail
-// address as mailto: in the mail program. A failure to open is not reported. With the Web
-// patrol on, opening a Web address moves the single-item list to its next row (after the last,
-// to the first), which copies that row and holds its address.
+// address as mailto: in the mail program, each without the blanks around it (the copy itself
+// keeps them). A failure to open is not reported. With the Web patrol on, opening a Web address
+// moves the single-item list to its next row (after the last, to the first), which copies that
+// row and holds its address.
 void Form1::OpenWebOrMail()
 {
     const QString text = Label4->text();
+    const QString address = addressToOpen(text);
     if (isWebAddress(text)) {
-        m_platform.openUrl(QUrl(text, QUrl::TolerantMode));
+        m_platform.openUrl(QUrl(address, QUrl::TolerantMode));
         if (WebJyunkai->isChecked() && !List1->isHidden()) {
             const int n = list1SelectedRow() + 1;
             selectList1Row(n < int(List2.size()) ? n : 0);
         }
     } else if (isMailAddress(text)) {
-        m_platform.openUrl(QUrl(QStringLiteral("mailto:") + text, QUrl::TolerantMode));
+        m_platform.openUrl(QUrl(QStringLiteral("mailto:") + address, QUrl::TolerantMode));
     }
 }
 
@@ -126,8 +130,14 @@ void Form1::List1_DblClick()
         ShowFileList();
 }
 
-void Form1::WebJyunkai_Click() { WebJyunkai->setChecked(!WebJyunkai->isChecked()); }
+void Form1::WebJyunkai_Click()
+{
+    WebJyunkai->setChecked(!WebJyunkai->isChecked());
+}
 
-void Form1::WebDblClickOpen_Click() { WebDblClickOpen->setChecked(!WebDblClickOpen->isChecked()); }
+void Form1::WebDblClickOpen_Click()
+{
+    WebDblClickOpen->setChecked(!WebDblClickOpen->isChecked());
+}
 
 } // namespace korvanta

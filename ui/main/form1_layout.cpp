@@ -15,8 +15,10 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QListView>
+#include <QMenuBar>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTreeView>
@@ -33,6 +35,9 @@ void Form1::SaveMainGeometry()
     m_settings.write(keys::Dir1Height, TextFromSingle(ctlHeight(Dir1)));
 }
 
+// The stored geometry is used as it stands, except that the window never comes up smaller than
+// its menu bar and tool bar need, larger than the largest screen, or off every screen (a
+// settings file without the keys, or with sizes no screen can hold).
 void Form1::LoadMainGeometry()
 {
     const double top = NumberFromText(m_settings.read(keys::Top));
@@ -40,12 +45,40 @@ void Form1::LoadMainGeometry()
     const int height = IntegerFromText(m_settings.read(keys::Height));
     const int width = IntegerFromText(m_settings.read(keys::Width));
     const int dir1Height = IntegerFromText(m_settings.read(keys::Dir1Height));
-    setFormTop(top);
-    setFormLeft(left);
-    setFormHeight(height);
-    setFormWidth(width);
+    const QRectF r
+        = restoredWindowRect(QRectF(left, top, width, height), minimumFormSize(), screenRects());
+    setFormTop(r.top());
+    setFormLeft(r.left());
+    setFormHeight(r.height());
+    setFormWidth(r.width());
     setCtlHeight(Dir1, dir1Height);
     setCtlTop(imgSplitter, ctlTop(Dir1) + dir1Height);
+}
+
+QSizeF Form1::minimumFormSize() const
+{
+    // The tool buttons end at 2400 twips and the grip picture beside them at 2760: the window
+    // keeps every button and enough of the grip to take hold of. Below the menu bar the tool
+    // bar, the status label and the search box take 1100 twips, and a few rows of the list
+    // follow.
+    // Until the window manager has framed the window, a usual frame is allowed for.
+    const double menuWidth = menuBar() ? pixelsToTwipsX(menuBar()->sizeHint().width(), this) : 0;
+    const double menuHeight = menuBar() ? pixelsToTwipsY(menuBar()->sizeHint().height(), this) : 0;
+    const bool framed = frameGeometry().size() != geometry().size();
+    const double frameX = framed ? frameExtraTwipsX() : 30;
+    const double frameY = framed ? frameExtraTwipsY() : 450;
+    return QSizeF(std::max(2700.0, menuWidth) + frameX, menuHeight + 2000 + frameY);
+}
+
+QList<QRectF> Form1::screenRects() const
+{
+    QList<QRectF> rects;
+    for (const QScreen* s : QGuiApplication::screens()) {
+        const QRect g = s->availableGeometry();
+        rects.append(QRectF(pixelsToTwipsX(g.x(), this), pixelsToTwipsY(g.y(), this),
+            pixelsToTwipsX(g.width(), this), pixelsToTwipsY(g.height(), this)));
+    }
+    return rects;
 }
 
 void Form1::SaveViewGeometry()
@@ -61,10 +94,15 @@ void Form1::LoadViewGeometry()
     const QScreen* s = screen();
     const double screenWidth = s ? pixelsToTwipsX(s->geometry().width(), this) : 0;
     const ViewGeometry g = viewGeometry(h, w, formWidth(), formLeft(), screenWidth);
-    if (g.left)
-        setFormLeft(*g.left);
-    setFormHeight(g.height);
-    setFormWidth(g.width);
+    const QRectF r
+        = restoredWindowRect(QRectF(g.left.value_or(formLeft()), formTop(), g.width, g.height),
+            minimumFormSize(), screenRects());
+    if (g.left || r.left() != formLeft())
+        setFormLeft(r.left());
+    if (r.top() != formTop())
+        setFormTop(r.top());
+    setFormHeight(r.height());
+    setFormWidth(r.width());
 }
 
 void Form1::Form_Resize()

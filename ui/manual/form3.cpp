@@ -36,6 +36,8 @@ namespace {
     // (two lines in 360 twips).
     constexpr double LegendLine = 255;
     constexpr double LegendLinePitch = 180;
+    // The right edge of the close button, a little left of the illustration (5760).
+    constexpr double CloseButtonRight = 5700;
 
     // A word-wrapped plain-text label whose lines are set `pitch` pixels apart, whatever the
     // line spacing of the fonts that draw them.
@@ -229,7 +231,8 @@ void Form3::createControls()
     Command1->setObjectName(QStringLiteral("Command1"));
     Command1->setAutoDefault(false);
     connect(Command1, &QPushButton::clicked, this, &Form3::Command1_Click);
-    moveCtl(Command1, 7350, 100, 800, 260);
+    // Left of the illustration, so that it covers none of it.
+    moveCtl(Command1, CloseButtonRight - 800, 100, 800, 260);
 
     Text1 = new QPlainTextEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));
@@ -274,6 +277,39 @@ void Form3::Form_Load()
         SetTopmost(this);
 
     Text1->setReadOnly(true);
+    keepPartsApart();
+}
+
+// The desktop's Japanese font is larger than the one the positions were made for, so at their
+// design places the title reaches into the link, the explanations into each other and the
+// two-line explanation over the sort buttons' picture. These parts move down (or, one
+// explanation, up) just enough that nothing covers anything else, still above the manual text.
+void Form3::keepPartsApart()
+{
+    // The title and its shadow are as high as their line; the link row starts below them.
+    int titleBottom = 0;
+    for (QLabel* label : Label1) {
+        label->resize(label->width(), QFontMetrics(label->font()).height());
+        titleBottom = std::max(titleBottom, label->geometry().bottom() + 1);
+    }
+    // The shift is kept apart from the design position, so that pressing the link moves it from
+    // where it is shown.
+    const auto shift = [this](QWidget* w, int pixels) {
+        m_shift[w] += pixels;
+        applyCtlGeometry(w);
+    };
+    const auto moveDownTo = [&shift](QWidget* w, int top) {
+        if (w->y() < top)
+            shift(w, top - w->y());
+    };
+    const auto bottomOf = [](const QWidget* w) { return w->geometry().bottom() + 1; };
+    moveDownTo(Label2, titleBottom);
+    moveDownTo(LabelHPadd, titleBottom);
+    moveDownTo(Label4, std::max(bottomOf(Label2), bottomOf(LabelHPadd)));
+    if (bottomOf(Label3[0]) > Label3[1]->y())
+        shift(Label3[0], Label3[1]->y() - bottomOf(Label3[0]));
+    moveDownTo(Image2[6], bottomOf(Label3[1]));
+    moveDownTo(Image2[4], bottomOf(Image2[6]));
 }
 
 double Form3::scaleWidth() const
@@ -350,9 +386,9 @@ void Form3::applyCtlGeometry(QWidget* w)
 {
     const QRectF r = m_twips.value(w);
     int x = twipsToPixelsX(r.left(), this);
-    const int y = twipsToPixelsY(r.top(), this);
+    const int y = twipsToPixelsY(r.top(), this) + m_shift.value(w);
     int width = std::max(0, twipsToPixelsX(r.left() + r.width(), this) - x);
-    int height = std::max(0, twipsToPixelsY(r.top() + r.height(), this) - y);
+    int height = std::max(0, twipsToPixelsY(r.top() + r.height(), this) + m_shift.value(w) - y);
     if (auto* label = qobject_cast<QLabel*>(w); label && !label->text().isEmpty()) {
         if (label->wordWrap()) {
             height = std::max(height, label->heightForWidth(width));

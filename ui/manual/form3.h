@@ -79,10 +79,13 @@ private:
     // Places `w` at a rectangle in twips.
     void moveCtl(QWidget* w, double left, double top, double width, double height);
     void applyCtlGeometry(QWidget* w);
+    void keepPartsApart();
     void setLinkColor(const QColor& color);
 
     Form1* m_main;
     QHash<const QWidget*, QRectF> m_twips;
+    // Pixels a control is shown below (or above) its place in twips, so that it covers no other.
+    QHash<const QWidget*, int> m_shift;
 };
 
 } // namespace korvanta

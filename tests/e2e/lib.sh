@@ -399,14 +399,10 @@ key() { xdotool key --clearmodifiers --delay 40 "$@"; }
 # type_text TEXT: types TEXT into the focused window.
 type_text() { xdotool type --clearmodifiers --delay 60 -- "$1"; }
 
-# A short pause for the program to take in what was sent before the next check is made against
-# something that must NOT have changed: waits until the program has handled every event sent so
-# far, by a round trip through the X server and the event queue (a property change the program
-# does not care about would not prove that), bounded by 2 s.
-settle() {
-    xdotool sync 2>/dev/null
-    sleep 0.3
-}
+# settle: a short pause (0.3 s) for the program to take in what was sent, used only where
+# there is nothing to poll for: before checking that something did NOT change, and between
+# input whose effect is checked by the next step's poll.
+settle() { sleep 0.3; }
 
 # move_pointer X Y: moves the mouse pointer to screen (X, Y) and waits until it is there.
 # (xdotool's own waiting never ends when the pointer is there already.)
@@ -560,4 +556,13 @@ restore() {
     xdotool windowactivate "$WID" 2>/dev/null
     poll 50 eval '! is_hidden'
     activate
+}
+
+# shift_return: Shift held down, Return pressed and released, Shift released, as a person does
+# it. (xdotool's chord shift+Return releases Shift before Return, so Return's key-up arrives
+# without Shift.)
+shift_return() {
+    xdotool keydown --clearmodifiers Shift_L
+    xdotool key Return
+    xdotool keyup Shift_L
 }

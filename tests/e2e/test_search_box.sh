@@ -42,7 +42,8 @@ click_in "$ROW_X" "$(row_y 0)"
 wait_for_clipboard "A-01" "typing a key with the option on does not narrow the list"
 
 click_in "$COMBO_X" "$COMBO_Y"
-key End shift+Return
+key End
+shift_return
 settle
 # Narrowed to banana and mango.
 set_clipboard "none"

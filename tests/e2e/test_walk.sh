@@ -154,7 +154,7 @@ fi
 activate
 : >"$OPENED"
 menu_pick "$MENU_FILE_X" "$(menu_entry_y 6)"
-check "ｴｸｽﾌﾟﾛｰﾗｰ起動 hands the folder to the file manager" poll 50 grep -q "^file://$PROG/\?$" "$OPENED"
+check "ｴｸｽﾌﾟﾛｰﾗｰ起動 hands the folder to the file manager" poll 50 grep -q "^\(file://\)\?$PROG/\?$" "$OPENED"
 restore
 
 # --- the all-items view through the file list's chooser (its entry 全項目ﾃﾞｰﾀｰ)

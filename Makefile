@@ -1,12 +1,16 @@
 # Korvanta: set-up, build, run and test on Debian 12.
 #   make run    install what is missing, build (Release) and start Korvanta on the example data
-#   make test   install what is missing, build and run every test through CTest
+#   make test   install what is missing, build and run every test through CTest, then every
+#               fuzz target for 30 s on its seeds and kept regression inputs
+#   make fuzz   the fuzz targets only, FUZZ_SECONDS (300) each: make fuzz FUZZ_SECONDS=3600
 
 BUILD_DIR ?= build
 BUILD_TYPE ?= Release
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+FUZZ_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 300
 
-.PHONY: all deps build run test sanitize bench screenshots format clean
+.PHONY: all deps build run test sanitize fuzz fuzz-build bench screenshots format clean
 
 all: build
 
@@ -24,8 +28,17 @@ run: build
 	fi
 	cd $(BUILD_DIR)/bin && ./Korvanta
 
-test: build
+test: build fuzz-build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j$(JOBS)
+	bash fuzz/run.sh $(FUZZ_DIR) 30
+
+# libFuzzer targets (clang, AddressSanitizer, UBSan) in a build folder of their own.
+fuzz-build: deps
+	cmake -S fuzz -B $(FUZZ_DIR) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(FUZZ_DIR) -j$(JOBS)
+
+fuzz: fuzz-build
+	bash fuzz/run.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
 
 # The unit and GUI tests again, built with AddressSanitizer and UBSan (any finding fails).
 sanitize: deps
@@ -43,4 +56,4 @@ format:
 	find core settings platform ui app tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD_DIR) build-sanitize
+	rm -rf $(BUILD_DIR) build-sanitize $(FUZZ_DIR)

@@ -31,6 +31,28 @@ QString addressToOpen(QStringView text)
     return text.trimmed().toString();
 }
 
+QUrl mailUrl(QStringView address)
+{
+    QString path;
+    path.reserve(address.size());
+    for (QChar c : address) {
+        if (c == u'%')
+            path += QLatin1String("%25");
+        else if (c == u'?')
+            path += QLatin1String("%3F");
+        else if (c == u'#')
+            path += QLatin1String("%23");
+        else
+            path += c;
+    }
+    QUrl url;
+    url.setScheme(QStringLiteral("mailto"));
+    // Tolerant mode encodes what else a path cannot hold (blanks, TAB, non-ASCII) and keeps the
+    // escapes made above as they are.
+    url.setPath(path, QUrl::TolerantMode);
+    return url;
+}
+
 QString itemMenuCaption(const QString& name, const QString& value)
 {
     QString n = name;

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringView>
+#include <QUrl>
 
 namespace korvanta {
 
@@ -15,6 +16,12 @@ bool isWebOrMailLink(QStringView text);
 // (half- or full-width, tabs and line breaks too) around it, which data files often carry after
 // an address and which would otherwise reach the opener as part of it ("%20").
 QString addressToOpen(QStringView text);
+
+// The mailto: URL that hands `address` to the mail program as the recipient and as nothing
+// else. A mailto: URL may carry headers after "?" (cc, bcc, body, attach, …) and a fragment
+// after "#"; an address taken from a data file must not be able to add them, so every "?",
+// "#" and "%" of it is percent-encoded and the mail program reads the address back exactly.
+QUrl mailUrl(QStringView address);
 
 // The caption of an item chooser entry over the data list: `name` (mark and item name), "：" and
 // the value, kept to about 160 characters. When name and value together are longer than 160

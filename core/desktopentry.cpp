@@ -71,6 +71,46 @@ namespace {
             || c == QLatin1Char('\\');
     }
 
+    bool isShell(const QString& program)
+    {
+        static const QStringList shells { QStringLiteral("sh"), QStringLiteral("bash"),
+            QStringLiteral("dash"), QStringLiteral("zsh"), QStringLiteral("ksh"),
+            QStringLiteral("mksh"), QStringLiteral("yash"), QStringLiteral("fish"),
+            QStringLiteral("csh"), QStringLiteral("tcsh") };
+        return shells.contains(program.section(QLatin1Char('/'), -1));
+    }
+
+    // Whether the command is a shell (also behind env) whose first operand, the command string
+    // after -c or else the script to run, holds the file: the shell would run the file's name
+    // or its contents as code. The file in a later operand ($0, $1, …) is only data.
+    bool shellRunsFile(const QStringList& args, const QList<bool>& hasFile)
+    {
+        qsizetype i = 0;
+        if (args.at(0).section(QLatin1Char('/'), -1) == QLatin1String("env")) {
+            i = 1;
+            while (i < args.size()
+                && (args.at(i).contains(QLatin1Char('=')) || args.at(i).startsWith(u'-')))
+                ++i;
+        }
+        if (i >= args.size() || !isShell(args.at(i)))
+            return false;
+        for (++i; i < args.size(); ++i) {
+            const QString& arg = args.at(i);
+            if (arg == QLatin1String("--")) {
+                ++i;
+                break;
+            }
+            if (hasFile.at(i))
+                return true; // in an option: refused rather than guessed at
+            if (arg.size() < 2 || (!arg.startsWith(u'-') && !arg.startsWith(u'+')))
+                break; // the first operand
+            if (arg == QLatin1String("-o") || arg == QLatin1String("+o")
+                || arg == QLatin1String("-O") || arg == QLatin1String("+O"))
+                ++i; // the option's own argument
+        }
+        return i < args.size() && hasFile.at(i);
+    }
+
 } // namespace
 
 std::optional<LaunchCommand> commandFromExecLine(const QString& exec, const QString& filePath)
@@ -78,10 +118,17 @@ std::optional<LaunchCommand> commandFromExecLine(const QString& exec, const QStr
     const QString line = resolveStringEscapes(exec);
 
     QStringList args;
+    QList<bool> argHasFile; // for each of args: whether the file is in it
     QString current;
     bool haveArgument = false; // also true for an empty quoted argument ("")
     bool inQuotes = false;
     bool fileUsed = false;
+    // Whether the current argument holds a quoted or backslash-escaped part, and whether it
+    // holds the file. Both together are refused: quoting and escaping exist to put blanks and
+    // shell syntax into one argument, and an argument like that ("sh -c editor\ %f") is a
+    // command line for a shell, which would run code from the file's name.
+    bool argumentQuoted = false;
+    bool argumentHasFile = false;
 
     for (qsizetype i = 0; i < line.size(); ++i) {
         const QChar c = line.at(i);
@@ -108,14 +155,23 @@ std::optional<LaunchCommand> commandFromExecLine(const QString& exec, const QStr
         }
 
         if (isBlank(c)) {
-            if (haveArgument)
+            if (haveArgument) {
                 args.append(current);
+                argHasFile.append(argumentHasFile);
+            }
             current.clear();
             haveArgument = false;
+            argumentQuoted = false;
+            argumentHasFile = false;
         } else if (c == QLatin1Char('"')) {
+            if (argumentHasFile)
+                return std::nullopt;
             inQuotes = true;
             haveArgument = true;
+            argumentQuoted = true;
         } else if (c == QLatin1Char('\\')) {
+            if (argumentHasFile)
+                return std::nullopt;
             if (hasNext) {
                 current.append(next);
                 ++i;
@@ -123,6 +179,7 @@ std::optional<LaunchCommand> commandFromExecLine(const QString& exec, const QStr
                 current.append(c);
             }
             haveArgument = true;
+            argumentQuoted = true;
         } else if (c == QLatin1Char('%')) {
             if (!hasNext)
                 return std::nullopt;
@@ -131,6 +188,9 @@ std::optional<LaunchCommand> commandFromExecLine(const QString& exec, const QStr
                 current.append(QLatin1Char('%'));
                 haveArgument = true;
             } else if (isFileFieldCode(next)) {
+                if (argumentQuoted)
+                    return std::nullopt;
+                argumentHasFile = true;
                 current.append(filePath);
                 haveArgument = true;
                 fileUsed = true;
@@ -146,9 +206,13 @@ std::optional<LaunchCommand> commandFromExecLine(const QString& exec, const QStr
 
     if (inQuotes)
         return std::nullopt;
-    if (haveArgument)
+    if (haveArgument) {
         args.append(current);
+        argHasFile.append(argumentHasFile);
+    }
     if (args.isEmpty() || args.constFirst().isEmpty())
+        return std::nullopt;
+    if (shellRunsFile(args, argHasFile))
         return std::nullopt;
 
     LaunchCommand command;

@@ -27,8 +27,10 @@ struct LaunchCommand
 // argument, as the desktop launchers do.
 //
 // Returns nullopt for a line this code will not run without a shell: an unclosed quote, a lone %
-// at the end, a field code other than %% inside quotes, shell syntax outside quotes (' ` $ ; | &
-// < > ( )), or no program at all.
+// at the end, a field code other than %% inside quotes, a file field code in an argument that
+// also holds a quoted or backslash-escaped part (sh -c editor\ %f, sh -c "editor "%f), a shell
+// given the file as its command string or script (sh -c %f, bash %f), shell syntax outside
+// quotes (' ` $ ; | & < > ( )), or no program at all.
 std::optional<LaunchCommand> commandFromExecLine(const QString& exec, const QString& filePath);
 
 // The raw value of `key` in the [Desktop Entry] group of a desktop entry file (UTF-8), with the

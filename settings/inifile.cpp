@@ -4,6 +4,11 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace korvanta::ini {
 
 namespace {
@@ -217,17 +222,25 @@ QByteArray readValue(QByteArrayView content, QByteArrayView section, QByteArrayV
     return {};
 }
 
+// Names are checked as they are written, after trimming: a lead byte followed by a blank is a
+// whole character before the trim and a cut one after it.
 bool isValidSection(QByteArrayView section)
 {
-    return !trimBlanks(section).isEmpty() && !containsLineBreakOrNul(section)
-        && !endsInsideCharacter(section);
+    const QByteArrayView name = trimBlanks(section);
+    return !name.isEmpty() && !containsLineBreakOrNul(section) && !endsInsideCharacter(name);
 }
 
 bool isValidKey(QByteArrayView key)
 {
     const QByteArrayView name = trimBlanks(key);
     return !name.isEmpty() && name.front() != '[' && !name.contains('=')
-        && !containsLineBreakOrNul(key);
+        && !containsLineBreakOrNul(key) && !endsInsideCharacter(name);
+}
+
+bool readsBackUnchanged(QByteArrayView value)
+{
+    const auto written = writeValue({}, "s", "k", value);
+    return written && readValue(*written, "s", "k") == value;
 }
 
 bool isValidValue(QByteArrayView value)
@@ -295,10 +308,29 @@ std::optional<QByteArray> writeValue(
 
 std::optional<QByteArray> readFile(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (!QFileInfo::exists(path))
-            return QByteArray();
+    // Only a regular file is opened. Opening a FIFO for reading waits for a writer, for ever if
+    // none comes, and opening a device can have effects of its own; both count as unreadable.
+    const QByteArray native = QFile::encodeName(path);
+    struct stat status;
+    if (::stat(native.constData(), &status) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return QByteArray(); // no file: nothing stored yet
+        return std::nullopt;
+    }
+    if (!S_ISREG(status.st_mode))
+        return std::nullopt;
+    // O_NONBLOCK: should the path have been replaced by a FIFO since the check above, the open
+    // still returns at once, and the check on the opened file refuses it.
+    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return errno == ENOENT ? std::optional<QByteArray>(QByteArray()) : std::nullopt;
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
         return std::nullopt;
     }
     QByteArray content = file.readAll();
@@ -309,6 +341,10 @@ std::optional<QByteArray> readFile(const QString& path)
 
 bool writeFileAtomically(const QString& path, const QByteArray& content)
 {
+    // Only a regular file is replaced; whatever else stands at the path stays.
+    const QFileInfo existing(path);
+    if (existing.exists() && !existing.isFile())
+        return false;
     QSaveFile file(path);
     // Never fall back to writing the old file in place: that is what could leave it half written.
     file.setDirectWriteFallback(false);

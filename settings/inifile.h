@@ -34,11 +34,16 @@ constexpr bool isLeadByte(uchar byte)
 QByteArray readValue(QByteArrayView content, QByteArrayView section, QByteArrayView key);
 
 // Whether writeValue accepts these names and this value. A section name must not be empty
-// (after trimming) and must hold no CR, LF or NUL; a key name in addition no "=" and no leading
-// "["; a value no CR, LF or NUL. Anything else would break the line structure of the file.
+// after trimming, must not end inside a two-byte character after trimming and must hold no CR,
+// LF or NUL; a key name in addition no "=" and no leading "["; a value no CR, LF or NUL.
+// Anything else would break the line structure of the file or could not be found again.
 bool isValidSection(QByteArrayView section);
 bool isValidKey(QByteArrayView key);
 bool isValidValue(QByteArrayView value);
+
+// Whether `value`, once written, is read back exactly: it is valid and has no blanks or tabs at
+// either end, no enclosing pair of matching quotes and at most MaxValueBytes bytes.
+bool readsBackUnchanged(QByteArrayView value);
 
 // `content` with `key` in `section` set to `value`. An existing key (the first one in the first
 // matching section) gets the new value after its "=" and keeps its line end; a new key is added
@@ -49,7 +54,8 @@ std::optional<QByteArray> writeValue(
     QByteArrayView content, QByteArrayView section, QByteArrayView key, QByteArrayView value);
 
 // The whole file. Empty when the file does not exist; nullopt when it exists but cannot be read
-// (no permission, a folder, a read error).
+// (no permission, a read error) or is no regular file (a folder, a FIFO, a device), which is
+// never opened.
 std::optional<QByteArray> readFile(const QString& path);
 
 // Replaces the file at `path` by `content` through a temporary file beside it that is renamed

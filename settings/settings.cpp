@@ -175,7 +175,10 @@ QString Settings::filePath() const
 
 bool Settings::exists() const
 {
-    return QFileInfo(filePath()).isFile();
+    // Anything but a folder counts: a FIFO or a device at the path is a settings file that
+    // cannot be read, not a missing one whose first start would try to write defaults over it.
+    const QFileInfo info(filePath());
+    return info.exists() && !info.isDir();
 }
 
 bool Settings::remove() const
@@ -189,7 +192,7 @@ bool Settings::remove() const
 bool Settings::canStore(const QString& text)
 {
     const auto bytes = toFileText(text);
-    return bytes && ini::isValidValue(*bytes);
+    return bytes && ini::readsBackUnchanged(*bytes);
 }
 
 QString Settings::ReadSetting(const QString& section, const QString& key) const

@@ -38,8 +38,10 @@ public:
     // line structure (a line break or NUL anywhere, "=" in a key, an empty name) are refused.
     bool WriteSetting(const QString& section, const QString& key, const QString& value) const;
 
-    // Whether `text` can be stored as a value: it holds no line break or NUL. Writers of lists
-    // (the search-key histories) leave out entries that fail this, so that the stored list stays
+    // Whether `text` can be stored as a value and comes back exactly: it holds no line break or
+    // NUL, has no blanks at either end, no enclosing pair of quotes and at most 254 bytes in the
+    // file (characters the code page lacks written as their escapes). Writers of lists (the
+    // search-key histories) leave out entries that fail this, so that the stored list stays
     // gap-free.
     static bool canStore(const QString& text);
 

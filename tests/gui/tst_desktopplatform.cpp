@@ -3,6 +3,7 @@
 #include "support/testmain.h"
 
 #include <QAbstractButton>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QMessageBox>
@@ -33,6 +34,8 @@ private slots:
     void openerOutcome_data();
     void openerOutcome();
     void longTextStaysOnScreen();
+    void shellEditorEntryFallsBackToOpener_data();
+    void shellEditorEntryFallsBackToOpener();
 
 private:
     // Runs `act` on the message box as soon as it is open.
@@ -310,6 +313,96 @@ void TestDesktopPlatform::longTextStaysOnScreen()
                        .arg(available.height())));
     QVERIFY(boxRect.contains(okRect));
     QVERIFY(textReachable);
+}
+
+void TestDesktopPlatform::shellEditorEntryFallsBackToOpener_data()
+{
+    QTest::addColumn<QString>("exec");
+    QTest::addColumn<QString>("name");
+    const QStringList names {
+        QStringLiteral("a\ntouch pwned.csv"),
+        QStringLiteral("a;touch pwned.csv"),
+        QStringLiteral("$(touch pwned).csv"),
+        QStringLiteral("`touch pwned`.csv"),
+        QStringLiteral("a\"'$(touch pwned)'\".csv"),
+        QStringLiteral("-c touch pwned.csv"),
+    };
+    // The file inside a shell's command line, once quoted and once joined by a backslash.
+    const QStringList forms { QStringLiteral("sh -c \"RECORDER %f\""),
+        QStringLiteral("sh -c RECORDER\\ %f") };
+    for (const QString& form : forms) {
+        for (const QString& name : names) {
+            QTest::addRow("%s | %s", qPrintable(form), qPrintable(QString(name).replace('\n', ' ')))
+                << form << name;
+        }
+    }
+}
+
+// An editor entry that would hand the file's name to a shell is not used: the path goes to the
+// opener instead, as for a broken entry, and no name can run a command.
+void TestDesktopPlatform::shellEditorEntryFallsBackToOpener()
+{
+    if (!m_haveXdgMime)
+        QSKIP("xdg-mime is not installed");
+    QFETCH(QString, exec);
+    QFETCH(QString, name);
+
+    QTemporaryDir work;
+    QVERIFY(work.isValid());
+    const QString recorder = m_desktop.filePath(QStringLiteral("recording-editor.sh"));
+    const QString editorOut = m_desktop.filePath(QStringLiteral("arguments.txt"));
+    const QString openerOut = work.filePath(QStringLiteral("opener.txt"));
+    QFile::remove(editorOut);
+
+    // A stand-in opener on the PATH that records its arguments, NUL-separated.
+    const QString bin = work.filePath(QStringLiteral("bin"));
+    QVERIFY(QDir().mkpath(bin));
+    QFile opener(bin + QStringLiteral("/xdg-open"));
+    QVERIFY(opener.open(QIODevice::WriteOnly));
+    opener.write("#!/bin/sh\nprintf '%s\\0' \"$@\" > '" + QFile::encodeName(openerOut)
+        + ".part'\nmv '" + QFile::encodeName(openerOut) + ".part' '" + QFile::encodeName(openerOut)
+        + "'\n");
+    opener.close();
+    QVERIFY(opener.setPermissions(opener.permissions() | QFile::ExeOwner));
+    const QByteArray oldPath = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(bin) + ":" + oldPath);
+
+    const QString data = m_desktop.filePath(QStringLiteral("data"));
+    QFile entry(data + QStringLiteral("/applications/korvanta-shell-editor.desktop"));
+    QVERIFY(entry.open(QIODevice::WriteOnly));
+    entry.write("[Desktop Entry]\nType=Application\nName=Shell editor\nExec="
+        + QString(exec).replace(QLatin1String("RECORDER"), recorder).toUtf8() + "\n");
+    entry.close();
+    const QString mimeapps = m_desktop.filePath(QStringLiteral("config/mimeapps.list"));
+    QFile list(mimeapps);
+    QVERIFY(list.open(QIODevice::ReadOnly));
+    const QByteArray oldList = list.readAll();
+    list.close();
+    QVERIFY(list.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    list.write("[Default Applications]\ntext/plain=korvanta-shell-editor.desktop\n");
+    list.close();
+
+    // Started programs run in the current folder: a "touch pwned" would land there.
+    const QString oldCurrent = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(work.path()));
+    const QString path = work.filePath(name);
+    DesktopPlatform platform;
+    QString error;
+    const bool started = platform.startTextEditor(path, &error);
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(openerOut) || QFile::exists(editorOut), 10000);
+
+    QDir::setCurrent(oldCurrent);
+    qputenv("PATH", oldPath);
+    QVERIFY(list.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    list.write(oldList);
+    list.close();
+
+    QVERIFY2(started, qPrintable(error));
+    QVERIFY2(!QFile::exists(editorOut), "the shell entry was run");
+    QCOMPARE(QDir(work.path()).entryList({ QStringLiteral("pwned*") }, QDir::Files), QStringList());
+    QFile seen(openerOut);
+    QVERIFY(seen.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(seen.readAll()), path + QLatin1Char('\0'));
 }
 
 KORVANTA_TEST_MAIN(TestDesktopPlatform)

@@ -555,6 +555,17 @@ private slots:
         QCOMPARE(rowsOf(f.List1->model()), QStringList { "grape" });
     }
 
+    // A file-list key with a blank at its end would come back without it: it is not stored.
+    void fileListKeyIsStoredOnlyWhenItComesBack()
+    {
+        m_app.writeFile("sh .csv", "X\r\n1\r\n");
+        Form1& f = startForm();
+        type(f, "sh ");
+        QVERIFY(clickFile(f, "sh .csv"));
+        f.close();
+        QCOMPARE(read("RirekiFileKey", "StrFileKey"), QString());
+    }
+
     void relistIsForTheDataViewOnly()
     {
         Form1& f = openShop();
@@ -583,6 +594,14 @@ private slots:
         f.OpenWebOrMail();
         QCOMPARE(m_platform.openedUrls.last().toString(), QStringLiteral("mailto:mail@example.jp"));
         QCOMPARE(f.list1SelectedRow(), 2); // no patrol for mail
+        // A data file cannot add headers to the mail: only the address reaches the opener.
+        f.Label4->setText(
+            QStringLiteral("a@b?cc=evil@x&bcc=spy@x&body=hello&attach=/etc/passwd#f"));
+        f.OpenWebOrMail();
+        QVERIFY(!m_platform.openedUrls.last().hasQuery());
+        QVERIFY(!m_platform.openedUrls.last().hasFragment());
+        QCOMPARE(m_platform.openedUrls.last().path(QUrl::FullyDecoded), f.Label4->text());
+        f.selectList1Row(2);
 
         // After the last row the patrol starts again at the top.
         f.selectList1Row(4);

@@ -2,6 +2,7 @@
 // bar and the divider, driven through the real window with a recording platform.
 
 #include "support/fakeplatform.h"
+#include "support/fifo.h"
 #include "support/keyinput.h"
 #include "support/tempappfolder.h"
 #include "support/testmain.h"
@@ -14,6 +15,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -255,6 +257,21 @@ private slots:
             const double stored = read("Position", key).toDouble();
             QVERIFY2(stored >= 0 && stored <= 15 * 1024, key);
         }
+    }
+
+    // A FIFO in the settings file's place is an unreadable settings file: the program starts as
+    // with one (options in their design state, no manual), closes, and never replaces it.
+    void settingsFifoIsUnreadable()
+    {
+        FifoGuard guard(m_app.path() + QLatin1String(Settings::FileName));
+        QVERIFY(guard.made());
+        Form1& f = startForm();
+        QVERIFY(f.isVisible());
+        QVERIFY(m_platform.dialogs.isEmpty());
+        f.Owari_Click();
+        QVERIFY(!guard.readerWasStuck());
+        const QFileInfo info(m_app.path() + QLatin1String(Settings::FileName));
+        QVERIFY(info.exists() && !info.isFile());
     }
 
     void closingNormalWindowWritesEverything()

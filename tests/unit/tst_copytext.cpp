@@ -55,6 +55,39 @@ private slots:
         QCOMPARE(addressToOpen(held), opened);
     }
 
+    // The mail program must get the address and nothing else: a "?" or "#" in the copied text
+    // would otherwise start headers (cc, bcc, body, attach) or a fragment.
+    void mailUrls_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QByteArray>("encoded");
+        QTest::newRow("plain") << "mail@example.jp" << QByteArray("mailto:mail@example.jp");
+        QTest::newRow("headers")
+            << "a@b?cc=evil@x&bcc=spy@x&body=hello&attach=/etc/passwd"
+            << QByteArray("mailto:a@b%3Fcc=evil@x&bcc=spy@x&body=hello&attach=/etc/passwd");
+        QTest::newRow("fragment") << "a@b#x" << QByteArray("mailto:a@b%23x");
+        QTest::newRow("escapes stay text") << "a%3Fb@c%" << QByteArray("mailto:a%253Fb@c%25");
+        QTest::newRow("blank and TAB") << "x y\tz@w" << QByteArray("mailto:x%20y%09z@w");
+        QTest::newRow("Japanese") << "ﾘﾝｺﾞ@例.jp"
+                                  << QByteArray("mailto:%EF%BE%98%EF%BE%9D%EF%BD%BA%EF%BE%9E@"
+                                                "%E4%BE%8B.jp");
+    }
+    void mailUrls()
+    {
+        QFETCH(QString, address);
+        QFETCH(QByteArray, encoded);
+        const QUrl url = mailUrl(address);
+        QCOMPARE(url.toEncoded(), encoded);
+        // Read back as the opener and the mail program read it: one address, no headers.
+        for (const QUrl& seen : { url, QUrl(url.toString()), QUrl::fromEncoded(url.toEncoded()) }) {
+            QVERIFY(seen.isValid());
+            QCOMPARE(seen.scheme(), QStringLiteral("mailto"));
+            QVERIFY(!seen.hasQuery());
+            QVERIFY(!seen.hasFragment());
+            QCOMPARE(seen.path(QUrl::FullyDecoded), address);
+        }
+    }
+
     void captions_data()
     {
         QTest::addColumn<QString>("name");

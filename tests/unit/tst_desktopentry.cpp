@@ -13,6 +13,8 @@ private slots:
     void execLine();
     void refusedExecLine_data();
     void refusedExecLine();
+    void hostileNames_data();
+    void hostileNames();
     void entryValue_data();
     void entryValue();
     void candidates_data();
@@ -74,6 +76,9 @@ void TestDesktopEntry::execLine_data()
         << "/usr/bin/flatpak run --file-forwarding org.x.Ed @@u %U @@" << plain
         << "/usr/bin/flatpak"
         << QStringList { "run", "--file-forwarding", "org.x.Ed", "@@u", plain, "@@" };
+    QTest::newRow("file as a shell's parameter")
+        << R"(sh -c "editor \"\$1\"" sh %f)" << plain << "sh"
+        << QStringList { "-c", R"(editor "$1")", "sh", plain };
     QTest::newRow("env prefix") << "env A=1 /snap/bin/ed --x %F" << plain << "env"
                                 << QStringList { "A=1", "/snap/bin/ed", "--x", plain };
 }
@@ -118,6 +123,58 @@ void TestDesktopEntry::refusedExecLine()
     const std::optional<LaunchCommand> command = commandFromExecLine(exec, "/tmp/a.csv");
     QVERIFY2(!command.has_value(),
         qPrintable(command ? command->program + " " + command->arguments.join('|') : ""));
+}
+
+// Names that would run code or change the command if a shell saw them. A line that hands the
+// file to a shell inside a longer argument is refused whatever the name; a plain line passes the
+// name as exactly one argument.
+void TestDesktopEntry::hostileNames_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::newRow("newline") << QStringLiteral("/d/a\ntouch pwned.csv");
+    QTest::newRow("semicolon") << QStringLiteral("/d/a;touch pwned.csv");
+    QTest::newRow("command substitution") << QStringLiteral("/d/$(touch pwned).csv");
+    QTest::newRow("backticks") << QStringLiteral("/d/`touch pwned`.csv");
+    QTest::newRow("double quotes") << QStringLiteral("/d/a\"; touch pwned; \".csv");
+    QTest::newRow("single quotes") << QStringLiteral("/d/a'; touch pwned; '.csv");
+    QTest::newRow("leading dash") << QStringLiteral("-c touch pwned");
+}
+
+void TestDesktopEntry::hostileNames()
+{
+    QFETCH(QString, path);
+    const QStringList shellForms {
+        QStringLiteral("sh -c \"editor %f\""), // field code inside quotes
+        QStringLiteral("sh -c editor\\ %f"), // joined by a backslash
+        QStringLiteral("sh -c editor\\\\ %f"), // the same with the backslash itself escaped
+        QStringLiteral("sh -c editor\\;%F"),
+        QStringLiteral("sh -c %u\\ x"), // the field code first
+        QStringLiteral("sh -c \"editor \"%U"), // a quoted part joined to the field code
+        QStringLiteral("sh -c %f\"\""),
+        // The file as the shell's command string or script.
+        QStringLiteral("sh -c %f"),
+        QStringLiteral("/bin/bash -ec %F"),
+        QStringLiteral("env LANG=C sh -c %u"),
+        QStringLiteral("dash -o errexit -c %f"),
+        QStringLiteral("sh %f"),
+        QStringLiteral("sh -- %f"),
+    };
+    for (const QString& exec : shellForms) {
+        const std::optional<LaunchCommand> command = commandFromExecLine(exec, path);
+        QVERIFY2(!command.has_value(),
+            qPrintable(exec + " -> " + (command ? command->arguments.join('|') : QString())));
+    }
+
+    const std::optional<LaunchCommand> plain = commandFromExecLine("editor --x %f", path);
+    QVERIFY(plain.has_value());
+    QCOMPARE(plain->program, QStringLiteral("editor"));
+    QCOMPARE(plain->arguments, QStringList({ "--x", path }));
+    // A quoted or escaped argument of its own beside the file is fine.
+    const std::optional<LaunchCommand> separate
+        = commandFromExecLine("\"/opt/My Editor/ed\" --title=A\\ B %f", path);
+    QVERIFY(separate.has_value());
+    QCOMPARE(separate->program, QStringLiteral("/opt/My Editor/ed"));
+    QCOMPARE(separate->arguments, QStringList({ "--title=A B", path }));
 }
 
 void TestDesktopEntry::entryValue_data()

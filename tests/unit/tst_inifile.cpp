@@ -1,9 +1,11 @@
 #include "settings/inifile.h"
+#include "support/fifo.h"
 #include "support/filebytes.h"
 #include "support/testmain.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
@@ -215,6 +217,10 @@ private slots:
         row("blank section", " \t", "k", "v");
         row("line break in section", "a\r\n[Tool]", "k", "v");
         row("lead byte ends section", "a\x83", "k", "v");
+        // Trimmed, these end in half a character: they could never be found again.
+        row("lead byte and blank as section", "\x83 ", "k", "v");
+        row("lead byte and tab end section", "a\x83\t", "k", "v");
+        row("lead byte and blank as key", "A", "\x83 ", "v");
         row("empty key", "A", " ", "v");
         row("= in key", "A", "a=b", "v");
         row("key like a header", "A", "[x", "]");
@@ -230,6 +236,40 @@ private slots:
         QFETCH(QByteArray, key);
         QFETCH(QByteArray, value);
         QVERIFY(!ini::writeValue("[A]\r\nk=1\r\n", section, key, value).has_value());
+    }
+
+    void readsBackUnchanged_data()
+    {
+        QTest::addColumn<QByteArray>("value");
+        QTest::addColumn<bool>("unchanged");
+        QTest::newRow("plain") << QByteArray("key") << true;
+        QTest::newRow("empty") << QByteArray() << true;
+        QTest::newRow("blank inside") << QByteArray("a b") << true;
+        QTest::newRow("one quote") << QByteArray("\"key") << true;
+        QTest::newRow("quotes that do not match") << QByteArray("\"key'") << true;
+        QTest::newRow("quotes inside") << QByteArray("a\"b\"") << true;
+        QTest::newRow("254 bytes") << QByteArray(254, 'x') << true;
+        QTest::newRow("127 two-byte characters") << QByteArray("\x83\x41").repeated(127) << true;
+        QTest::newRow("leading blank") << QByteArray(" key") << false;
+        QTest::newRow("trailing tab") << QByteArray("key\t") << false;
+        QTest::newRow("double quotes around") << QByteArray("\"key\"") << false;
+        QTest::newRow("single quotes around") << QByteArray("'key'") << false;
+        QTest::newRow("a lone pair of quotes") << QByteArray("''") << false;
+        QTest::newRow("255 bytes") << QByteArray(255, 'x') << false;
+        QTest::newRow("128 two-byte characters") << QByteArray("\x83\x41").repeated(128) << false;
+        QTest::newRow("line break") << QByteArray("a\nb") << false;
+    }
+
+    void readsBackUnchanged()
+    {
+        QFETCH(QByteArray, value);
+        QFETCH(bool, unchanged);
+        QCOMPARE(ini::readsBackUnchanged(value), unchanged);
+        if (unchanged) {
+            const auto written = ini::writeValue("[s]\r\nk=1\r\n", "S", "K", value);
+            QVERIFY(written.has_value());
+            QCOMPARE(ini::readValue(*written, "s", "k"), value);
+        }
     }
 
     void badFileKeepsItsBytes_data() { addBadFiles(); }
@@ -303,6 +343,25 @@ private slots:
         const QByteArray withNul = raw("a\0b\0\r\nc");
         QVERIFY(putFile(dir.filePath("nul.ini"), withNul));
         QCOMPARE(ini::readFile(dir.filePath("nul.ini")).value_or("<none>"), withNul);
+    }
+
+    // A FIFO or a device is never opened: reading one could wait for ever or have effects of
+    // its own. It reads as unreadable, and no write replaces it.
+    void readFileOpensOnlyRegularFiles()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString fifo = dir.filePath("Korvanta.ini");
+        FifoGuard guard(fifo);
+        QVERIFY(guard.made());
+        QVERIFY(!ini::readFile(fifo).has_value());
+        QVERIFY(QFile::link(fifo, dir.filePath("link.ini")));
+        QVERIFY(!ini::readFile(dir.filePath("link.ini")).has_value());
+        QVERIFY(!guard.readerWasStuck());
+        QVERIFY(!ini::writeFileAtomically(fifo, "[Tool]\r\n"));
+        QVERIFY(!QFileInfo(fifo).isFile());
+        QVERIFY(!ini::readFile("/dev/zero").has_value());
+        QVERIFY(!ini::readFile("/dev/null").has_value());
     }
 
     void failedWriteLeavesNoTrace_data()

@@ -1,9 +1,11 @@
 #include "settings/settings.h"
+#include "support/fifo.h"
 #include "support/filebytes.h"
 #include "support/testmain.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -214,6 +216,18 @@ private slots:
         QTest::newRow("accent") << QString::fromUtf8("é") << true;
         QTest::newRow("emoji") << QString::fromUtf8("😀") << true;
         QTest::newRow("line break") << "a\nb" << false;
+        // What would come back changed is left out, like text the code page lacks.
+        QTest::newRow("leading blank") << " key" << false;
+        QTest::newRow("trailing blank") << "key " << false;
+        QTest::newRow("ideographic blanks stay") << QString::fromUtf8("　key　") << true;
+        QTest::newRow("double quotes around") << "\"key\"" << false;
+        QTest::newRow("single quotes around") << "'key'" << false;
+        QTest::newRow("one quote") << "\"key" << true;
+        QTest::newRow("254 bytes") << QString(254, 'x') << true;
+        QTest::newRow("255 bytes") << QString(255, 'x') << false;
+        QTest::newRow("127 kana, 254 bytes") << QString::fromUtf8("テ").repeated(127) << true;
+        QTest::newRow("128 kana, 256 bytes") << QString::fromUtf8("テ").repeated(128) << false;
+        QTest::newRow("254 half-width kana") << QString::fromUtf8("ﾃ").repeated(254) << true;
     }
 
     void canStore()
@@ -221,6 +235,10 @@ private slots:
         QFETCH(QString, text);
         QFETCH(bool, expected);
         QCOMPARE(Settings::canStore(text), expected);
+        if (expected) {
+            QVERIFY(m_settings->WriteSetting("RirekiFileKey", "0", text));
+            QCOMPARE(m_settings->ReadSetting("RirekiFileKey", "0"), text);
+        }
     }
 
     void longValueIsCut()
@@ -262,6 +280,19 @@ private slots:
         QCOMPARE(m_settings->ReadSetting("Tool", "Temae"), QString());
         QVERIFY(!m_settings->WriteSetting("Tool", "Temae", "True"));
         QVERIFY(QFileInfo(path()).isDir());
+    }
+
+    void fifoCountsAsUnreadable()
+    {
+        FifoGuard guard(path());
+        QVERIFY(guard.made());
+        // Something stands at the path: no first start writes defaults over it.
+        QVERIFY(m_settings->exists());
+        QCOMPARE(m_settings->ReadSetting("Tool", "Temae"), QString());
+        QVERIFY(!m_settings->WriteSetting("Tool", "Temae", "True"));
+        QVERIFY(!guard.readerWasStuck());
+        QFileInfo info(path());
+        QVERIFY(info.exists() && !info.isFile() && !info.isDir());
     }
 
     void unreadableFileIsNotReplaced()

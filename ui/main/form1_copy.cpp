@@ -118,7 +118,7 @@ void Form1::OpenWebOrMail()
             selectList1Row(n < int(List2.size()) ? n : 0);
         }
     } else if (isMailAddress(text)) {
-        m_platform.openUrl(QUrl(QStringLiteral("mailto:") + address, QUrl::TolerantMode));
+        m_platform.openUrl(mailUrl(address));
     }
 }
 

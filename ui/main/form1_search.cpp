@@ -257,8 +257,12 @@ void Form1::SaveFileState(bool fileList)
     QString section;
     if (fileList) {
         section = historySection(true);
-        if (!Filemado->fileName().isEmpty())
-            m_settings.write(keys::StrFileKey, Combo1->currentText());
+        if (!Filemado->fileName().isEmpty()) {
+            // A key that would not come back exactly (blanks at an end, enclosing quotes, too
+            // long) is not stored: the next start begins with an empty key instead.
+            const QString key = Combo1->currentText();
+            m_settings.write(keys::StrFileKey, Settings::canStore(key) ? key : QString());
+        }
     } else {
         // The state of the open data file; without one (the file view) there is nothing to store.
         if (m_openFileName.isEmpty())

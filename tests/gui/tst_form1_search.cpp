@@ -450,6 +450,10 @@ private slots:
         QCOMPARE(f.listView1SelectedRow(), 3);
         QCOMPARE(f.List2, (std::vector<int> { 6, 4, 1, 3, 5, 2 }));
         QVERIFY(header->isSortIndicatorShown());
+        // Choosing another copy item copies grape's again.
+        f.Bikou_Click(1);
+        QCOMPARE(m_platform.clipboardText(), QStringLiteral("grape"));
+        f.Bikou_Click(2);
 
         // A click on the selected row copies grape's code, and re-listing keeps grape.
         m_platform.clipboard.clear();

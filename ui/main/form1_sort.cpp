@@ -95,6 +95,10 @@ void Form1::ListView1_ColumnClick(int column)
         m_listView1Model->reorder(sortRecordsByItem(Data, List2, column, ascending));
         if (const QModelIndex current = ListView1->currentIndex(); current.isValid())
             ListView1->scrollTo(current);
+        // The key of the current row is its position, which the sort has moved: a later copy
+        // (a new copy item from the chooser) takes the same record.
+        if (const int row = listView1SelectedRow(); row >= 0)
+            ItemNames[0] = QString::number(row + 1);
     }
     ListView1->header()->setSortIndicatorShown(true);
     ListView1->header()->setSortIndicator(column - 1, m_listView1Order);

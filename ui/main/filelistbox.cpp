@@ -63,9 +63,10 @@ bool FileListBox::setPath(const QString& folder)
     return true;
 }
 
-void FileListBox::setPattern(const QString& pattern)
+void FileListBox::setPattern(const QString& pattern, bool forgiving)
 {
     m_pattern = pattern;
+    m_forgiving = forgiving;
     relist(fileName());
 }
 
@@ -121,7 +122,7 @@ void FileListBox::keyPressEvent(QKeyEvent* event)
 
 void FileListBox::relist(const QString& keepName)
 {
-    const QStringList names = listMatchingFiles(m_path, m_pattern);
+    const QStringList names = listMatchingFiles(m_path, m_pattern, m_forgiving);
     m_model->setStringList(names);
     // The reset has dropped the selection; the same name (compared exactly) is selected again.
     if (!keepName.isEmpty())

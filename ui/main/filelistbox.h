@@ -26,7 +26,8 @@ public:
 
     QString pattern() const { return m_pattern; }
     // Lists the files matching `pattern`; the selected file stays selected while it is listed.
-    void setPattern(const QString& pattern);
+    // `forgiving` matches with width and katakana/hiragana ignored as well as case.
+    void setPattern(const QString& pattern, bool forgiving = false);
 
     // The selected file's name without folder; "" when none is selected.
     QString fileName() const;
@@ -63,6 +64,7 @@ private:
     QStringListModel* m_model;
     QString m_path;
     QString m_pattern = DefaultPattern;
+    bool m_forgiving = false;
 };
 
 } // namespace korvanta

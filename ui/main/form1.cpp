@@ -214,6 +214,8 @@ void Form1::wireMouseEvents()
 
     connect(ListView1->header(), &QHeaderView::sectionClicked, this,
             [this](int section) { ListView1_ColumnClick(section + 1); });
+    connect(
+        ListView1->header(), &QHeaderView::sectionResized, this, &Form1::listView1ColumnResized);
 
     connect(Dir1, &FolderListBox::folderActivated, this, &Form1::setDir1Path);
     connect(Filemado, &QAbstractItemView::activated, this, [this] { Filemado_DblClick(); });

@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QListView>
 #include <QMenu>
+#include <QStyledItemDelegate>
 #include <QTreeView>
 
 using namespace korvanta;
@@ -316,6 +317,31 @@ private slots:
         g.Filemado_DblClick();
         QCOMPARE(g.ListView1->header()->sectionSize(0), 240);
         QCOMPARE(Settings(m_app.path()).ReadSetting("goods.csv", "KoumokuHaba"), QString());
+    }
+
+    // The all-items view draws its cells itself for speed; they look as the style draws them,
+    // cut or whole, selected or not.
+    void cellsLookAsTheStyleDrawsThem()
+    {
+        Form1& f = startForm();
+        writeFileSection("SentakuKoumokuNo=-1\r\nDataListIndex=1\r\n");
+        selectFile(f, "goods.csv");
+        f.Filemado_DblClick();
+        QHeaderView* header = f.ListView1->header();
+        header->resizeSection(0, 25);
+        header->resizeSection(2, 200);
+        const auto picture = [&] {
+            QImage image(f.ListView1->viewport()->size(), QImage::Format_ARGB32);
+            f.ListView1->viewport()->render(&image);
+            return image;
+        };
+        const QImage own = picture();
+        QAbstractItemDelegate* cells = f.ListView1->itemDelegate();
+        QStyledItemDelegate standard;
+        f.ListView1->setItemDelegate(&standard);
+        const QImage styled = picture();
+        f.ListView1->setItemDelegate(cells);
+        QCOMPARE(own, styled);
     }
 
     void chooserOverTheFileList()

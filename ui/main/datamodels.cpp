@@ -3,6 +3,10 @@
 #include "core/dataset.h"
 #include "core/displaytext.h"
 
+#include <QApplication>
+#include <QPainter>
+#include <QStyle>
+
 #include <algorithm>
 
 namespace korvanta {
@@ -124,6 +128,65 @@ QVariant AllItemsModel::headerData(int section, Qt::Orientation orientation, int
         || section >= m_headers.size())
         return QVariant();
     return m_headers.at(section);
+}
+
+void CellDelegate::paint(
+    QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    QStyleOptionViewItem opt = option;
+    initStyleOption(&opt, index);
+    const QWidget* widget = opt.widget;
+    QStyle* style = widget ? widget->style() : QApplication::style();
+    const auto isLineBreak = [](QChar c) {
+        return c == u'\n' || c == u'\r' || c == QChar::LineSeparator
+            || c == QChar::ParagraphSeparator;
+    };
+    if (opt.text.isEmpty() || opt.features != QStyleOptionViewItem::HasDisplay
+        || opt.textElideMode != Qt::ElideRight
+        || std::any_of(opt.text.cbegin(), opt.text.cend(), isLineBreak)) {
+        style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+        return;
+    }
+
+    // The text as the style places it: inside the cell by the focus frame's margin plus one.
+    const QString text = opt.text;
+    opt.text.clear();
+    opt.features &= ~QStyleOptionViewItem::HasDisplay;
+    style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+    const QRect textRect = opt.rect.adjusted(margin, 0, -margin, 0);
+    if (textRect.width() <= 0)
+        return;
+
+    QPalette::ColorGroup group
+        = opt.state & QStyle::State_Enabled ? QPalette::Normal : QPalette::Disabled;
+    if (group == QPalette::Normal && !(opt.state & QStyle::State_Active))
+        group = QPalette::Inactive;
+    painter->save();
+    painter->setFont(opt.font);
+    painter->setPen(opt.palette.color(
+        group, opt.state & QStyle::State_Selected ? QPalette::HighlightedText : QPalette::Text));
+    painter->drawText(textRect, int(opt.displayAlignment) | Qt::TextSingleLine,
+        elided(text, opt.font, opt.fontMetrics, textRect.width()));
+    painter->restore();
+}
+
+QString CellDelegate::elided(
+    const QString& text, const QFont& font, const QFontMetrics& fm, int width) const
+{
+    if (m_elidedFont != font || m_elided.size() > 20000) {
+        m_elided.clear();
+        m_elidedFont = font;
+    }
+    QString key = text;
+    key += QChar(0);
+    key += QString::number(width);
+    const auto it = m_elided.constFind(key);
+    if (it != m_elided.constEnd())
+        return *it;
+    const QString cut = fm.elidedText(text, Qt::ElideRight, width);
+    m_elided.insert(key, cut);
+    return cut;
 }
 
 } // namespace korvanta

@@ -175,6 +175,7 @@ void Form1::createControls()
     List1->setModel(m_list1Model);
     m_listView1Model = new AllItemsModel(Data, List2, this);
     ListView1->setModel(m_listView1Model);
+    ListView1->setItemDelegate(new CellDelegate(ListView1));
     ListView1->header()->setStretchLastSection(false);
     ListView1->header()->setSectionsClickable(true);
     ListView1->setToolTip(

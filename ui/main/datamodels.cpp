@@ -152,7 +152,12 @@ void CellDelegate::paint(
     const QString text = opt.text;
     opt.text.clear();
     opt.features &= ~QStyleOptionViewItem::HasDisplay;
-    style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+    // A cell that is neither selected, focused nor under the pointer and has no background of
+    // its own has nothing for the style to draw but its text.
+    const QStyle::State marked
+        = QStyle::State_Selected | QStyle::State_HasFocus | QStyle::State_MouseOver;
+    if ((opt.state & marked) || opt.backgroundBrush.style() != Qt::NoBrush)
+        style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
     const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
     const QRect textRect = opt.rect.adjusted(margin, 0, -margin, 0);
     if (textRect.width() <= 0)

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QPainter>
 #include <QStyle>
+#include <QTextLayout>
 
 #include <algorithm>
 
@@ -171,8 +172,37 @@ void CellDelegate::paint(
     painter->setFont(opt.font);
     painter->setPen(opt.palette.color(
         group, opt.state & QStyle::State_Selected ? QPalette::HighlightedText : QPalette::Text));
-    painter->drawText(textRect, int(opt.displayAlignment) | Qt::TextSingleLine,
-        elided(text, opt.font, opt.fontMetrics, textRect.width()));
+    const QString cut = elided(text, opt.font, opt.fontMetrics, textRect.width());
+    if (opt.displayAlignment == (Qt::AlignLeft | Qt::AlignVCenter)) {
+        // A cut text seen before keeps its laid-out glyphs and is not shaped again; they are made
+        // for the resolution of the device painted on.
+        const int dpi = painter->device() ? painter->device()->logicalDpiY() : 0;
+        if (dpi != m_layoutDpi) {
+            m_layouts.clear();
+            m_layoutDpi = dpi;
+        }
+        auto it = m_layouts.find(cut);
+        if (it == m_layouts.end()) {
+            auto layout = std::make_shared<QTextLayout>(cut, painter->font(), painter->device());
+            QTextOption option(Qt::AlignLeft | Qt::AlignVCenter);
+            option.setWrapMode(QTextOption::ManualWrap);
+            option.setTextDirection(painter->layoutDirection());
+            layout->setTextOption(option);
+            layout->setCacheEnabled(true);
+            layout->beginLayout();
+            QTextLine line = layout->createLine();
+            line.setLineWidth(0x01000000);
+            line.setPosition(QPointF(0, 0));
+            layout->endLayout();
+            it = m_layouts.insert(cut, layout);
+        }
+        const QTextLayout& layout = **it;
+        const qreal height = layout.lineAt(0).height();
+        layout.draw(
+            painter, QPointF(textRect.x(), textRect.y() + (textRect.height() - height) / 2));
+    } else {
+        painter->drawText(textRect, int(opt.displayAlignment) | Qt::TextSingleLine, cut);
+    }
     painter->restore();
 }
 
@@ -181,6 +211,7 @@ QString CellDelegate::elided(
 {
     if (m_elidedFont != font || m_elided.size() > 20000) {
         m_elided.clear();
+        m_layouts.clear();
         m_elidedFont = font;
     }
     QString key = text;

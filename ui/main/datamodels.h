@@ -6,7 +6,9 @@
 #include <QHash>
 #include <QStringList>
 #include <QStyledItemDelegate>
+#include <QTextLayout>
 
+#include <memory>
 #include <vector>
 
 namespace korvanta {
@@ -92,6 +94,8 @@ private:
     QString elided(const QString& text, const QFont& font, const QFontMetrics& fm, int width) const;
 
     mutable QHash<QString, QString> m_elided;
+    mutable QHash<QString, std::shared_ptr<QTextLayout>> m_layouts;
+    mutable int m_layoutDpi = 0;
     mutable QFont m_elidedFont;
 };
 

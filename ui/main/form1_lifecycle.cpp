@@ -76,12 +76,9 @@ void Form1::LoadSettings()
         NoCopy_Click();
 
     const std::pair<QAction*, SettingKey> marks[] = {
-        { ScrollBerSetei, keys::ScrollBerSetei },
-        { KensakuKaisi, keys::KensakuKaisi },
-        { PuHyoujiSet, keys::PuHyoujiSet },
-        { SentakuDataKiroku, keys::SentakuDataKiroku },
-        { WebJyunkai, keys::WebJyunkai },
-        { WebDblClickOpen, keys::WebDblClickOpen },
+        { ScrollBerSetei, keys::ScrollBerSetei }, { KensakuKaisi, keys::KensakuKaisi },
+        { PuHyoujiSet, keys::PuHyoujiSet },       { SentakuDataKiroku, keys::SentakuDataKiroku },
+        { WebJyunkai, keys::WebJyunkai },         { WebDblClickOpen, keys::WebDblClickOpen },
         { AimaiKensaku, keys::AimaiKensaku },
     };
     for (const auto& [action, key] : marks) {

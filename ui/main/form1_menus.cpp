@@ -69,22 +69,22 @@ const MenuEntry ToolMnEntries[] = {
 const MenuEntry ToolMenyuEntries[] = {
     { &Form1::NoCopy, "NoCopy", "ｸﾘｯﾌﾟﾎﾞｰﾄﾞに、ｺﾋﾟｰしない", "", Checkable, &Form1::NoCopy_Click },
     { &Form1::ScrollBerSetei, "ScrollBerSetei", "水平ｽｸﾛｰﾙﾊﾞｰを表示する", "", Disabled | Checkable,
-        &Form1::ScrollBerSetei_Click },
+      &Form1::ScrollBerSetei_Click },
     KV_SEP(ZZ6),
     { &Form1::SentakuDataKiroku, "SentakuDataKiroku", "選択・位置を記憶する", "", Checked,
-        &Form1::SentakuDataKiroku_Click },
+      &Form1::SentakuDataKiroku_Click },
     { &Form1::KensakuKaisi, "KensakuKaisi", "Shift + ﾘﾀｰﾝｷｰ で検索を開始する", "", Checkable,
-        &Form1::KensakuKaisi_Click },
+      &Form1::KensakuKaisi_Click },
     { &Form1::AimaiKensaku, "AimaiKensaku", "あいまい検索(英大小・全半角・ｶﾅかなを区別しない)", "",
-        Checkable, &Form1::AimaiKensaku_Click },
+      Checkable, &Form1::AimaiKensaku_Click },
     KV_SEP(ZZ7),
     { &Form1::Temae, "Temae", "常に手前に表示する", "F4", Checkable, &Form1::Temae_Click },
     { &Form1::PuHyoujiSet, "PuHyoujiSet", "ﾘｽﾄｸﾘｯｸ時、ﾃﾞｰﾀｰを表示する(&A)", "", Checkable,
-        &Form1::PuHyoujiSet_Click },
+      &Form1::PuHyoujiSet_Click },
     KV_SEP(ZZ11),
     { &Form1::WebJyunkai, "WebJyunkai", "Webを巡回する", "", Checked, &Form1::WebJyunkai_Click },
     { &Form1::WebDblClickOpen, "WebDblClickOpen", "ﾀﾞﾌﾞﾙｸﾘｯｸでWebを開く", "", Checked,
-        &Form1::WebDblClickOpen_Click },
+      &Form1::WebDblClickOpen_Click },
 };
 
 const MenuEntry BikouMenuEntries[] = {

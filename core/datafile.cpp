@@ -263,6 +263,34 @@ QList<int> columnWidths(int viewFormWidth, int itemCount)
     return widths;
 }
 
+QString columnWidthsText(const QList<int>& widths)
+{
+    QStringList parts;
+    parts.reserve(widths.size());
+    for (const int w : widths)
+        parts << QString::number(w);
+    return parts.join(u',');
+}
+
+QList<int> columnWidthsFromText(const QString& text, int itemCount)
+{
+    QList<int> widths;
+    if (itemCount < 1 || text.isEmpty())
+        return widths;
+    const QStringList parts = text.split(u',');
+    if (parts.size() != itemCount)
+        return widths;
+    widths.reserve(itemCount);
+    for (const QString& part : parts) {
+        bool ok = false;
+        const int w = part.toInt(&ok);
+        if (!ok || w < 0)
+            return {};
+        widths.append(w);
+    }
+    return widths;
+}
+
 // ---- The whole file
 
 ParsedDataText parseDataBytes(QByteArrayView bytes)

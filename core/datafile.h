@@ -89,6 +89,12 @@ ItemNamesResult readItemNames(const QString& path);
 int firstColumnWidth(int viewFormWidth, int itemCount);
 QList<int> columnWidths(int viewFormWidth, int itemCount);
 
+// Column widths set by the user, stored as their decimal texts joined by "," ("1500,900,0").
+// Reading gives the widths only when the text holds exactly `itemCount` non-negative integers;
+// anything else (another item count, a damaged value, the empty text) gives an empty list.
+QString columnWidthsText(const QList<int>& widths);
+QList<int> columnWidthsFromText(const QString& text, int itemCount);
+
 // ---- The whole file
 
 struct ParsedDataText

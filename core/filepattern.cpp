@@ -1,5 +1,7 @@
 #include "core/filepattern.h"
 
+#include "core/search.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
@@ -15,8 +17,10 @@ namespace {
 
     // Case is ignored by comparing case-folded code points, so that "?" stands for one character
     // even outside the basic plane.
-    CodePoints foldedCodePoints(const QString& text)
+    CodePoints foldedCodePoints(const QString& text, bool forgiving)
     {
+        if (forgiving)
+            return foldForSearch(text).toCaseFolded().toUcs4();
         return text.toCaseFolded().toUcs4();
     }
 
@@ -55,13 +59,14 @@ namespace {
     class CompiledPattern
     {
     public:
-        explicit CompiledPattern(const QString& pattern)
+        CompiledPattern(const QString& pattern, bool forgiving)
+            : m_forgiving(forgiving)
         {
             const QStringList parts = pattern.split(u';');
             for (const QString& part : parts) {
                 const QString wildcard = part.trimmed();
                 if (!wildcard.isEmpty())
-                    m_wildcards.push_back(foldedCodePoints(wildcard));
+                    m_wildcards.push_back(foldedCodePoints(wildcard, m_forgiving));
             }
         }
 
@@ -71,26 +76,27 @@ namespace {
         {
             if (m_wildcards.empty() || fileName.isEmpty())
                 return false;
-            const CodePoints name = foldedCodePoints(fileName);
+            const CodePoints name = foldedCodePoints(fileName, m_forgiving);
             return std::any_of(m_wildcards.cbegin(), m_wildcards.cend(),
                 [&name](const CodePoints& w) { return matchesWildcard(name, w); });
         }
 
     private:
+        bool m_forgiving;
         std::vector<CodePoints> m_wildcards;
     };
 
 } // namespace
 
-bool matchesFilePattern(const QString& fileName, const QString& pattern)
+bool matchesFilePattern(const QString& fileName, const QString& pattern, bool forgiving)
 {
-    return CompiledPattern(pattern).matches(fileName);
+    return CompiledPattern(pattern, forgiving).matches(fileName);
 }
 
-QStringList listMatchingFiles(const QString& folder, const QString& pattern)
+QStringList listMatchingFiles(const QString& folder, const QString& pattern, bool forgiving)
 {
     QStringList names;
-    const CompiledPattern compiled(pattern);
+    const CompiledPattern compiled(pattern, forgiving);
     if (folder.isEmpty() || compiled.isEmpty())
         return names;
 

@@ -89,29 +89,186 @@ bool matchesKey(QStringView text, QStringView key)
     return KeyFinder(key).foundIn(text);
 }
 
-std::vector<int> searchRecords(const DataSet& data, int displayItem, QStringView key)
-{
-    const int count = data.recordCount();
-    std::vector<int> records;
-    if (key.isEmpty()) {
-        records.resize(size_t(count));
-        std::iota(records.begin(), records.end(), 1);
+namespace {
+
+    template <class Texts>
+    std::vector<int> searchIn(const Texts& data, int displayItem, QStringView key)
+    {
+        const int count = data.recordCount();
+        std::vector<int> records;
+        if (key.isEmpty()) {
+            records.resize(size_t(count));
+            std::iota(records.begin(), records.end(), 1);
+            return records;
+        }
+        records.reserve(size_t(count));
+        const KeyFinder finder(key);
+        if (displayItem == -1) {
+            for (int r = 1; r <= count; ++r) {
+                if (finder.foundIn(data.recordView(r)))
+                    records.push_back(r);
+            }
+        } else {
+            for (int r = 1; r <= count; ++r) {
+                if (finder.foundIn(data.item(displayItem, r)))
+                    records.push_back(r);
+            }
+        }
         return records;
     }
-    records.reserve(size_t(count));
-    const KeyFinder finder(key);
-    if (displayItem == -1) {
-        for (int r = 1; r <= count; ++r) {
-            if (finder.foundIn(data.recordView(r)))
-                records.push_back(r);
-        }
-    } else {
-        for (int r = 1; r <= count; ++r) {
-            if (finder.foundIn(data.item(displayItem, r)))
-                records.push_back(r);
-        }
+
+    // Half-width katakana FF66 (ｦ) to FF9D (ﾝ) as full-width katakana.
+    constexpr char16_t HalfWidthKana[]
+        = u"ヲァィゥェォャュョッーアイウエオカキクケコサシスセソタチツテトナニヌネノハヒフヘホマミ"
+          u"ムメモヤユヨラリルレロワン";
+
+    constexpr bool isVoiceMark(char16_t c)
+    {
+        return c == 0xFF9E || c == 0x3099;
     }
-    return records;
+    constexpr bool isSemiVoiceMark(char16_t c)
+    {
+        return c == 0xFF9F || c == 0x309A;
+    }
+
+    // The voiced form of a hiragana, 0 when it has none.
+    constexpr char16_t voiced(char16_t h)
+    {
+        if ((h >= u'か' && h <= u'ち' && (h - u'か') % 2 == 0) || h == u'つ' || h == u'て'
+            || h == u'と')
+            return char16_t(h + 1);
+        if (h >= u'は' && h <= u'ほ' && (h - u'は') % 3 == 0)
+            return char16_t(h + 1);
+        if (h == u'う')
+            return u'ゔ';
+        if (h == u'ゝ')
+            return u'ゞ';
+        return 0;
+    }
+
+    constexpr char16_t semiVoiced(char16_t h)
+    {
+        return h >= u'は' && h <= u'ほ' && (h - u'は') % 3 == 0 ? char16_t(h + 2) : 0;
+    }
+
+} // namespace
+
+std::vector<int> searchRecords(const DataSet& data, int displayItem, QStringView key)
+{
+    return searchIn(data, displayItem, key);
+}
+
+void appendFoldedForSearch(QString& out, QStringView text)
+{
+    const qsizetype n = text.size();
+    const char16_t* s = text.utf16();
+    for (qsizetype i = 0; i < n; ++i) {
+        char16_t c = s[i];
+        if (c < 0x80) {
+            if (c >= u'A' && c <= u'Z')
+                c = char16_t(c + 32);
+            out.append(QChar(c));
+            continue;
+        }
+        bool kana = false;
+        if (c >= 0xFF01 && c <= 0xFF5E && c != 0xFF0A && c != 0xFF1F) {
+            c = char16_t(c - 0xFEE0);
+            if (c >= u'A' && c <= u'Z')
+                c = char16_t(c + 32);
+            out.append(QChar(c));
+            continue;
+        }
+        if (c == 0x3000) {
+            out.append(QLatin1Char(' '));
+            continue;
+        }
+        if (c >= 0xFF61 && c <= 0xFF9F) {
+            static constexpr char16_t punctuation[] = { u'。', u'「', u'」', u'、', u'・' };
+            if (c <= 0xFF65)
+                c = punctuation[c - 0xFF61];
+            else if (c <= 0xFF9D)
+                c = HalfWidthKana[c - 0xFF66];
+            else
+                c = c == 0xFF9E ? u'゛' : u'゜';
+        }
+        if (c >= u'ァ' && c <= u'ヶ') {
+            c = char16_t(c - 0x60);
+            kana = true;
+        } else if (c == u'ヽ' || c == u'ヾ') {
+            c = char16_t(c - 0x60);
+            kana = true;
+        } else if ((c >= u'ぁ' && c <= u'ゖ') || c == u'ゝ' || c == u'ゞ') {
+            kana = true;
+        } else if (!QChar::isSurrogate(c)) {
+            c = char16_t(QChar::toCaseFolded(char32_t(c)));
+        }
+        if (kana && i + 1 < n) {
+            const char16_t next = s[i + 1];
+            const char16_t composed = isVoiceMark(next) ? voiced(c)
+                : isSemiVoiceMark(next)                 ? semiVoiced(c)
+                                                        : 0;
+            if (composed != 0) {
+                c = composed;
+                ++i;
+            }
+        }
+        out.append(QChar(c));
+    }
+}
+
+QString foldForSearch(QStringView text)
+{
+    QString out;
+    out.reserve(text.size());
+    appendFoldedForSearch(out, text);
+    return out;
+}
+
+FoldedDataSet::FoldedDataSet(const DataSet& data)
+    : m_itemCount(data.itemCount())
+    , m_recordCount(data.recordCount())
+{
+    qsizetype length = 0;
+    for (int r = 1; r <= m_recordCount; ++r)
+        length += data.recordView(r).size() + 1;
+    m_text.reserve(length);
+    m_starts.reserve(size_t(m_recordCount) * size_t(m_itemCount) + 1);
+    for (int r = 1; r <= m_recordCount; ++r) {
+        for (int k = 1; k <= m_itemCount; ++k) {
+            if (k > 1)
+                m_text.append(QLatin1Char('\t'));
+            m_starts.push_back(quint32(m_text.size()));
+            appendFoldedForSearch(m_text, data.item(k, r));
+        }
+        m_text.append(QChar(u'\0'));
+    }
+    m_starts.push_back(quint32(m_text.size()));
+}
+
+QStringView FoldedDataSet::item(int k, int r) const
+{
+    if (k < 1 || k > m_itemCount || r < 1 || r > m_recordCount)
+        return {};
+    const size_t at = size_t(r - 1) * size_t(m_itemCount) + size_t(k - 1);
+    // An item ends one character before the next item's start: at its TAB, or at the record's NUL.
+    const qsizetype begin = m_starts[at];
+    const qsizetype end = qsizetype(m_starts[at + 1]) - 1;
+    return QStringView(m_text).mid(begin, end - begin);
+}
+
+QStringView FoldedDataSet::recordView(int r) const
+{
+    if (r < 1 || r > m_recordCount || m_itemCount < 1)
+        return {};
+    const size_t first = size_t(r - 1) * size_t(m_itemCount);
+    const qsizetype begin = m_starts[first];
+    const qsizetype end = qsizetype(m_starts[first + size_t(m_itemCount)]) - 1;
+    return QStringView(m_text).mid(begin, end - begin);
+}
+
+std::vector<int> searchFoldedRecords(const FoldedDataSet& data, int displayItem, QStringView key)
+{
+    return searchIn(data, displayItem, foldForSearch(key));
 }
 
 QString fileSearchPattern(const QString& key)

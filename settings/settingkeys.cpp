@@ -22,6 +22,7 @@ std::span<const SettingKey> allSettingKeys()
         keys::SentakuDataKiroku,
         keys::WebJyunkai,
         keys::WebDblClickOpen,
+        keys::AimaiKensaku,
         keys::FilePath,
         keys::FileListIndex,
         // Position

@@ -35,6 +35,11 @@ inline constexpr SettingKey PuHyoujiSet{sections::Tool, "PuHyoujiSet", SettingTy
 inline constexpr SettingKey SentakuDataKiroku{sections::Tool, "SentakuDataKiroku", SettingType::Boolean, "True"};
 inline constexpr SettingKey WebJyunkai{sections::Tool, "WebJyunkai", SettingType::Boolean, "True"};
 inline constexpr SettingKey WebDblClickOpen{sections::Tool, "WebDblClickOpen", SettingType::Boolean, "True"};
+// Forgiving search (曖昧検索): while checked, the data search and the file-list search ignore
+// letter case, full and half width and katakana against hiragana. Added beside the design's
+// options; unchecked unless the user checks it, so an older settings file searches as before.
+inline constexpr SettingKey AimaiKensaku { sections::Tool, "AimaiKensaku", SettingType::Boolean,
+    "False" };
 inline constexpr SettingKey FilePath{sections::Tool, "FilePath", SettingType::Text, nullptr};
 inline constexpr SettingKey FileListIndex{sections::Tool, "FileListIndex", SettingType::Integer, nullptr};
 
@@ -54,6 +59,10 @@ inline constexpr SettingKey StrFileKey{sections::RirekiFileKey, "StrFileKey", Se
 inline constexpr const char* SentakuKoumokuNo = "SentakuKoumokuNo";
 inline constexpr const char* KoumokuHyoujiNo = "KoumokuHyoujiNo";
 inline constexpr const char* DataListIndex = "DataListIndex";
+// The all-items view's column widths (項目幅) as set by the user: one length in twips per item,
+// separated by ",". Written only after the user has resized a column; used only while the count
+// still equals the file's item count, otherwise emptied.
+inline constexpr const char* KoumokuHaba = "KoumokuHaba";
 } // namespace keys
 
 // Search-key histories hold at most this many keys, stored as "0" to "7".

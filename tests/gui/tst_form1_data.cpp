@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QListView>
 #include <QMenu>
+#include <QStyledItemDelegate>
 #include <QTreeView>
 
 using namespace korvanta;
@@ -265,6 +266,82 @@ private slots:
             QStringLiteral("9750"));
         QCOMPARE(f.formWidth(), 4500.0);
         QCOMPARE(f.RecordCount(), 0);
+    }
+
+    // Widths the user gives the columns are kept for the file, and dropped when its items change;
+    // widths set by the program are not stored.
+    void columnWidthsSetByTheUser()
+    {
+        Form1& f = startForm();
+        writeFileSection("SentakuKoumokuNo=-1\r\n");
+        selectFile(f, "goods.csv");
+        f.Filemado_DblClick();
+        QHeaderView* header = f.ListView1->header();
+        QCOMPARE(header->sectionSize(1), 112);
+        f.Kirikae_Click();
+        QCOMPARE(Settings(m_app.path()).ReadSetting("goods.csv", "KoumokuHaba"), QString());
+
+        f.Filemado_DblClick();
+        // A double click on the border after the second column fits it to its contents.
+        QTest::mouseDClick(header->viewport(), Qt::LeftButton, {},
+            QPoint(header->sectionViewportPosition(1) + header->sectionSize(1) - 1,
+                header->height() / 2));
+        const int fitted = header->sectionSize(1);
+        QVERIFY(fitted != 112);
+        header->resizeSection(2, 90); // as a drag of the border leaves it
+        QVERIFY(clickToFocus(f.Combo1->lineEdit()));
+        typeText(&f, "A-0");
+        QCOMPARE(f.ListView1->model()->rowCount(), 4);
+        QCOMPARE(header->sectionSize(1), fitted);
+        f.Kirikae_Click();
+        QCOMPARE(Settings(m_app.path()).ReadSetting("goods.csv", "KoumokuHaba"),
+            QStringLiteral("2400,%1,1350").arg(fitted * 15));
+
+        // Opened again: the stored widths, also after the program restarts.
+        f.Filemado_DblClick();
+        QCOMPARE(header->sectionSize(0), 160);
+        QCOMPARE(header->sectionSize(1), fitted);
+        QCOMPARE(header->sectionSize(2), 90);
+        f.close();
+        m_form = std::make_unique<Form1>(m_app.path(), m_platform);
+        Form1& g = *m_form;
+        g.Form_Load();
+        g.show();
+        selectFile(g, "goods.csv");
+        g.Filemado_DblClick();
+        QCOMPARE(g.ListView1->header()->sectionSize(2), 90);
+        g.Kirikae_Click();
+
+        // Another item count: the design's widths, and the stored ones are gone.
+        m_app.writeFile("goods.csv", "a,b\r\n1,2\r\n");
+        g.Filemado_DblClick();
+        QCOMPARE(g.ListView1->header()->sectionSize(0), 240);
+        QCOMPARE(Settings(m_app.path()).ReadSetting("goods.csv", "KoumokuHaba"), QString());
+    }
+
+    // The all-items view draws its cells itself for speed; they look as the style draws them,
+    // cut or whole, selected or not.
+    void cellsLookAsTheStyleDrawsThem()
+    {
+        Form1& f = startForm();
+        writeFileSection("SentakuKoumokuNo=-1\r\nDataListIndex=1\r\n");
+        selectFile(f, "goods.csv");
+        f.Filemado_DblClick();
+        QHeaderView* header = f.ListView1->header();
+        header->resizeSection(0, 25);
+        header->resizeSection(2, 200);
+        const auto picture = [&] {
+            QImage image(f.ListView1->viewport()->size(), QImage::Format_ARGB32);
+            f.ListView1->viewport()->render(&image);
+            return image;
+        };
+        const QImage own = picture();
+        QAbstractItemDelegate* cells = f.ListView1->itemDelegate();
+        QStyledItemDelegate standard;
+        f.ListView1->setItemDelegate(&standard);
+        const QImage styled = picture();
+        f.ListView1->setItemDelegate(cells);
+        QCOMPARE(own, styled);
     }
 
     void chooserOverTheFileList()

@@ -199,6 +199,68 @@ private slots:
         QCOMPARE(rowsOf(f.List1->model()), QStringList { "grape" });
     }
 
+    // The forgiving search ignores case, width and kana kind in both data views; off, the
+    // search is exact again. The check mark is kept over a restart.
+    void forgivingSearchOption()
+    {
+        Form1& f = openShop();
+        QVERIFY(!f.AimaiKensaku->isChecked());
+        type(f, "ｱﾝｽﾞ");
+        QCOMPARE(rowsOf(f.List1->model()), QStringList { "ｱﾝｽﾞ" });
+
+        f.AimaiKensaku->trigger();
+        QVERIFY(f.AimaiKensaku->isChecked());
+        type(f, "ｱﾝｽﾞ");
+        QCOMPARE(rowsOf(f.List1->model()), (QStringList { "ｱﾝｽﾞ", "アンズ" }));
+        type(f, "あんず");
+        QCOMPARE(f.List2, (std::vector<int> { 4, 5 }));
+        type(f, "APPLE");
+        QCOMPARE(rowsOf(f.List1->model()), (QStringList { "apple", "Apple pie" }));
+
+        f.AimaiKensaku->trigger();
+        type(f, "APPLE");
+        QCOMPARE(f.List1->model()->rowCount(), 0);
+        type(f, "あんず");
+        QCOMPARE(f.List1->model()->rowCount(), 0);
+
+        f.AimaiKensaku->trigger();
+        f.close();
+        QCOMPARE(read("Tool", "AimaiKensaku"), QStringLiteral("True"));
+        m_form.reset();
+        QVERIFY(startForm().AimaiKensaku->isChecked());
+    }
+
+    void forgivingSearchInTheAllItemsView()
+    {
+        m_app.writeIni(baseIni().replace("[Tool]\r\n", "[Tool]\r\nAimaiKensaku=True\r\n")
+            + "[shop.csv]\r\nSentakuKoumokuNo=-1\r\nKoumokuHyoujiNo=2\r\nDataListIndex=0\r\n");
+        Form1& f = startForm();
+        selectFile(f, "shop.csv");
+        f.Filemado_DblClick();
+        QVERIFY(f.AimaiKensaku->isChecked());
+        type(f, "ＡＰＰＬＥ");
+        QCOMPARE(rowsOf(f.ListView1->model()), (QStringList { "apple", "Apple pie" }));
+        type(f, "ず\t7");
+        QCOMPARE(f.List2, std::vector<int> { 5 });
+    }
+
+    void forgivingSearchOfTheFileList()
+    {
+        m_app.writeFile("アンズ一覧.csv", "X\r\n1\r\n");
+        Form1& f = startForm();
+        type(f, "ｱﾝｽﾞ");
+        QCOMPARE(f.Filemado->listCount(), 0);
+        f.AimaiKensaku->trigger();
+        type(f, "あんず");
+        QCOMPARE(f.Filemado->listCount(), 1);
+        QCOMPARE(f.Filemado->fileNameAt(0), QStringLiteral("アンズ一覧.csv"));
+        type(f, "ABC-");
+        QCOMPARE(f.Filemado->listCount(), 2);
+        // Without a key the listing is the usual one.
+        type(f, "");
+        QCOMPARE(f.Filemado->listCount(), 5);
+    }
+
     void searchTheFileList()
     {
         Form1& f = startForm();

@@ -20,6 +20,8 @@ private slots:
     void shortenItemName();
     void columnWidths_data();
     void columnWidths();
+    void storedColumnWidths_data();
+    void storedColumnWidths();
 };
 
 void TestCsvLine::csvLineToTab_data()
@@ -174,6 +176,30 @@ void TestCsvLine::columnWidths()
     QFETCH(QList<int>, expected);
     QCOMPARE(korvanta::columnWidths(viewFormWidth, itemCount), expected);
     QCOMPARE(firstColumnWidth(viewFormWidth, itemCount), expected.value(0));
+}
+
+void TestCsvLine::storedColumnWidths_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("itemCount");
+    QTest::addColumn<QList<int>>("expected");
+    QTest::newRow("matching count") << "1500,900,0" << 3 << QList<int> { 1500, 900, 0 };
+    QTest::newRow("fewer items now") << "1500,900,0" << 2 << QList<int> {};
+    QTest::newRow("more items now") << "1500,900" << 3 << QList<int> {};
+    QTest::newRow("empty") << "" << 1 << QList<int> {};
+    QTest::newRow("not a number") << "1500,x" << 2 << QList<int> {};
+    QTest::newRow("negative") << "1500,-1" << 2 << QList<int> {};
+    QTest::newRow("empty part") << "1500," << 2 << QList<int> {};
+}
+
+void TestCsvLine::storedColumnWidths()
+{
+    QFETCH(QString, text);
+    QFETCH(int, itemCount);
+    QFETCH(QList<int>, expected);
+    QCOMPARE(columnWidthsFromText(text, itemCount), expected);
+    if (!expected.isEmpty())
+        QCOMPARE(columnWidthsText(expected), text);
 }
 
 KORVANTA_CORE_TEST_MAIN(TestCsvLine)

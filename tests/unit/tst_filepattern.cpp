@@ -18,6 +18,8 @@ class TestFilePattern : public QObject
 private slots:
     void matches_data();
     void matches();
+    void matchesForgiving_data();
+    void matchesForgiving();
     void sortsIgnoringCase_data();
     void sortsIgnoringCase();
     void listsMatchingRegularFiles();
@@ -101,6 +103,37 @@ void TestFilePattern::matches()
     QFETCH(QString, pattern);
     QFETCH(bool, expected);
     QCOMPARE(matchesFilePattern(name, pattern), expected);
+}
+
+// The forgiving match: width and kana kind are ignored like case; everything else as before.
+void TestFilePattern::matchesForgiving_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<bool>("exact");
+    QTest::addColumn<bool>("forgiving");
+    const auto row
+        = [](const char* tag, const char* name, const char* pattern, bool exact, bool forgiving) {
+              QTest::newRow(tag) << QString::fromUtf8(name) << QString::fromUtf8(pattern) << exact
+                                 << forgiving;
+          };
+    row("half-width kana key", "アイ.csv", "*ｱ*.txt;*ｱ*.CSV", false, true);
+    row("hiragana key", "アイ.csv", "*あ*.txt;*あ*.CSV", false, true);
+    row("full-width key", "abc.txt", "*ＡＢＣ*.txt;*ＡＢＣ*.CSV", false, true);
+    row("voiced half-width name", "ｶﾞｲﾄﾞ.csv", "*ガイド*.CSV", false, true);
+    row("still needs the extension", "アイ.dat", "*ｱ*.txt;*ｱ*.CSV", false, false);
+    row("full-width star stays literal", "a.csv", "＊.csv", false, false);
+    row("wildcards keep their meaning", "xアy.txt", "*あ?.txt", false, true);
+}
+
+void TestFilePattern::matchesForgiving()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, pattern);
+    QFETCH(bool, exact);
+    QFETCH(bool, forgiving);
+    QCOMPARE(matchesFilePattern(name, pattern), exact);
+    QCOMPARE(matchesFilePattern(name, pattern, true), forgiving);
 }
 
 void TestFilePattern::sortsIgnoringCase_data()

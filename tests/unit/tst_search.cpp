@@ -99,6 +99,89 @@ private slots:
         QCOMPARE(QList<int>(found.begin(), found.end()), records);
     }
 
+    // Each class of difference the forgiving search ignores, and the ones it keeps.
+    void fold_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("folded");
+        QTest::newRow("ASCII capitals") << "AbC xyZ"
+                                        << "abc xyz";
+        QTest::newRow("full-width letters and digits") << "ＡＢｃ１２"
+                                                       << "abc12";
+        QTest::newRow("full-width punctuation") << "（ａ）＠"
+                                                << "(a)@";
+        QTest::newRow("full-width star and question mark stay") << "＊？"
+                                                                << "＊？";
+        QTest::newRow("ideographic space") << "a　b"
+                                           << "a b";
+        QTest::newRow("Latin letters beyond ASCII") << "ÉΣЖ"
+                                                    << "éσж";
+        QTest::newRow("katakana to hiragana") << "アイウヴヶ"
+                                              << "あいうゔゖ";
+        QTest::newRow("half-width katakana") << "ｱｲｳｧｯｰ"
+                                             << "あいうぁっー";
+        QTest::newRow("half-width voiced marks") << "ｶﾞｷﾞﾂﾞﾄﾞﾊﾞﾊﾟﾎﾟｳﾞ"
+                                                 << "がぎづどばぱぽゔ";
+        QTest::newRow("voiced mark after a kana without one") << "ｱﾞﾏﾟ"
+                                                              << "あ゛ま゜";
+        QTest::newRow("lone voiced marks") << "ﾞﾟ"
+                                           << "゛゜";
+        QTest::newRow("combining voiced mark") << QString::fromUtf8("か\u3099は\u309A") << "がぱ";
+        QTest::newRow("half-width punctuation") << "｡｢｣､･"
+                                                << "。「」、・";
+        QTest::newRow("kanji, TAB and NUL unchanged")
+            << QString::fromUtf8("山田\t\0x", 9) << QString::fromUtf8("山田\t\0x", 9);
+        QTest::newRow("surrogate pair unchanged") << "𠮷"
+                                                  << "𠮷";
+    }
+    void fold()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, folded);
+        QCOMPARE(foldForSearch(text), folded);
+    }
+
+    // The folded set gives the folded items and records, and the forgiving search finds what the
+    // exact one misses; the exact search is unchanged beside it.
+    void foldedRecords_data()
+    {
+        QTest::addColumn<int>("displayItem");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QList<int>>("exact");
+        QTest::addColumn<QList<int>>("forgiving");
+        // Records: 1 ABC|ア, 2 abc|ｱ, 3 ａｂｃ|あ, 4 x|ｶﾞ, 5 y|ガ
+        QTest::newRow("case") << 1 << "abc" << QList<int> { 2 } << QList<int> { 1, 2, 3 };
+        QTest::newRow("capital key") << 1 << "ABC" << QList<int> { 1 } << QList<int> { 1, 2, 3 };
+        QTest::newRow("half-width kana key")
+            << 2 << "ｱ" << QList<int> { 2 } << QList<int> { 1, 2, 3 };
+        QTest::newRow("hiragana key") << 2 << "あ" << QList<int> { 3 } << QList<int> { 1, 2, 3 };
+        QTest::newRow("voiced") << 2 << "ｶﾞ" << QList<int> { 4 } << QList<int> { 4, 5 };
+        QTest::newRow("all items") << -1 << "cア" << QList<int> {} << QList<int> {};
+        QTest::newRow("all items, across TAB")
+            << -1 << "c\tあ" << QList<int> {} << QList<int> { 1, 2, 3 };
+        QTest::newRow("empty key")
+            << -1 << "" << QList<int> { 1, 2, 3, 4, 5 } << QList<int> { 1, 2, 3, 4, 5 };
+    }
+    void foldedRecords()
+    {
+        QFETCH(int, displayItem);
+        QFETCH(QString, key);
+        QFETCH(QList<int>, exact);
+        QFETCH(QList<int>, forgiving);
+        const DataSet data = DataSet::fromFileText(
+            u"名前,読み\r\nABC,ア\r\nabc,ｱ\r\nａｂｃ,あ\r\nx,ｶﾞ\r\ny,ガ", 2);
+        const FoldedDataSet folded(data);
+        QCOMPARE(folded.recordCount(), 5);
+        QCOMPARE(folded.item(1, 3).toString(), QStringLiteral("abc"));
+        QCOMPARE(folded.item(2, 4).toString(), QStringLiteral("が"));
+        QCOMPARE(folded.recordView(1).toString(), QStringLiteral("abc\tあ"));
+        QVERIFY(folded.item(3, 1).isEmpty());
+        const std::vector<int> e = searchRecords(data, displayItem, key);
+        const std::vector<int> f = searchFoldedRecords(folded, displayItem, key);
+        QCOMPARE(QList<int>(e.begin(), e.end()), exact);
+        QCOMPARE(QList<int>(f.begin(), f.end()), forgiving);
+    }
+
     void patterns_data()
     {
         QTest::addColumn<QString>("key");

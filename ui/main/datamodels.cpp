@@ -3,6 +3,11 @@
 #include "core/dataset.h"
 #include "core/displaytext.h"
 
+#include <QApplication>
+#include <QPainter>
+#include <QStyle>
+#include <QTextLayout>
+
 #include <algorithm>
 
 namespace korvanta {
@@ -124,6 +129,100 @@ QVariant AllItemsModel::headerData(int section, Qt::Orientation orientation, int
         || section >= m_headers.size())
         return QVariant();
     return m_headers.at(section);
+}
+
+void CellDelegate::paint(
+    QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    QStyleOptionViewItem opt = option;
+    initStyleOption(&opt, index);
+    const QWidget* widget = opt.widget;
+    QStyle* style = widget ? widget->style() : QApplication::style();
+    const auto isLineBreak = [](QChar c) {
+        return c == u'\n' || c == u'\r' || c == QChar::LineSeparator
+            || c == QChar::ParagraphSeparator;
+    };
+    if (opt.text.isEmpty() || opt.features != QStyleOptionViewItem::HasDisplay
+        || opt.textElideMode != Qt::ElideRight
+        || std::any_of(opt.text.cbegin(), opt.text.cend(), isLineBreak)) {
+        style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+        return;
+    }
+
+    // The text as the style places it: inside the cell by the focus frame's margin plus one.
+    const QString text = opt.text;
+    opt.text.clear();
+    opt.features &= ~QStyleOptionViewItem::HasDisplay;
+    // A cell that is neither selected, focused nor under the pointer and has no background of
+    // its own has nothing for the style to draw but its text.
+    const QStyle::State marked
+        = QStyle::State_Selected | QStyle::State_HasFocus | QStyle::State_MouseOver;
+    if ((opt.state & marked) || opt.backgroundBrush.style() != Qt::NoBrush)
+        style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+    const QRect textRect = opt.rect.adjusted(margin, 0, -margin, 0);
+    if (textRect.width() <= 0)
+        return;
+
+    QPalette::ColorGroup group
+        = opt.state & QStyle::State_Enabled ? QPalette::Normal : QPalette::Disabled;
+    if (group == QPalette::Normal && !(opt.state & QStyle::State_Active))
+        group = QPalette::Inactive;
+    painter->save();
+    painter->setFont(opt.font);
+    painter->setPen(opt.palette.color(
+        group, opt.state & QStyle::State_Selected ? QPalette::HighlightedText : QPalette::Text));
+    const QString cut = elided(text, opt.font, opt.fontMetrics, textRect.width());
+    if (opt.displayAlignment == (Qt::AlignLeft | Qt::AlignVCenter)) {
+        // A cut text seen before keeps its laid-out glyphs and is not shaped again; they are made
+        // for the resolution of the device painted on.
+        const int dpi = painter->device() ? painter->device()->logicalDpiY() : 0;
+        if (dpi != m_layoutDpi) {
+            m_layouts.clear();
+            m_layoutDpi = dpi;
+        }
+        auto it = m_layouts.find(cut);
+        if (it == m_layouts.end()) {
+            auto layout = std::make_shared<QTextLayout>(cut, painter->font(), painter->device());
+            QTextOption option(Qt::AlignLeft | Qt::AlignVCenter);
+            option.setWrapMode(QTextOption::ManualWrap);
+            option.setTextDirection(painter->layoutDirection());
+            layout->setTextOption(option);
+            layout->setCacheEnabled(true);
+            layout->beginLayout();
+            QTextLine line = layout->createLine();
+            line.setLineWidth(0x01000000);
+            line.setPosition(QPointF(0, 0));
+            layout->endLayout();
+            it = m_layouts.insert(cut, layout);
+        }
+        const QTextLayout& layout = **it;
+        const qreal height = layout.lineAt(0).height();
+        layout.draw(
+            painter, QPointF(textRect.x(), textRect.y() + (textRect.height() - height) / 2));
+    } else {
+        painter->drawText(textRect, int(opt.displayAlignment) | Qt::TextSingleLine, cut);
+    }
+    painter->restore();
+}
+
+QString CellDelegate::elided(
+    const QString& text, const QFont& font, const QFontMetrics& fm, int width) const
+{
+    if (m_elidedFont != font || m_elided.size() > 20000) {
+        m_elided.clear();
+        m_layouts.clear();
+        m_elidedFont = font;
+    }
+    QString key = text;
+    key += QChar(0);
+    key += QString::number(width);
+    const auto it = m_elided.constFind(key);
+    if (it != m_elided.constEnd())
+        return *it;
+    const QString cut = fm.elidedText(text, Qt::ElideRight, width);
+    m_elided.insert(key, cut);
+    return cut;
 }
 
 } // namespace korvanta

@@ -66,9 +66,10 @@ bool FileListBox::setPath(const QString& folder)
     return true;
 }
 
-void FileListBox::setPattern(const QString& pattern)
+void FileListBox::setPattern(const QString& pattern, bool forgiving)
 {
     m_pattern = pattern;
+    m_forgiving = forgiving;
     relist(fileName());
 }
 
@@ -133,7 +134,7 @@ int FileListBox::listAlso(const QString& name)
 
 void FileListBox::relist(const QString& keepName)
 {
-    QStringList names = listMatchingFiles(m_path, m_pattern);
+    QStringList names = listMatchingFiles(m_path, m_pattern, m_forgiving);
     if (!m_alsoListed.isEmpty() && !names.contains(m_alsoListed)
         && QFileInfo(QDir(m_path).filePath(m_alsoListed)).isFile()) {
         names.append(m_alsoListed);

@@ -26,7 +26,8 @@ public:
 
     QString pattern() const { return m_pattern; }
     // Lists the files matching `pattern`; the selected file stays selected while it is listed.
-    void setPattern(const QString& pattern);
+    // `forgiving` matches with width and katakana/hiragana ignored as well as case.
+    void setPattern(const QString& pattern, bool forgiving = false);
 
     // The selected file's name without folder; "" when none is selected.
     QString fileName() const;
@@ -70,6 +71,7 @@ private:
     QString m_path;
     QString m_pattern = DefaultPattern;
     QString m_alsoListed;
+    bool m_forgiving = false;
 };
 
 } // namespace korvanta

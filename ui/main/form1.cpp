@@ -176,6 +176,7 @@ void Form1::createControls()
     List1->setModel(m_list1Model);
     m_listView1Model = new AllItemsModel(Data, List2, this);
     ListView1->setModel(m_listView1Model);
+    ListView1->setItemDelegate(new CellDelegate(ListView1));
     ListView1->header()->setStretchLastSection(false);
     ListView1->header()->setSectionsClickable(true);
     ListView1->setToolTip(
@@ -215,6 +216,8 @@ void Form1::wireMouseEvents()
 
     connect(ListView1->header(), &QHeaderView::sectionClicked, this,
             [this](int section) { ListView1_ColumnClick(section + 1); });
+    connect(
+        ListView1->header(), &QHeaderView::sectionResized, this, &Form1::listView1ColumnResized);
 
     connect(Dir1, &FolderListBox::folderActivated, this, &Form1::setDir1Path);
     connect(Filemado, &QAbstractItemView::activated, this, [this] { Filemado_DblClick(); });

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/dataset.h"
+#include "core/search.h"
 #include "settings/settings.h"
 #include "ui/main/statuslabel.h"
 
@@ -167,6 +168,7 @@ public:
     void PuHyoujiSet_Click();
     void SentakuDataKiroku_Click();
     void KensakuKaisi_Click();
+    void AimaiKensaku_Click();
     void WebJyunkai_Click();
     void WebDblClickOpen_Click();
 
@@ -284,6 +286,7 @@ public:
     QAction* ZZ6 = nullptr;
     QAction* SentakuDataKiroku = nullptr;
     QAction* KensakuKaisi = nullptr;
+    QAction* AimaiKensaku = nullptr;
     QAction* ZZ7 = nullptr;
     QAction* Temae = nullptr;
     QAction* PuHyoujiSet = nullptr;
@@ -334,6 +337,10 @@ private:
     void clearData();
     // ListView1 shows the rows of the row-to-record map, which was just rebuilt in file order.
     void showListView1Rows();
+    // A column of ListView1 changed its width; only the user's changes are remembered.
+    void listView1ColumnResized();
+    // The folded search texts of the open file for the forgiving search, made when first needed.
+    const FoldedDataSet& foldedData();
     // The selected row of ListView1 is re-selected: the list takes the keyboard focus, unless
     // the search box holds it.
     void giveListView1Focus();
@@ -379,6 +386,13 @@ private:
     bool m_splitterDragging = false;
     // The search box is handling a key press or the loss of the focus.
     bool m_searchBoxKeyOrFocus = false;
+    // ListView1's column widths are being set by code, not by the user.
+    bool m_settingColumnWidths = false;
+    // The user has resized a column of the open file since it was opened.
+    bool m_columnWidthsByUser = false;
+    // Data folded for the forgiving search; empty until needed, emptied with the data.
+    FoldedDataSet m_foldedData;
+    bool m_foldedDataReady = false;
 
 public:
     // --- shared state of the window

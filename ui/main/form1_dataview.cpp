@@ -20,6 +20,7 @@
 #include "ui/main/datalistview.h"
 
 #include <QListView>
+#include <QScopedValueRollback>
 #include <QTreeView>
 
 #include <numeric>
@@ -44,13 +45,23 @@ bool Form1::ReadItemNames()
     ItemCount = names.itemCount();
     m_headerTexts = names.headerTexts;
 
-    // The all-items view's columns: headers as read, widths from the stored view width.
+    // The all-items view's columns: headers as read, widths from the stored view width, then
+    // the widths the user set for this file, while they still fit its items.
+    const QScopedValueRollback settingWidths(m_settingColumnWidths, true);
+    m_columnWidthsByUser = false;
     m_listView1Model->setHeaders(m_headerTexts);
     ListView1->header()->setSortIndicatorShown(false);
     const QList<int> widths
         = columnWidths(IntegerFromText(m_settings.read(keys::ViewFormWidth)), ItemCount);
     for (int k = 0; k < widths.size(); ++k)
         ListView1->header()->resizeSection(k, twipsToPixelsX(widths.at(k), this));
+    const QString section = Filemado->fileName();
+    const QString stored = m_settings.ReadSetting(section, keys::KoumokuHaba);
+    const QList<int> userWidths = columnWidthsFromText(stored, int(m_headerTexts.size()));
+    for (int k = 0; k < userWidths.size(); ++k)
+        ListView1->header()->resizeSection(k, twipsToPixelsX(userWidths.at(k), this));
+    if (userWidths.isEmpty() && !stored.isEmpty())
+        m_settings.WriteSetting(section, keys::KoumokuHaba, QString());
 
     for (int k = 1; k <= ItemCount; ++k)
         SetItemMenuCaption(k, ItemNames.at(k), QString());
@@ -74,6 +85,10 @@ bool Form1::ReadDataFile()
     m_listView1Model->clearRows();
     List2.clear();
     Data = std::move(result.data);
+    m_foldedData = FoldedDataSet();
+    m_foldedDataReady = false;
+    if (AimaiKensaku->isChecked())
+        foldedData();
     return true;
 }
 
@@ -184,6 +199,8 @@ void Form1::clearData()
     m_listView1Model->clearRows();
     List2.clear();
     Data.clear();
+    m_foldedData = FoldedDataSet();
+    m_foldedDataReady = false;
 }
 
 void Form1::ListUpData()
@@ -249,6 +266,12 @@ void Form1::showListView1Rows()
     m_listView1Model->reset();
     // The rows follow the map in file order: no column is sorted.
     ListView1->header()->setSortIndicatorShown(false);
+}
+
+void Form1::listView1ColumnResized()
+{
+    if (!m_settingColumnWidths)
+        m_columnWidthsByUser = true;
 }
 
 void Form1::giveListView1Focus()

@@ -79,6 +79,7 @@ void Form1::LoadSettings()
         { ScrollBerSetei, keys::ScrollBerSetei }, { KensakuKaisi, keys::KensakuKaisi },
         { PuHyoujiSet, keys::PuHyoujiSet },       { SentakuDataKiroku, keys::SentakuDataKiroku },
         { WebJyunkai, keys::WebJyunkai },         { WebDblClickOpen, keys::WebDblClickOpen },
+        { AimaiKensaku, keys::AimaiKensaku },
     };
     for (const auto& [action, key] : marks) {
         if (const std::optional<bool> value = BooleanFromText(m_settings.read(key)))
@@ -118,6 +119,7 @@ void Form1::Form_QueryUnload()
         { keys::SentakuDataKiroku, SentakuDataKiroku },
         { keys::WebJyunkai, WebJyunkai },
         { keys::WebDblClickOpen, WebDblClickOpen },
+        { keys::AimaiKensaku, AimaiKensaku },
     };
     for (const auto& [key, action] : marks)
         m_settings.write(key, TextFromBoolean(action->isChecked()));

@@ -75,6 +75,8 @@ const MenuEntry ToolMenyuEntries[] = {
       &Form1::SentakuDataKiroku_Click },
     { &Form1::KensakuKaisi, "KensakuKaisi", "Shift + ﾘﾀｰﾝｷｰ で検索を開始する", "", Checkable,
       &Form1::KensakuKaisi_Click },
+    { &Form1::AimaiKensaku, "AimaiKensaku", "あいまい検索(英大小・全半角・ｶﾅかなを区別しない)", "",
+      Checkable, &Form1::AimaiKensaku_Click },
     KV_SEP(ZZ7),
     { &Form1::Temae, "Temae", "常に手前に表示する", "F4", Checkable, &Form1::Temae_Click },
     { &Form1::PuHyoujiSet, "PuHyoujiSet", "ﾘｽﾄｸﾘｯｸ時、ﾃﾞｰﾀｰを表示する(&A)", "", Checkable,

@@ -2,9 +2,11 @@
 
 #include "ui/main/form1.h"
 
+#include "core/datafile.h"
 #include "core/history.h"
 #include "core/search.h"
 #include "platform/platform.h"
+#include "platform/twips.h"
 #include "settings/conversions.h"
 #include "ui/main/datalistview.h"
 #include "ui/main/datamodels.h"
@@ -14,6 +16,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -141,6 +144,24 @@ void Form1::Combo1_KeyUp(int keyCode, int shift)
 
 void Form1::KensakuKaisi_Click() { KensakuKaisi->setChecked(!KensakuKaisi->isChecked()); }
 
+// Turns the forgiving search on or off; it takes effect with the next search. The open file's
+// folded texts are made now, so that the next keystroke does not wait for them.
+void Form1::AimaiKensaku_Click()
+{
+    AimaiKensaku->setChecked(!AimaiKensaku->isChecked());
+    if (AimaiKensaku->isChecked() && !isFileView())
+        foldedData();
+}
+
+const FoldedDataSet& Form1::foldedData()
+{
+    if (!m_foldedDataReady) {
+        m_foldedData = FoldedDataSet(Data);
+        m_foldedDataReady = true;
+    }
+    return m_foldedData;
+}
+
 void Form1::setInputMethodMode(bool dataView)
 {
     Combo1->setInputMethodHints(dataView ? Qt::ImhNone : Qt::ImhPreferLatin);
@@ -165,7 +186,8 @@ void Form1::SearchList()
     if (DisplayItem != -1) {
         const int previous = recordOfList1Row(list1SelectedRow());
         List1->hide();
-        List2 = searchRecords(Data, DisplayItem, key);
+        List2 = AimaiKensaku->isChecked() ? searchFoldedRecords(foldedData(), DisplayItem, key)
+                                          : searchRecords(Data, DisplayItem, key);
         m_list1Model->reset(DisplayItem);
         const auto hit = std::find(List2.begin(), List2.end(), previous);
         if (previous > 0 && hit != List2.end())
@@ -178,7 +200,8 @@ void Form1::SearchList()
     } else {
         const int row = listView1SelectedRow();
         const int previous = row >= 0 ? recordOfList1Row(row) : 0;
-        List2 = searchRecords(Data, -1, key);
+        List2 = AimaiKensaku->isChecked() ? searchFoldedRecords(foldedData(), -1, key)
+                                          : searchRecords(Data, -1, key);
         showListView1Rows();
         const auto hit = std::find(List2.begin(), List2.end(), previous);
         if (previous > 0 && hit != List2.end()) {
@@ -196,7 +219,8 @@ void Form1::SearchFileList()
 {
     const QString key = Combo1->currentText();
     const QString selected = Filemado->fileName();
-    Filemado->setPattern(fileSearchPattern(key));
+    // The forgiving match applies to a search key only; the listing without a key stays as is.
+    Filemado->setPattern(fileSearchPattern(key), AimaiKensaku->isChecked() && !key.isEmpty());
     int index = -1;
     if (!selected.isEmpty()) {
         for (int i = 0; i < Filemado->listCount(); ++i) {
@@ -268,6 +292,14 @@ void Form1::SaveFileState(bool fileList)
         if (m_openFileName.isEmpty())
             return;
         section = m_openFileName;
+        if (m_columnWidthsByUser) {
+            QList<int> widths;
+            const QHeaderView* header = ListView1->header();
+            for (int k = 0; k < header->count(); ++k)
+                widths.append(qRound(pixelsToTwipsX(header->sectionSize(k), this)));
+            m_settings.WriteSetting(section, keys::KoumokuHaba, columnWidthsText(widths));
+            m_columnWidthsByUser = false;
+        }
         if (SentakuDataKiroku->isChecked()) {
             m_settings.WriteSetting(section, keys::KoumokuHyoujiNo, QString::number(CopyItem));
             int index = -1;

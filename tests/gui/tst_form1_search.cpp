@@ -76,16 +76,7 @@ private:
 
     void selectFile(Form1& f, const QString& name) { clickFile(f, name); }
 
-    // Typing into the search box, as a person does: a click into it, Ctrl+A and Backspace,
-    // then the key.
-    void type(Form1& f, const QString& text)
-    {
-        if (!f.Combo1->hasFocus())
-            QVERIFY(clickToFocus(f.Combo1->lineEdit()));
-        pressKey(&f, Qt::Key_A, Qt::ControlModifier);
-        pressKey(&f, Qt::Key_Backspace);
-        typeText(&f, text);
-    }
+    void type(Form1& f, const QString& text) { QVERIFY(typeSearchKey(f, text)); }
 
     QString read(const QString& section, const QString& key) const
     {

@@ -1,9 +1,13 @@
 #pragma once
 
+#include "support/keyinput.h"
+
 #include "ui/main/filelistbox.h"
 #include "ui/main/form1.h"
 
 #include <QByteArray>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QString>
 
 namespace korvanta {
@@ -40,6 +44,18 @@ inline bool clickFile(Form1& form, const QString& name)
     if (form.Filemado->fileName() != name)
         return false;
     form.Filemado_MouseUp(1, 0);
+    return true;
+}
+
+// Types `text` into the search box as a person does: a click into it (when it has not the focus
+// yet), Ctrl+A and Backspace, then the key. Returns false when the box could not take the focus.
+inline bool typeSearchKey(Form1& form, const QString& text)
+{
+    if (!form.Combo1->hasFocus() && !clickToFocus(form.Combo1->lineEdit()))
+        return false;
+    pressKey(&form, Qt::Key_A, Qt::ControlModifier);
+    pressKey(&form, Qt::Key_Backspace);
+    typeText(&form, text);
     return true;
 }
 

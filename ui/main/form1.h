@@ -12,6 +12,7 @@
 #include <QRectF>
 
 #include <array>
+#include <optional>
 #include <vector>
 
 class QAction;
@@ -390,9 +391,8 @@ private:
     bool m_settingColumnWidths = false;
     // The user has resized a column of the open file since it was opened.
     bool m_columnWidthsByUser = false;
-    // Data folded for the forgiving search; empty until needed, emptied with the data.
-    FoldedDataSet m_foldedData;
-    bool m_foldedDataReady = false;
+    // Data folded for the forgiving search; made when first needed, dropped with the data.
+    std::optional<FoldedDataSet> m_foldedData;
 
 public:
     // --- shared state of the window

@@ -85,8 +85,7 @@ bool Form1::ReadDataFile()
     m_listView1Model->clearRows();
     List2.clear();
     Data = std::move(result.data);
-    m_foldedData = FoldedDataSet();
-    m_foldedDataReady = false;
+    m_foldedData.reset();
     if (AimaiKensaku->isChecked())
         foldedData();
     return true;
@@ -199,8 +198,7 @@ void Form1::clearData()
     m_listView1Model->clearRows();
     List2.clear();
     Data.clear();
-    m_foldedData = FoldedDataSet();
-    m_foldedDataReady = false;
+    m_foldedData.reset();
 }
 
 void Form1::ListUpData()

@@ -155,11 +155,9 @@ void Form1::AimaiKensaku_Click()
 
 const FoldedDataSet& Form1::foldedData()
 {
-    if (!m_foldedDataReady) {
-        m_foldedData = FoldedDataSet(Data);
-        m_foldedDataReady = true;
-    }
-    return m_foldedData;
+    if (!m_foldedData)
+        m_foldedData.emplace(Data);
+    return *m_foldedData;
 }
 
 void Form1::setInputMethodMode(bool dataView)

@@ -8,7 +8,7 @@ PACKAGES=(
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
     libbenchmark-dev libicu-dev
     fonts-noto-cjk qt6-translations-l10n
-    xvfb xauth xdotool xclip x11-utils imagemagick xdg-utils openbox desktop-file-utils
+    xvfb xauth xdotool xclip x11-utils imagemagick xdg-utils openbox wmctrl desktop-file-utils
     clang libclang-rt-14-dev
 )
 

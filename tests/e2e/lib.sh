@@ -127,7 +127,7 @@ e2e_init() {
     fi
     if [[ -z "${KORVANTA_E2E_INNER:-}" ]]; then
         local tool
-        for tool in Xvfb openbox xdotool xclip xprop xwininfo xdpyinfo import iconv timeout; do
+        for tool in Xvfb openbox wmctrl xdotool xclip xprop xwininfo xdpyinfo import iconv timeout; do
             command -v "$tool" >/dev/null 2>&1 || { echo "FAIL: $tool is not installed" >&2; exit 1; }
         done
         [[ -x "$EXE" ]] || { echo "FAIL: no executable at $EXE" >&2; exit 1; }
@@ -298,12 +298,16 @@ app_responsive() {
     app_alive && timeout 3 xclip -o -selection clipboard -t TARGETS >/dev/null 2>&1
 }
 
-# app_close: closes the main window as the window manager's close button does (WM_DELETE_WINDOW)
-# and waits for the process to end; false if it does not end within 10 s.
+# close_window WINDOW: asks the window manager to close the window, as its close button does (it
+# sends the window WM_DELETE_WINDOW). Unlike Alt+F4 this does not depend on which window holds the
+# keyboard focus at that moment.
+close_window() { wmctrl -i -c "$1"; }
+
+# app_close: closes the main window as the window manager's close button does and waits for the
+# process to end; false if it does not end within 10 s.
 app_close() {
     [[ -n "$APP_PID" ]] || return 0
-    activate
-    xdotool key --clearmodifiers alt+F4
+    close_window "$WID"
     if ! wait_gone "$APP_PID" 100; then
         fail "Korvanta did not end within 10 s of being closed"
         stop_pid "$APP_PID"

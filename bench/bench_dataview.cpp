@@ -1,6 +1,7 @@
 // The data view with a large file: listing up in the single-item list and in the all-items
-// view, a row click through to the clipboard, a keystroke of the search, and sorting, in the real main window (offscreen). Each
-// measured step includes handling the events it posts, so layout and painting count too.
+// view, a row click through to the clipboard, a keystroke of the search, and sorting, in the real
+// main window (offscreen). Each measured step includes handling the events it posts, so layout and
+// painting count too.
 
 #include "benchdata.h"
 
@@ -34,11 +35,11 @@ struct OpenWindow
         QFile ini(app + QStringLiteral("Korvanta.ini"));
         if (ini.open(QIODevice::WriteOnly)) {
             ini.write("[Tool]\r\nTemae=False\r\nDir1V=False\r\nNoCopy=False\r\nFilePath="
-                      + folder.path().toUtf8()
-                      + "\r\nFileListIndex=0\r\n[Position]\r\nTop=0\r\nLeft=0\r\nHeight=9000\r\n"
-                        "Width=6000\r\nDir1Height=1350\r\nViewFormHight=9000\r\nViewFormWidth=15000\r\n"
-                        "[bench.csv]\r\nSentakuKoumokuNo="
-                      + QByteArray::number(displayItem) + "\r\nKoumokuHyoujiNo=2\r\nDataListIndex=0\r\n");
+                + folder.path().toUtf8()
+                + "\r\nFileListIndex=0\r\n[Position]\r\nTop=0\r\nLeft=0\r\nHeight=9000\r\n"
+                  "Width=6000\r\nDir1Height=1350\r\nViewFormHight=9000\r\nViewFormWidth=15000\r\n"
+                  "[bench.csv]\r\nSentakuKoumokuNo="
+                + QByteArray::number(displayItem) + "\r\nKoumokuHyoujiNo=2\r\nDataListIndex=0\r\n");
         }
         ini.close();
         form = std::make_unique<Form1>(app, platform);
@@ -59,10 +60,16 @@ void listUp(benchmark::State& state, int displayItem)
     state.counters["rows"] = double(w.form->List2.size());
 }
 
-void BM_ListUpSingleItem(benchmark::State& state) { listUp(state, 2); }
+void BM_ListUpSingleItem(benchmark::State& state)
+{
+    listUp(state, 2);
+}
 BENCHMARK(BM_ListUpSingleItem)->Unit(benchmark::kMillisecond);
 
-void BM_ListUpAllItems(benchmark::State& state) { listUp(state, -1); }
+void BM_ListUpAllItems(benchmark::State& state)
+{
+    listUp(state, -1);
+}
 BENCHMARK(BM_ListUpAllItems)->Unit(benchmark::kMillisecond);
 
 void BM_RowClickToClipboard(benchmark::State& state)
@@ -93,10 +100,16 @@ void keystroke(benchmark::State& state, int displayItem, bool forgiving = false)
     state.counters["hits"] = double(w.form->List2.size());
 }
 
-void BM_KeystrokeSingleItem(benchmark::State& state) { keystroke(state, 2); }
+void BM_KeystrokeSingleItem(benchmark::State& state)
+{
+    keystroke(state, 2);
+}
 BENCHMARK(BM_KeystrokeSingleItem)->Unit(benchmark::kMillisecond);
 
-void BM_KeystrokeAllItems(benchmark::State& state) { keystroke(state, -1); }
+void BM_KeystrokeAllItems(benchmark::State& state)
+{
+    keystroke(state, -1);
+}
 BENCHMARK(BM_KeystrokeAllItems)->Unit(benchmark::kMillisecond);
 
 // The same with the forgiving search on (the folded texts are made before the keystrokes).
@@ -169,17 +182,24 @@ void plainScan(benchmark::State& state, int displayItem)
     for (auto _ : state) {
         int hits = 0;
         for (int r = 1; r <= data.recordCount(); ++r) {
-            const QStringView text = displayItem == -1 ? data.recordView(r) : data.item(displayItem, r);
+            const QStringView text
+                = displayItem == -1 ? data.recordView(r) : data.item(displayItem, r);
             hits += text.contains(key) ? 1 : 0;
         }
         benchmark::DoNotOptimize(hits);
     }
 }
 
-void BM_PlainScanSingleItem(benchmark::State& state) { plainScan(state, 2); }
+void BM_PlainScanSingleItem(benchmark::State& state)
+{
+    plainScan(state, 2);
+}
 BENCHMARK(BM_PlainScanSingleItem)->Unit(benchmark::kMillisecond);
 
-void BM_PlainScanAllItems(benchmark::State& state) { plainScan(state, -1); }
+void BM_PlainScanAllItems(benchmark::State& state)
+{
+    plainScan(state, -1);
+}
 BENCHMARK(BM_PlainScanAllItems)->Unit(benchmark::kMillisecond);
 
 // An empty key after a search restores the whole list.
@@ -211,10 +231,16 @@ void sortList(benchmark::State& state, int displayItem)
     state.counters["rows"] = double(w.form->List2.size());
 }
 
-void BM_SortListNames(benchmark::State& state) { sortList(state, 2); }
+void BM_SortListNames(benchmark::State& state)
+{
+    sortList(state, 2);
+}
 BENCHMARK(BM_SortListNames)->Unit(benchmark::kMillisecond);
 
-void BM_SortListDistinctCodes(benchmark::State& state) { sortList(state, 1); }
+void BM_SortListDistinctCodes(benchmark::State& state)
+{
+    sortList(state, 1);
+}
 BENCHMARK(BM_SortListDistinctCodes)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -33,8 +33,8 @@ MainLayout layoutMainWindow(const MainLayoutInput& in)
     return out;
 }
 
-std::optional<double> splitterBarTop(double gripTop, double y, double filemadoTop,
-                                     double formHeight)
+std::optional<double> splitterBarTop(
+    double gripTop, double y, double filemadoTop, double formHeight)
 {
     const double p = gripTop + y;
     if (p > 1800 && formHeight - 1500 > p)
@@ -52,8 +52,8 @@ SplitterRelease splitterRelease(double barTop, double dir1Top, double clientHeig
     return r;
 }
 
-ViewGeometry viewGeometry(int storedHeight, int storedWidth, double currentWidth,
-                          double currentLeft, double screenWidth)
+ViewGeometry viewGeometry(
+    int storedHeight, int storedWidth, double currentWidth, double currentLeft, double screenWidth)
 {
     double w = storedWidth;
     if (currentWidth > w)

@@ -45,8 +45,8 @@ double combo1Width(double clientWidth);
 
 // Where the splitter bar follows the pointer: `gripTop` + `y` must lie strictly between 1800 and
 // the window's outer height − 1500; the bar then goes to `filemadoTop` + `y` − 60.
-std::optional<double> splitterBarTop(double gripTop, double y, double filemadoTop,
-                                     double formHeight);
+std::optional<double> splitterBarTop(
+    double gripTop, double y, double filemadoTop, double formHeight);
 
 // What releasing the divider does with the bar at `barTop`.
 struct SplitterRelease
@@ -66,8 +66,8 @@ struct ViewGeometry
     double width;
     std::optional<double> left;
 };
-ViewGeometry viewGeometry(int storedHeight, int storedWidth, double currentWidth,
-                          double currentLeft, double screenWidth);
+ViewGeometry viewGeometry(
+    int storedHeight, int storedWidth, double currentWidth, double currentLeft, double screenWidth);
 
 // Where a window restored from stored values goes (outer frame, twips): where it was, no smaller
 // than `minimum` and no larger than the screen that shows most of it. A window that would show
@@ -80,8 +80,7 @@ QRectF restoredWindowRect(
 int horizontalExtentPixels(double textWidthTwips, double twipsPerPixel);
 
 // The index of the longest text (in characters; the first of equal ones), -1 for none.
-template <typename TextAt>
-int longestEntry(int count, TextAt textAt)
+template <typename TextAt> int longestEntry(int count, TextAt textAt)
 {
     int best = -1;
     qsizetype longest = 0;

@@ -26,7 +26,8 @@ public:
 
     // A modal message box titled `title`; returns the button pressed.
     virtual Answer messageBox(QWidget* parent, const QString& text, const QString& title,
-                              Buttons buttons = Buttons::Ok, Icon icon = Icon::None) = 0;
+        Buttons buttons = Buttons::Ok, Icon icon = Icon::None)
+        = 0;
     virtual void beep() = 0;
 
     // The desktop clipboard, plain text only.
@@ -53,8 +54,9 @@ public:
     virtual void popupMenu(QMenu& menu, const QPoint& pos) = 0;
 
     // The About box: program name, text and icon.
-    virtual void showAbout(QWidget* parent, const QString& name, const QString& text,
-                           const QIcon& icon) = 0;
+    virtual void showAbout(
+        QWidget* parent, const QString& name, const QString& text, const QIcon& icon)
+        = 0;
 };
 
 } // namespace korvanta

@@ -67,8 +67,8 @@ private:
     Form1& openShop(int display = 1, int copy = 2, int row = 0)
     {
         Form1& f = startForm("[shop.csv]\r\nSentakuKoumokuNo=" + QByteArray::number(display)
-                             + "\r\nKoumokuHyoujiNo=" + QByteArray::number(copy)
-                             + "\r\nDataListIndex=" + QByteArray::number(row) + "\r\n");
+            + "\r\nKoumokuHyoujiNo=" + QByteArray::number(copy)
+            + "\r\nDataListIndex=" + QByteArray::number(row) + "\r\n");
         selectFile(f, "shop.csv");
         f.Filemado_DblClick();
         return f;
@@ -328,8 +328,9 @@ private slots:
 
     void deleteTheHistoryOfAFile()
     {
-        m_app.writeIni(baseIni() + "[shop.csv]\r\n0=k1\r\n1=k2\r\n2=k3\r\nKoumokuHyoujiNo=2\r\n"
-                                   "DataListIndex=1\r\n");
+        m_app.writeIni(baseIni()
+            + "[shop.csv]\r\n0=k1\r\n1=k2\r\n2=k3\r\nKoumokuHyoujiNo=2\r\n"
+              "DataListIndex=1\r\n");
         Form1& f = startForm();
         selectFile(f, "shop.csv");
         f.Filemado_DblClick();
@@ -342,8 +343,8 @@ private slots:
         f.RirekiSakujyo_Click();
         QCOMPARE(f.combo1Items().size(), 4);
         QCOMPARE(m_platform.messageBoxes.last().text,
-                 QStringLiteral("shop.csv の検索履歴データーを、削除してよろしいですか？\r\n\r\n"
-                                "検索履歴データーは、3件です。"));
+            QStringLiteral("shop.csv の検索履歴データーを、削除してよろしいですか？\r\n\r\n"
+                           "検索履歴データーは、3件です。"));
         QCOMPARE(m_platform.messageBoxes.last().title, QStringLiteral("検索履歴データーの削除"));
         QCOMPARE(m_platform.messageBoxes.last().buttons, Platform::Buttons::YesNo);
         QCOMPARE(m_platform.messageBoxes.last().icon, Platform::Icon::Exclamation);
@@ -380,9 +381,9 @@ private slots:
         f.RirekiAllSakujyo_Click();
         QCOMPARE(m_platform.messageBoxes.last().title, QStringLiteral(" 全検索履歴データーの削除"));
         QCOMPARE(m_platform.messageBoxes.last().text,
-                 QStringLiteral("全･検索履歴データーを、削除してよろしいですか？\r\n\r\n"
-                                "尚、設定ﾌｧｲﾙが一時削除されます。\r\n"
-                                "再度ﾌﾟﾛｸﾞﾗﾑ終了時に、設定が保存されます。"));
+            QStringLiteral("全･検索履歴データーを、削除してよろしいですか？\r\n\r\n"
+                           "尚、設定ﾌｧｲﾙが一時削除されます。\r\n"
+                           "再度ﾌﾟﾛｸﾞﾗﾑ終了時に、設定が保存されます。"));
         QVERIFY(!m_app.iniExists());
         QCOMPARE(f.Combo1->count(), 0);
         f.ToolMn_Click();
@@ -475,12 +476,14 @@ private slots:
         Form1& f = openShop(-1, 1, 0);
         QHeaderView* header = f.ListView1->header();
         header->sectionClicked(1);
-        QCOMPARE(rowsOf(f.ListView1->model(), 1), (QStringList { "", "  ", "10", "100", "7", "9" }));
+        QCOMPARE(
+            rowsOf(f.ListView1->model(), 1), (QStringList { "", "  ", "10", "100", "7", "9" }));
         QVERIFY(!f.listReady());
         QVERIFY(f.toolButtonEnabled(1));
         QVERIFY(!f.DataSaiinput->isEnabled());
         header->sectionClicked(1);
-        QCOMPARE(rowsOf(f.ListView1->model(), 1), (QStringList { "9", "7", "100", "10", "  ", "" }));
+        QCOMPARE(
+            rowsOf(f.ListView1->model(), 1), (QStringList { "9", "7", "100", "10", "  ", "" }));
         // Copies follow the rows as shown.
         f.selectListView1Row(0);
         QCOMPARE(m_platform.clipboardText(), QStringLiteral("Apple pie"));
@@ -641,7 +644,8 @@ private slots:
         QCOMPARE(f.Label4->text(), QStringLiteral("http://example.jp/apple"));
         f.ToolButton_MouseUp(6, 1, 0);
         QCOMPARE(m_platform.openedUrls.size(), 1);
-        QCOMPARE(m_platform.openedUrls.first().toString(), QStringLiteral("http://example.jp/apple"));
+        QCOMPARE(
+            m_platform.openedUrls.first().toString(), QStringLiteral("http://example.jp/apple"));
         // The patrol moved to the next row and holds its address ("HTTP://" counts).
         QCOMPARE(f.list1SelectedRow(), 1);
         QCOMPARE(f.Label4->text(), QStringLiteral("HTTP://example.jp/pie"));

@@ -67,12 +67,12 @@ private:
 
     QByteArray normalIni(const QByteArray& filePath, const QByteArray& extraTool = QByteArray())
     {
-        return iniText({ "[Tool]", "Dir1V=True", "Temae=False", "NoCopy=False",
-                         "ScrollBerSetei=False", "KensakuKaisi=False", "PuHyoujiSet=False",
-                         "SentakuDataKiroku=True", "WebJyunkai=True", "WebDblClickOpen=True",
-                         "FilePath=" + filePath, "FileListIndex=1", extraTool, "[Position]",
-                         "Top=300", "Left=450", "Height=6150", "Width=3000", "Dir1Height=1500",
-                         "ViewFormHight=5700", "ViewFormWidth=7000" });
+        return iniText(
+            { "[Tool]", "Dir1V=True", "Temae=False", "NoCopy=False", "ScrollBerSetei=False",
+                "KensakuKaisi=False", "PuHyoujiSet=False", "SentakuDataKiroku=True",
+                "WebJyunkai=True", "WebDblClickOpen=True", "FilePath=" + filePath,
+                "FileListIndex=1", extraTool, "[Position]", "Top=300", "Left=450", "Height=6150",
+                "Width=3000", "Dir1Height=1500", "ViewFormHight=5700", "ViewFormWidth=7000" });
     }
 
 private slots:
@@ -186,14 +186,12 @@ private slots:
         // design state when their value is not a Boolean.
         QTest::newRow("empty Tool section")
             << iniText({ "[Tool]" }) << true << true << true << false << true;
-        QTest::newRow("yes is not a Boolean")
-            << iniText({ "[tool]", "temae=yes", "Dir1V=0", "NoCopy=false", "ScrollBerSetei=yes",
-                         "SentakuDataKiroku=nein" })
-            << true << false << false << false << true;
-        QTest::newRow("numbers")
-            << iniText({ "[TOOL]", "Temae=0", "Dir1V=-1", "NoCopy=0", "ScrollBerSetei=2",
-                         "SentakuDataKiroku=0" })
-            << false << true << false << true << false;
+        QTest::newRow("yes is not a Boolean") << iniText({ "[tool]", "temae=yes", "Dir1V=0",
+            "NoCopy=false", "ScrollBerSetei=yes", "SentakuDataKiroku=nein" })
+                                              << true << false << false << false << true;
+        QTest::newRow("numbers") << iniText({ "[TOOL]", "Temae=0", "Dir1V=-1", "NoCopy=0",
+            "ScrollBerSetei=2", "SentakuDataKiroku=0" })
+                                 << false << true << false << true << false;
         QTest::newRow("binary garbage")
             << QByteArray("\x00\xff\xfe[Tool\r\n\x01\x02=\x03\n\rTemae=False", 28) << true << true
             << true << false << true;
@@ -213,7 +211,7 @@ private slots:
         QCOMPARE(f.Dir1->isVisible(), dir1v);
         QCOMPARE(f.NoCopy->isChecked(), noCopy);
         QCOMPARE(f.Label1->palette().color(QPalette::WindowText),
-                 noCopy ? QColor(0, 0, 255) : QColor(0, 0, 0));
+            noCopy ? QColor(0, 0, 255) : QColor(0, 0, 0));
         QCOMPARE(f.ScrollBerSetei->isChecked(), scrollBar);
         QCOMPARE(f.SentakuDataKiroku->isChecked(), remember);
         QVERIFY(m_platform.dialogs.isEmpty());
@@ -349,7 +347,8 @@ private slots:
         Form1& f = startForm();
         m_platform.nextFolder.enqueue(m_app.path() + "sub");
         f.Fopen_Click();
-        QCOMPARE(m_platform.folderDialogTitles, QStringList { "読み込むフォルダを指定して下さい。" });
+        QCOMPARE(
+            m_platform.folderDialogTitles, QStringList { "読み込むフォルダを指定して下さい。" });
         QCOMPARE(f.CurrentFolder(), m_app.path() + "sub/");
         QCOMPARE(f.Filemado->listCount(), 1);
         QCOMPARE(f.Filemado->listIndex(), -1);
@@ -384,7 +383,7 @@ private slots:
 
         // A click below the last file keeps the selection.
         QTest::mouseClick(f.Filemado->viewport(), Qt::LeftButton, {},
-                          QPoint(5, f.Filemado->viewport()->height() - 3));
+            QPoint(5, f.Filemado->viewport()->height() - 3));
         QCOMPARE(f.Filemado->fileName(), QStringLiteral("a.csv"));
         QCOMPARE(f.Label1->text(), f.ShortFilePath());
         // So does a Ctrl+click on the selected file, and Ctrl+Space.
@@ -524,12 +523,12 @@ private slots:
         names.removeDuplicates();
         QCOMPARE(names.size(), count);
         for (const char* name : { "Kirikae", "ZZ1", "ZZ11", "Owari", "Help", "Bikou(1)",
-                                  "PuExploerKidou", "WebDblClickOpen" })
+                 "PuExploerKidou", "WebDblClickOpen" })
             QVERIFY2(names.contains(QString::fromLatin1(name)), name);
-        for (const char* name : { "Filemado", "Dir1", "List1", "ListView1", "Combo1", "Label1",
-                                  "Label2", "Label4", "ButtonWaku", "ToolButton(0)",
-                                  "ToolButton(6)", "Image1", "imgSplitter", "picSplitter",
-                                  "FileMenyu", "ToolMn", "ToolMenyu", "BikouMenu", "DirMenu" })
+        for (const char* name :
+            { "Filemado", "Dir1", "List1", "ListView1", "Combo1", "Label1", "Label2", "Label4",
+                "ButtonWaku", "ToolButton(0)", "ToolButton(6)", "Image1", "imgSplitter",
+                "picSplitter", "FileMenyu", "ToolMn", "ToolMenyu", "BikouMenu", "DirMenu" })
             QVERIFY2(f.findChild<QObject*>(QString::fromLatin1(name)), name);
         QCOMPARE(f.Help->text(), QStringLiteral("ﾍﾙﾌﾟ "));
         QCOMPARE(f.Help->shortcut(), QKeySequence(Qt::Key_F1));

@@ -35,7 +35,6 @@ void writeRow(const char* name, const QByteArray& content, const char* section, 
     QTest::newRow(name) << content << QByteArray(section) << QByteArray(key) << value << expected;
 }
 
-
 // Files that are hard to parse: each must be read without a crash and must keep all its bytes
 // when a value is written into it.
 void addBadFiles()

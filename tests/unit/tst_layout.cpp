@@ -68,7 +68,7 @@ private slots:
         QCOMPARE(l.label2.height(), 1050.0);
         QCOMPARE(l.filemado, QRectF(0, 1100, 50, 770));
         for (const QRectF& r : { l.buttonWaku, l.label1, l.dir1, l.combo1, l.list1, l.label2,
-                                 l.listView1, l.filemado }) {
+                 l.listView1, l.filemado }) {
             QVERIFY2(r.width() >= 0 && r.height() >= 0, "negative size");
         }
     }
@@ -115,8 +115,10 @@ private slots:
         QTest::addColumn<double>("width");
         QTest::addColumn<double>("left"); // -1: not moved
         QTest::newRow("stored width kept") << 5000 << 2800.0 << 100.0 << 28800.0 << 5000.0 << -1.0;
-        QTest::newRow("wider window doubles") << 5000 << 6000.0 << 100.0 << 28800.0 << 12000.0 << -1.0;
-        QTest::newRow("cut to the screen") << 5000 << 6000.0 << 3000.0 << 9600.0 << 7680.0 << 1920.0;
+        QTest::newRow("wider window doubles")
+            << 5000 << 6000.0 << 100.0 << 28800.0 << 12000.0 << -1.0;
+        QTest::newRow("cut to the screen")
+            << 5000 << 6000.0 << 3000.0 << 9600.0 << 7680.0 << 1920.0;
         QTest::newRow("missing width") << 0 << 2800.0 << 0.0 << 28800.0 << 5600.0 << -1.0;
     }
     void viewGeometry()
@@ -193,12 +195,24 @@ private slots:
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("no file") << "/data/lists" << "" << "";
-        QTest::newRow("root") << "/" << "a.csv" << "/a.csv";
-        QTest::newRow("five characters in full") << "/d/ab" << "a.csv" << "/d/ab/a.csv";
-        QTest::newRow("six characters shortened") << "/d/abc" << "a.csv" << "/d/…/a.csv";
-        QTest::newRow("long") << "/home/user/lists" << "名簿.csv" << "/ho…/名簿.csv";
-        QTest::newRow("no half surrogate") << "/a𠮷bcdef" << "x.csv" << "/a𠮷…/x.csv";
+        QTest::newRow("no file") << "/data/lists"
+                                 << ""
+                                 << "";
+        QTest::newRow("root") << "/"
+                              << "a.csv"
+                              << "/a.csv";
+        QTest::newRow("five characters in full") << "/d/ab"
+                                                 << "a.csv"
+                                                 << "/d/ab/a.csv";
+        QTest::newRow("six characters shortened") << "/d/abc"
+                                                  << "a.csv"
+                                                  << "/d/…/a.csv";
+        QTest::newRow("long") << "/home/user/lists"
+                              << "名簿.csv"
+                              << "/ho…/名簿.csv";
+        QTest::newRow("no half surrogate") << "/a𠮷bcdef"
+                                           << "x.csv"
+                                           << "/a𠮷…/x.csv";
     }
     void shortFilePath()
     {

@@ -62,7 +62,10 @@ void AllItemsModel::setHeaders(const QStringList& names)
     endResetModel();
 }
 
-void AllItemsModel::clearColumns() { setHeaders(QStringList()); }
+void AllItemsModel::clearColumns()
+{
+    setHeaders(QStringList());
+}
 
 void AllItemsModel::reset()
 {

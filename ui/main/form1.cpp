@@ -16,10 +16,10 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QKeyEvent>
-#include <QLineEdit>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QMouseEvent>
 #include <QPainter>
@@ -31,39 +31,39 @@ void initResources();
 
 namespace {
 
-// The client area. It draws two etched lines across its full width, above and below the tool
-// bar, so they span any window width and survive repainting.
-class Canvas : public QWidget
-{
-public:
-    using QWidget::QWidget;
-    bool etched = false;
-
-protected:
-    void paintEvent(QPaintEvent*) override
+    // The client area. It draws two etched lines across its full width, above and below the tool
+    // bar, so they span any window width and survive repainting.
+    class Canvas : public QWidget
     {
-        if (!etched)
-            return;
-        QPainter p(this);
-        const QColor shadow = palette().color(QPalette::Dark);
-        const QColor light = palette().color(QPalette::Light);
-        for (const double y : { 0.0, 420.0 }) {
-            p.setPen(shadow);
-            const int ys = twipsToPixelsY(y, this);
-            p.drawLine(0, ys, width(), ys);
-            p.setPen(light);
-            const int yl = twipsToPixelsY(y + 10, this);
-            p.drawLine(0, yl, width(), yl);
-        }
-    }
-};
+    public:
+        using QWidget::QWidget;
+        bool etched = false;
 
-QLabel* makeLabel(QWidget* parent, const char* name)
-{
-    auto* label = new QLabel(parent);
-    label->setObjectName(QString::fromLatin1(name));
-    return label;
-}
+    protected:
+        void paintEvent(QPaintEvent*) override
+        {
+            if (!etched)
+                return;
+            QPainter p(this);
+            const QColor shadow = palette().color(QPalette::Dark);
+            const QColor light = palette().color(QPalette::Light);
+            for (const double y : { 0.0, 420.0 }) {
+                p.setPen(shadow);
+                const int ys = twipsToPixelsY(y, this);
+                p.drawLine(0, ys, width(), ys);
+                p.setPen(light);
+                const int yl = twipsToPixelsY(y + 10, this);
+                p.drawLine(0, yl, width(), yl);
+            }
+        }
+    };
+
+    QLabel* makeLabel(QWidget* parent, const char* name)
+    {
+        auto* label = new QLabel(parent);
+        label->setObjectName(QString::fromLatin1(name));
+        return label;
+    }
 
 } // namespace
 
@@ -195,8 +195,7 @@ void Form1::createControls()
 void Form1::wireMouseEvents()
 {
     const QList<QWidget*> watched { m_canvas, ButtonWaku, Image1, imgSplitter, Label2,
-                                    Dir1->viewport(), Filemado->viewport(), List1->viewport(),
-                                    ListView1->viewport() };
+        Dir1->viewport(), Filemado->viewport(), List1->viewport(), ListView1->viewport() };
     for (QWidget* w : watched) {
         w->setMouseTracking(true);
         w->installEventFilter(this);
@@ -210,12 +209,12 @@ void Form1::wireMouseEvents()
     connect(m_list1Relay, &RowClickRelay::mouseReleased, this, &Form1::List1_MouseUp);
     connect(m_list1Relay, &RowClickRelay::doubleClicked, this, &Form1::List1_DblClick);
     connect(m_listView1Relay, &RowClickRelay::rowClicked, this,
-            [this](int row) { ListView1_ItemClick(row + 1); });
+        [this](int row) { ListView1_ItemClick(row + 1); });
     connect(m_listView1Relay, &RowClickRelay::mouseReleased, this, &Form1::ListView1_MouseUp);
     connect(m_listView1Relay, &RowClickRelay::doubleClicked, this, &Form1::ListView1_DblClick);
 
     connect(ListView1->header(), &QHeaderView::sectionClicked, this,
-            [this](int section) { ListView1_ColumnClick(section + 1); });
+        [this](int section) { ListView1_ColumnClick(section + 1); });
     connect(
         ListView1->header(), &QHeaderView::sectionResized, this, &Form1::listView1ColumnResized);
 
@@ -308,9 +307,15 @@ void Form1::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-bool Form1::isFileView() const { return !Filemado->isHidden(); }
+bool Form1::isFileView() const
+{
+    return !Filemado->isHidden();
+}
 
-bool Form1::isSingleItemView() const { return Filemado->isHidden() && !List1->isHidden(); }
+bool Form1::isSingleItemView() const
+{
+    return Filemado->isHidden() && !List1->isHidden();
+}
 
 // --- control geometry in twips
 
@@ -427,7 +432,7 @@ void Form1::applyFormGeometry()
     const int extraX = frameGeometry().width() - geometry().width();
     const int extraY = frameGeometry().height() - geometry().height();
     resize(std::max(1, twipsToPixelsX(m_formTwips.width(), this) - extraX),
-           std::max(1, twipsToPixelsY(m_formTwips.height(), this) - extraY));
+        std::max(1, twipsToPixelsY(m_formTwips.height(), this) - extraY));
 }
 
 void Form1::showEvent(QShowEvent* event)
@@ -455,9 +460,15 @@ bool Form1::event(QEvent* event)
     return result;
 }
 
-double Form1::scaleWidth() const { return pixelsToTwipsX(m_canvas->width(), this); }
+double Form1::scaleWidth() const
+{
+    return pixelsToTwipsX(m_canvas->width(), this);
+}
 
-double Form1::scaleHeight() const { return pixelsToTwipsY(m_canvas->height(), this); }
+double Form1::scaleHeight() const
+{
+    return pixelsToTwipsY(m_canvas->height(), this);
+}
 
 void Form1::drawEtchedLines()
 {

@@ -12,12 +12,12 @@
 #include "ui/main/folderlistbox.h"
 #include "ui/main/rowclickrelay.h"
 
+#include "ui/main/datalistview.h"
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
-#include "ui/main/datalistview.h"
 
 #include <QListView>
 #include <QScopedValueRollback>
@@ -72,9 +72,8 @@ bool Form1::ReadDataFile()
 {
     Label1->setText(QStringLiteral("ﾌｧｲﾙを読込み中…"));
     const QString path = CurrentFolder() + Filemado->fileName();
-    DataFileReadResult result = readDataFile(path, ItemCount, [this] {
-        Label1->setText(QStringLiteral("ﾃﾞｰﾀｰを分解中…"));
-    });
+    DataFileReadResult result = readDataFile(
+        path, ItemCount, [this] { Label1->setText(QStringLiteral("ﾃﾞｰﾀｰを分解中…")); });
     if (!result.ok) {
         m_platform.messageBox(this, result.description, QString::fromLatin1(AppTitle));
         return false;
@@ -284,9 +283,15 @@ int Form1::recordOfList1Row(int row) const
     return row >= 0 && row < int(List2.size()) ? List2[size_t(row)] : 0;
 }
 
-int Form1::list1SelectedRow() const { return m_list1Relay->selectedRow(); }
+int Form1::list1SelectedRow() const
+{
+    return m_list1Relay->selectedRow();
+}
 
-int Form1::listView1SelectedRow() const { return m_listView1Relay->selectedRow(); }
+int Form1::listView1SelectedRow() const
+{
+    return m_listView1Relay->selectedRow();
+}
 
 void Form1::selectList1Row(int row)
 {

@@ -10,12 +10,12 @@
 #include "ui/main/filelistbox.h"
 #include "ui/main/folderlistbox.h"
 
+#include "ui/main/datalistview.h"
 #include <QAction>
 #include <QComboBox>
 #include <QCursor>
 #include <QDir>
 #include <QLabel>
-#include "ui/main/datalistview.h"
 
 #include <QListView>
 #include <QMenu>
@@ -23,9 +23,15 @@
 
 namespace korvanta {
 
-QString Form1::CurrentFolder() const { return currentFolderOf(Dir1->path()); }
+QString Form1::CurrentFolder() const
+{
+    return currentFolderOf(Dir1->path());
+}
 
-QString Form1::ShortFilePath() const { return shortFilePath(Dir1->path(), Filemado->fileName()); }
+QString Form1::ShortFilePath() const
+{
+    return shortFilePath(Dir1->path(), Filemado->fileName());
+}
 
 // Setting the folder tree's path runs its change handler at once, as a user's change does.
 void Form1::setDir1Path(const QString& path)
@@ -37,7 +43,10 @@ void Form1::setDir1Path(const QString& path)
         Dir1_Change();
 }
 
-void Form1::setFilemadoPath(const QString& path) { Filemado->setPath(path); }
+void Form1::setFilemadoPath(const QString& path)
+{
+    Filemado->setPath(path);
+}
 
 void Form1::UpdateFileSelection()
 {
@@ -69,7 +78,10 @@ void Form1::Dir1_Change()
     UpdateDefaultFolderMenus();
 }
 
-void Form1::Dir1_MouseMove() { ResetToolButtons(); }
+void Form1::Dir1_MouseMove()
+{
+    ResetToolButtons();
+}
 
 void Form1::Dir1_MouseUp(int button, int shift)
 {
@@ -77,7 +89,10 @@ void Form1::Dir1_MouseUp(int button, int shift)
         m_platform.popupMenu(*DirMenu, QCursor::pos());
 }
 
-void Form1::Filemado_MouseMove() { ResetToolButtons(); }
+void Form1::Filemado_MouseMove()
+{
+    ResetToolButtons();
+}
 
 void Form1::Filemado_MouseUp(int button, int shift)
 {
@@ -89,7 +104,10 @@ void Form1::Filemado_MouseUp(int button, int shift)
         ShowFileItemMenu();
 }
 
-void Form1::Label2_DblClick() { ShowFileList(); }
+void Form1::Label2_DblClick()
+{
+    ShowFileList();
+}
 
 void Form1::FileMenyu_Click()
 {
@@ -132,14 +150,15 @@ void Form1::Dir1OpenClose_Click()
 
 void Form1::Fopen_Click()
 {
-    const QString path = m_platform.browseForFolder(this, QStringLiteral("読み込むフォルダを指定して下さい。"));
+    const QString path
+        = m_platform.browseForFolder(this, QStringLiteral("読み込むフォルダを指定して下さい。"));
     if (path.isEmpty())
         return;
     // The dialog only confirms existing folders; one that vanished or cannot be listed since is
     // reported, and the folders stay where they are.
     if (!QDir(path).exists() || !QDir(path).isReadable()) {
-        m_platform.messageBox(this, QStringLiteral("パスが見つかりません。"),
-                              QString::fromLatin1(AppTitle));
+        m_platform.messageBox(
+            this, QStringLiteral("パスが見つかりません。"), QString::fromLatin1(AppTitle));
         return;
     }
     setFilemadoPath(path);
@@ -158,7 +177,10 @@ void Form1::ToDeFaultFolder_Click()
     PuToDeFaultFolder->setEnabled(false);
 }
 
-void Form1::PuToDeFaultFolder_Click() { ToDeFaultFolder_Click(); }
+void Form1::PuToDeFaultFolder_Click()
+{
+    ToDeFaultFolder_Click();
+}
 
 void Form1::ShowFileList()
 {

@@ -141,7 +141,7 @@ void Form1::imgSplitter_MouseDown(int, int, double)
     if (!isFileView())
         return;
     moveCtl(picSplitter, ctlLeft(imgSplitter), ctlTop(imgSplitter), ctlWidth(imgSplitter),
-            ctlHeight(picSplitter));
+        ctlHeight(picSplitter));
     picSplitter->show();
     picSplitter->raise();
     m_splitterDragging = true;
@@ -229,6 +229,9 @@ void Form1::Image1_MouseMove()
     Image1->setCursor(Qt::SizeAllCursor);
 }
 
-void Form1::Image1_MouseUp() { Image1->unsetCursor(); }
+void Form1::Image1_MouseUp()
+{
+    Image1->unsetCursor();
+}
 
 } // namespace korvanta

@@ -76,9 +76,12 @@ void Form1::LoadSettings()
         NoCopy_Click();
 
     const std::pair<QAction*, SettingKey> marks[] = {
-        { ScrollBerSetei, keys::ScrollBerSetei }, { KensakuKaisi, keys::KensakuKaisi },
-        { PuHyoujiSet, keys::PuHyoujiSet },       { SentakuDataKiroku, keys::SentakuDataKiroku },
-        { WebJyunkai, keys::WebJyunkai },         { WebDblClickOpen, keys::WebDblClickOpen },
+        { ScrollBerSetei, keys::ScrollBerSetei },
+        { KensakuKaisi, keys::KensakuKaisi },
+        { PuHyoujiSet, keys::PuHyoujiSet },
+        { SentakuDataKiroku, keys::SentakuDataKiroku },
+        { WebJyunkai, keys::WebJyunkai },
+        { WebDblClickOpen, keys::WebDblClickOpen },
         { AimaiKensaku, keys::AimaiKensaku },
     };
     for (const auto& [action, key] : marks) {
@@ -132,7 +135,10 @@ void Form1::Form_QueryUnload()
         m_settings.write(keys::FileListIndex, QString::number(Filemado->listIndex()));
 }
 
-void Form1::Owari_Click() { close(); }
+void Form1::Owari_Click()
+{
+    close();
+}
 
 void Form1::comeForward()
 {

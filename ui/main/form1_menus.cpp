@@ -30,77 +30,88 @@ struct MenuEntry
 
 namespace {
 
-#define KV_SEP(n) { &Form1::n, #n, "-", "", Separator, nullptr }
+#define KV_SEP(n)                                                                                  \
+    {                                                                                              \
+        &Form1::n, #n, "-", "", Separator, nullptr                                                 \
+    }
 
-const MenuEntry FileMenyuEntries[] = {
-    { &Form1::Kirikae, "Kirikae", "⇔ ﾃﾞｰﾀｰの切替(&K)", "F2", Disabled, &Form1::Kirikae_Click },
-    { &Form1::FilemadoRefresh, "FilemadoRefresh", "最新のﾌｧｲﾙﾘｽﾄに更新", "", Plain,
-      &Form1::FilemadoRefresh_Click },
-    KV_SEP(ZZ1),
-    { &Form1::Dir1OpenClose, "Dir1OpenClose", "ﾌｫﾙﾀﾞｰ窓の表示", "", Checkable,
-      &Form1::Dir1OpenClose_Click },
-    { &Form1::Fopen, "Fopen", "ﾌｫﾙﾀﾞの参照(&O)", "Ctrl+O", Plain, &Form1::Fopen_Click },
-    KV_SEP(ZZ2),
-    { &Form1::FileHensyu, "FileHensyu", "ﾌｧｲﾙの編集(&H)", "F5", Disabled, &Form1::FileHensyu_Click },
-    { &Form1::Jyouhou, "Jyouhou", "ﾌｧｲﾙの情報(&J)", "", Disabled, &Form1::Jyouhou_Click },
-    { &Form1::ExploerKidou, "ExploerKidou", "ｴｸｽﾌﾟﾛｰﾗｰ起動", "", Plain, &Form1::ExploerKidou_Click },
-    KV_SEP(ZZ3),
-    { &Form1::Owari, "Owari", "終了(&X)", "", Plain, &Form1::Owari_Click },
-};
+    const MenuEntry FileMenyuEntries[] = {
+        { &Form1::Kirikae, "Kirikae", "⇔ ﾃﾞｰﾀｰの切替(&K)", "F2", Disabled, &Form1::Kirikae_Click },
+        { &Form1::FilemadoRefresh, "FilemadoRefresh", "最新のﾌｧｲﾙﾘｽﾄに更新", "", Plain,
+            &Form1::FilemadoRefresh_Click },
+        KV_SEP(ZZ1),
+        { &Form1::Dir1OpenClose, "Dir1OpenClose", "ﾌｫﾙﾀﾞｰ窓の表示", "", Checkable,
+            &Form1::Dir1OpenClose_Click },
+        { &Form1::Fopen, "Fopen", "ﾌｫﾙﾀﾞの参照(&O)", "Ctrl+O", Plain, &Form1::Fopen_Click },
+        KV_SEP(ZZ2),
+        { &Form1::FileHensyu, "FileHensyu", "ﾌｧｲﾙの編集(&H)", "F5", Disabled,
+            &Form1::FileHensyu_Click },
+        { &Form1::Jyouhou, "Jyouhou", "ﾌｧｲﾙの情報(&J)", "", Disabled, &Form1::Jyouhou_Click },
+        { &Form1::ExploerKidou, "ExploerKidou", "ｴｸｽﾌﾟﾛｰﾗｰ起動", "", Plain,
+            &Form1::ExploerKidou_Click },
+        KV_SEP(ZZ3),
+        { &Form1::Owari, "Owari", "終了(&X)", "", Plain, &Form1::Owari_Click },
+    };
 
-const MenuEntry ToolMnEntries[] = {
-    { &Form1::Narabikae2, "Narabikae2", "△ 降順で並べ替え", "", Disabled, &Form1::Narabikae2_Click },
-    { &Form1::Narabikae, "Narabikae", "▽ 昇順で並べ替え", "", Disabled, &Form1::Narabikae_Click },
-    KV_SEP(ZZ4),
-    { &Form1::DataSaiinput, "DataSaiinput", "元ﾃﾞｰﾀｰを再読込み", "", Disabled,
-      &Form1::DataSaiinput_Click },
-    { &Form1::ToDeFaultFolder, "ToDeFaultFolder", "ﾃﾞﾌｫﾙﾄﾌｫﾙﾀﾞｰに戻る(&M)", "", Plain,
-      &Form1::ToDeFaultFolder_Click },
-    KV_SEP(ZZ5),
-    { &Form1::RirekiSakujyo, "RirekiSakujyo", "検索ｷｰの履歴を削除する", "", Plain,
-      &Form1::RirekiSakujyo_Click },
-    { &Form1::RirekiAllSakujyo, "RirekiAllSakujyo", "全ての検索ｷｰ履歴・設定を削除する", "", Plain,
-      &Form1::RirekiAllSakujyo_Click },
-    KV_SEP(ZZ8),
-    { &Form1::Help, "Help", "ﾍﾙﾌﾟ ", "F1", Plain, &Form1::Help_Click },
-    { &Form1::VJ, "VJ", "ﾊﾞｰｼﾞｮﾝ情報", "", Plain, &Form1::VJ_Click },
-};
+    const MenuEntry ToolMnEntries[] = {
+        { &Form1::Narabikae2, "Narabikae2", "△ 降順で並べ替え", "", Disabled,
+            &Form1::Narabikae2_Click },
+        { &Form1::Narabikae, "Narabikae", "▽ 昇順で並べ替え", "", Disabled,
+            &Form1::Narabikae_Click },
+        KV_SEP(ZZ4),
+        { &Form1::DataSaiinput, "DataSaiinput", "元ﾃﾞｰﾀｰを再読込み", "", Disabled,
+            &Form1::DataSaiinput_Click },
+        { &Form1::ToDeFaultFolder, "ToDeFaultFolder", "ﾃﾞﾌｫﾙﾄﾌｫﾙﾀﾞｰに戻る(&M)", "", Plain,
+            &Form1::ToDeFaultFolder_Click },
+        KV_SEP(ZZ5),
+        { &Form1::RirekiSakujyo, "RirekiSakujyo", "検索ｷｰの履歴を削除する", "", Plain,
+            &Form1::RirekiSakujyo_Click },
+        { &Form1::RirekiAllSakujyo, "RirekiAllSakujyo", "全ての検索ｷｰ履歴・設定を削除する", "",
+            Plain, &Form1::RirekiAllSakujyo_Click },
+        KV_SEP(ZZ8),
+        { &Form1::Help, "Help", "ﾍﾙﾌﾟ ", "F1", Plain, &Form1::Help_Click },
+        { &Form1::VJ, "VJ", "ﾊﾞｰｼﾞｮﾝ情報", "", Plain, &Form1::VJ_Click },
+    };
 
-const MenuEntry ToolMenyuEntries[] = {
-    { &Form1::NoCopy, "NoCopy", "ｸﾘｯﾌﾟﾎﾞｰﾄﾞに、ｺﾋﾟｰしない", "", Checkable, &Form1::NoCopy_Click },
-    { &Form1::ScrollBerSetei, "ScrollBerSetei", "水平ｽｸﾛｰﾙﾊﾞｰを表示する", "", Disabled | Checkable,
-      &Form1::ScrollBerSetei_Click },
-    KV_SEP(ZZ6),
-    { &Form1::SentakuDataKiroku, "SentakuDataKiroku", "選択・位置を記憶する", "", Checked,
-      &Form1::SentakuDataKiroku_Click },
-    { &Form1::KensakuKaisi, "KensakuKaisi", "Shift + ﾘﾀｰﾝｷｰ で検索を開始する", "", Checkable,
-      &Form1::KensakuKaisi_Click },
-    { &Form1::AimaiKensaku, "AimaiKensaku", "あいまい検索(英大小・全半角・ｶﾅかなを区別しない)", "",
-      Checkable, &Form1::AimaiKensaku_Click },
-    KV_SEP(ZZ7),
-    { &Form1::Temae, "Temae", "常に手前に表示する", "F4", Checkable, &Form1::Temae_Click },
-    { &Form1::PuHyoujiSet, "PuHyoujiSet", "ﾘｽﾄｸﾘｯｸ時、ﾃﾞｰﾀｰを表示する(&A)", "", Checkable,
-      &Form1::PuHyoujiSet_Click },
-    KV_SEP(ZZ11),
-    { &Form1::WebJyunkai, "WebJyunkai", "Webを巡回する", "", Checked, &Form1::WebJyunkai_Click },
-    { &Form1::WebDblClickOpen, "WebDblClickOpen", "ﾀﾞﾌﾞﾙｸﾘｯｸでWebを開く", "", Checked,
-      &Form1::WebDblClickOpen_Click },
-};
+    const MenuEntry ToolMenyuEntries[] = {
+        { &Form1::NoCopy, "NoCopy", "ｸﾘｯﾌﾟﾎﾞｰﾄﾞに、ｺﾋﾟｰしない", "", Checkable,
+            &Form1::NoCopy_Click },
+        { &Form1::ScrollBerSetei, "ScrollBerSetei", "水平ｽｸﾛｰﾙﾊﾞｰを表示する", "",
+            Disabled | Checkable, &Form1::ScrollBerSetei_Click },
+        KV_SEP(ZZ6),
+        { &Form1::SentakuDataKiroku, "SentakuDataKiroku", "選択・位置を記憶する", "", Checked,
+            &Form1::SentakuDataKiroku_Click },
+        { &Form1::KensakuKaisi, "KensakuKaisi", "Shift + ﾘﾀｰﾝｷｰ で検索を開始する", "", Checkable,
+            &Form1::KensakuKaisi_Click },
+        { &Form1::AimaiKensaku, "AimaiKensaku", "あいまい検索(英大小・全半角・ｶﾅかなを区別しない)",
+            "", Checkable, &Form1::AimaiKensaku_Click },
+        KV_SEP(ZZ7),
+        { &Form1::Temae, "Temae", "常に手前に表示する", "F4", Checkable, &Form1::Temae_Click },
+        { &Form1::PuHyoujiSet, "PuHyoujiSet", "ﾘｽﾄｸﾘｯｸ時、ﾃﾞｰﾀｰを表示する(&A)", "", Checkable,
+            &Form1::PuHyoujiSet_Click },
+        KV_SEP(ZZ11),
+        { &Form1::WebJyunkai, "WebJyunkai", "Webを巡回する", "", Checked,
+            &Form1::WebJyunkai_Click },
+        { &Form1::WebDblClickOpen, "WebDblClickOpen", "ﾀﾞﾌﾞﾙｸﾘｯｸでWebを開く", "", Checked,
+            &Form1::WebDblClickOpen_Click },
+    };
 
-const MenuEntry BikouMenuEntries[] = {
-    { &Form1::Bikou1, "Bikou(1)", "備考", "", Plain, &Form1::Bikou1_Click },
-    KV_SEP(ZZ9),
-    { &Form1::ZenDataHyouji, "ZenDataHyouji", "全項目ﾃﾞｰﾀｰ", "", Plain, &Form1::ZenDataHyouji_Click },
-    KV_SEP(ZZ10),
-    { &Form1::PuFileHensyu, "PuFileHensyu", "ﾌｧｲﾙの編集", "", Plain, &Form1::PuFileHensyu_Click },
-};
+    const MenuEntry BikouMenuEntries[] = {
+        { &Form1::Bikou1, "Bikou(1)", "備考", "", Plain, &Form1::Bikou1_Click },
+        KV_SEP(ZZ9),
+        { &Form1::ZenDataHyouji, "ZenDataHyouji", "全項目ﾃﾞｰﾀｰ", "", Plain,
+            &Form1::ZenDataHyouji_Click },
+        KV_SEP(ZZ10),
+        { &Form1::PuFileHensyu, "PuFileHensyu", "ﾌｧｲﾙの編集", "", Plain,
+            &Form1::PuFileHensyu_Click },
+    };
 
-const MenuEntry DirMenuEntries[] = {
-    { &Form1::PuToDeFaultFolder, "PuToDeFaultFolder", "ﾃﾞﾌｫﾙﾄﾌｫﾙﾀﾞｰに戻る", "", Plain,
-      &Form1::PuToDeFaultFolder_Click },
-    { &Form1::PuExploerKidou, "PuExploerKidou", "ｴｸｽﾌﾟﾛｰﾗｰ起動", "", Plain,
-      &Form1::PuExploerKidou_Click },
-};
+    const MenuEntry DirMenuEntries[] = {
+        { &Form1::PuToDeFaultFolder, "PuToDeFaultFolder", "ﾃﾞﾌｫﾙﾄﾌｫﾙﾀﾞｰに戻る", "", Plain,
+            &Form1::PuToDeFaultFolder_Click },
+        { &Form1::PuExploerKidou, "PuExploerKidou", "ｴｸｽﾌﾟﾛｰﾗｰ起動", "", Plain,
+            &Form1::PuExploerKidou_Click },
+    };
 
 #undef KV_SEP
 
@@ -148,15 +159,15 @@ QMenu* Form1::buildMenu(const char* name, const QString& title, const MenuEntry*
 void Form1::createMenus()
 {
     FileMenyu = buildMenu("FileMenyu", QStringLiteral("ﾌｧｲﾙ(&F)"), FileMenyuEntries,
-                          int(std::size(FileMenyuEntries)));
-    ToolMn = buildMenu("ToolMn", QStringLiteral("ﾃﾞｰﾀ(&D)"), ToolMnEntries,
-                       int(std::size(ToolMnEntries)));
-    ToolMenyu = buildMenu("ToolMenyu", QStringLiteral("ﾂｰﾙ"), ToolMenyuEntries,
-                          int(std::size(ToolMenyuEntries)));
-    BikouMenu = buildMenu("BikouMenu", QStringLiteral("備考"), BikouMenuEntries,
-                          int(std::size(BikouMenuEntries)));
-    DirMenu = buildMenu("DirMenu", QStringLiteral("DirMenu"), DirMenuEntries,
-                        int(std::size(DirMenuEntries)));
+        int(std::size(FileMenyuEntries)));
+    ToolMn = buildMenu(
+        "ToolMn", QStringLiteral("ﾃﾞｰﾀ(&D)"), ToolMnEntries, int(std::size(ToolMnEntries)));
+    ToolMenyu = buildMenu(
+        "ToolMenyu", QStringLiteral("ﾂｰﾙ"), ToolMenyuEntries, int(std::size(ToolMenyuEntries)));
+    BikouMenu = buildMenu(
+        "BikouMenu", QStringLiteral("備考"), BikouMenuEntries, int(std::size(BikouMenuEntries)));
+    DirMenu = buildMenu(
+        "DirMenu", QStringLiteral("DirMenu"), DirMenuEntries, int(std::size(DirMenuEntries)));
 
     menuBar()->addMenu(FileMenyu);
     menuBar()->addMenu(ToolMn);

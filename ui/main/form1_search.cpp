@@ -29,7 +29,7 @@ namespace korvanta {
 
 namespace {
 
-const QString ListingUpCaption = QStringLiteral("ﾃﾞｰﾀｰをﾘｽﾄｱｯﾌﾟ");
+    const QString ListingUpCaption = QStringLiteral("ﾃﾞｰﾀｰをﾘｽﾄｱｯﾌﾟ");
 
 } // namespace
 
@@ -134,7 +134,10 @@ void Form1::Combo1_Change()
         SearchList();
 }
 
-void Form1::Combo1_Click() { Combo1_Change(); }
+void Form1::Combo1_Click()
+{
+    Combo1_Change();
+}
 
 void Form1::Combo1_KeyUp(int keyCode, int shift)
 {
@@ -142,7 +145,10 @@ void Form1::Combo1_KeyUp(int keyCode, int shift)
         SearchList();
 }
 
-void Form1::KensakuKaisi_Click() { KensakuKaisi->setChecked(!KensakuKaisi->isChecked()); }
+void Form1::KensakuKaisi_Click()
+{
+    KensakuKaisi->setChecked(!KensakuKaisi->isChecked());
+}
 
 // Turns the forgiving search on or off; it takes effect with the next search. The open file's
 // folded texts are made now, so that the next keystroke does not wait for them.
@@ -258,8 +264,8 @@ QString Form1::historySection(bool fileList) const
 void Form1::LoadSearchHistory(bool fileList)
 {
     const QString section = historySection(fileList);
-    const QStringList items = historyFromStored(
-        [&](int i) { return m_settings.ReadSetting(section, historyKey(i)); });
+    const QStringList items
+        = historyFromStored([&](int i) { return m_settings.ReadSetting(section, historyKey(i)); });
     setCombo1Items(items);
     if (!fileList)
         setCombo1Text(QString());
@@ -331,9 +337,9 @@ void Form1::RirekiSakujyo_Click()
     const QString text = name + QStringLiteral(" の検索履歴データーを、削除してよろしいですか？")
         + QStringLiteral("\r\n\r\n") + QStringLiteral("検索履歴データーは、") + QString::number(n)
         + QStringLiteral("件です。");
-    const Platform::Answer answer = m_platform.messageBox(
-        this, text, QStringLiteral("検索履歴データーの削除"), Platform::Buttons::YesNo,
-        Platform::Icon::Exclamation);
+    const Platform::Answer answer
+        = m_platform.messageBox(this, text, QStringLiteral("検索履歴データーの削除"),
+            Platform::Buttons::YesNo, Platform::Icon::Exclamation);
     if (answer == Platform::Answer::No)
         return;
 
@@ -354,9 +360,9 @@ void Form1::RirekiAllSakujyo_Click()
     const QString text = QStringLiteral("全･検索履歴データーを、削除してよろしいですか？")
         + QStringLiteral("\r\n\r\n") + QStringLiteral("尚、設定ﾌｧｲﾙが一時削除されます。")
         + QStringLiteral("\r\n") + QStringLiteral("再度ﾌﾟﾛｸﾞﾗﾑ終了時に、設定が保存されます。");
-    const Platform::Answer answer = m_platform.messageBox(
-        this, text, QStringLiteral(" 全検索履歴データーの削除"), Platform::Buttons::YesNo,
-        Platform::Icon::Exclamation);
+    const Platform::Answer answer
+        = m_platform.messageBox(this, text, QStringLiteral(" 全検索履歴データーの削除"),
+            Platform::Buttons::YesNo, Platform::Icon::Exclamation);
     if (answer == Platform::Answer::No)
         return;
     setCombo1Items({});

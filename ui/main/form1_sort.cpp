@@ -43,7 +43,8 @@ void Form1::SortList(int order)
     m_list1Model->reset(DisplayItem);
     m_listView1Order = ascending ? Qt::AscendingOrder : Qt::DescendingOrder;
 
-    Label1->setText(ascending ? QStringLiteral("昇順に並び替え") : QStringLiteral("降順に並び替え"));
+    Label1->setText(
+        ascending ? QStringLiteral("昇順に並び替え") : QStringLiteral("降順に並び替え"));
     const auto hit = std::find(List2.begin(), List2.end(), rec);
     if (rec > 0 && hit != List2.end())
         selectList1Row(int(hit - List2.begin()));
@@ -88,8 +89,8 @@ void Form1::DataSaiinput_Click()
 // later use of a row finds the record shown there; the selected record stays selected.
 void Form1::ListView1_ColumnClick(int column)
 {
-    m_listView1Order = m_listView1Order == Qt::DescendingOrder ? Qt::AscendingOrder
-                                                               : Qt::DescendingOrder;
+    m_listView1Order
+        = m_listView1Order == Qt::DescendingOrder ? Qt::AscendingOrder : Qt::DescendingOrder;
     const bool ascending = m_listView1Order == Qt::AscendingOrder;
     if (m_listView1Model->rowCount() > 0) {
         m_listView1Model->reorder(sortRecordsByItem(Data, List2, column, ascending));

@@ -16,23 +16,23 @@ namespace korvanta {
 
 namespace {
 
-struct ToolButtonDesign
-{
-    const char* toolTip;
-    double left, top, width, height;
-    bool enabled;
-};
+    struct ToolButtonDesign
+    {
+        const char* toolTip;
+        double left, top, width, height;
+        bool enabled;
+    };
 
-// Positions in twips within the tool-bar frame.
-constexpr ToolButtonDesign ToolButtonDesigns[Form1::ToolButtonCount] = {
-    { "ﾃﾞｰﾀｰ表示の切替", 240, 0, 360, 345, false },
-    { "ﾌｫﾙﾀﾞｰ窓の表示切替", 600, 0, 360, 345, true },
-    { "他ﾌｫﾙﾀﾞｰの参照", 960, 0, 345, 345, true },
-    { "設定を表示します", 1320, 0, 360, 345, true },
-    { "降順に並び替え", 1680, 0, 345, 180, false },
-    { "昇順に並び替え", 1680, 180, 345, 180, false },
-    { "ウェブ・メーラーを開く", 2040, 0, 360, 345, false },
-};
+    // Positions in twips within the tool-bar frame.
+    constexpr ToolButtonDesign ToolButtonDesigns[Form1::ToolButtonCount] = {
+        { "ﾃﾞｰﾀｰ表示の切替", 240, 0, 360, 345, false },
+        { "ﾌｫﾙﾀﾞｰ窓の表示切替", 600, 0, 360, 345, true },
+        { "他ﾌｫﾙﾀﾞｰの参照", 960, 0, 345, 345, true },
+        { "設定を表示します", 1320, 0, 360, 345, true },
+        { "降順に並び替え", 1680, 0, 345, 180, false },
+        { "昇順に並び替え", 1680, 180, 345, 180, false },
+        { "ウェブ・メーラーを開く", 2040, 0, 360, 345, false },
+    };
 
 } // namespace
 
@@ -71,7 +71,10 @@ void Form1::createToolBar()
     moveCtl(Image1, 2460, 0, 300, 345);
 }
 
-bool Form1::toolButtonEnabled(int index) const { return ToolButton[index]->isEnabled(); }
+bool Form1::toolButtonEnabled(int index) const
+{
+    return ToolButton[index]->isEnabled();
+}
 
 // A disabled button takes no mouse events at all: the pointer over it counts as over the frame.
 void Form1::setToolButtonEnabled(int index, bool enabled)
@@ -164,8 +167,14 @@ void Form1::ToolButton_MouseUp(int index, int, int)
     }
 }
 
-void Form1::ButtonWaku_MouseMove() { ResetToolButtons(); }
+void Form1::ButtonWaku_MouseMove()
+{
+    ResetToolButtons();
+}
 
-void Form1::List1_MouseMove() { ResetToolButtons(); }
+void Form1::List1_MouseMove()
+{
+    ResetToolButtons();
+}
 
 } // namespace korvanta

@@ -9,6 +9,12 @@ void initResources();
 
 } // namespace korvanta
 
-static void registerKorvantaResources() { Q_INIT_RESOURCE(korvanta); }
+static void registerKorvantaResources()
+{
+    Q_INIT_RESOURCE(korvanta);
+}
 
-void korvanta::initResources() { registerKorvantaResources(); }
+void korvanta::initResources()
+{
+    registerKorvantaResources();
+}

@@ -21,7 +21,7 @@ void RowClickRelay::connectSelectionModel()
     if (QItemSelectionModel* selection = m_view->selectionModel()) {
         // The selection, not the current row: a click moves the current row before it selects.
         connect(selection, &QItemSelectionModel::selectionChanged, this,
-                [this] { onSelectionChanged(selectedRow()); });
+            [this] { onSelectionChanged(selectedRow()); });
     }
 }
 
@@ -35,8 +35,8 @@ void RowClickRelay::select(int row)
         selection->clear();
     } else {
         const QModelIndex index = m_view->model()->index(row, 0);
-        selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect
-                                       | QItemSelectionModel::Rows);
+        selection->setCurrentIndex(
+            index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         m_view->scrollTo(index);
     }
     m_byCode = false;

@@ -53,7 +53,7 @@ screenshots: build
 	bash scripts/screenshots.sh $(BUILD_DIR)/bin/Korvanta
 
 format:
-	find core settings platform ui app tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+	git ls-files -- '*.cpp' '*.h' | xargs clang-format-14 -i
 
 clean:
 	rm -rf $(BUILD_DIR) build-sanitize $(FUZZ_DIR)

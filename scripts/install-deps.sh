@@ -9,7 +9,7 @@ PACKAGES=(
     libbenchmark-dev libicu-dev
     fonts-noto-cjk qt6-translations-l10n
     xvfb xauth xdotool xclip x11-utils imagemagick xdg-utils openbox wmctrl desktop-file-utils
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev clang-format-14
 )
 
 missing=()

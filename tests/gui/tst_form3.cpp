@@ -5,6 +5,7 @@
 #include "support/tempappfolder.h"
 #include "support/testmain.h"
 
+#include "core/version.h"
 #include "platform/twips.h"
 #include "platform/windowhelpers.h"
 #include "ui/main/form1.h"
@@ -195,6 +196,9 @@ private slots:
         QVERIFY(text.startsWith(QLatin1Char('=')));
         QVERIFY(text.contains(QStringLiteral("Korvanta")));
         QVERIFY(text.contains(QStringLiteral("Ver 1.11.0001")));
+        // The heading carries the build's version, never the placeholder.
+        QVERIFY(text.contains(QStringLiteral("ﾊﾞｰｼﾞｮﾝ ") + versionNumberText(KorvantaVersion)));
+        QVERIFY(!text.contains(QLatin1Char('{')));
         // The sections in their order.
         const QStringList headings { QStringLiteral("【ｿﾌﾄ紹介】"), QStringLiteral("【操作方法】"),
             QStringLiteral("【ﾃﾞｰﾀｰの構成】"), QStringLiteral("【ﾌｧｲﾙの説明】"),

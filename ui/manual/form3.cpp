@@ -1,5 +1,6 @@
 #include "ui/manual/form3.h"
 
+#include "core/version.h"
 #include "platform/platform.h"
 #include "platform/twips.h"
 #include "platform/windowhelpers.h"
@@ -250,6 +251,8 @@ QString Form3::manualText()
         return QString();
     QString text = QString::fromUtf8(file.readAll());
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    // The heading names the running program's version, which the build sets.
+    text.replace(QStringLiteral("{version}"), versionNumberText(KorvantaVersion));
     return text;
 }
 

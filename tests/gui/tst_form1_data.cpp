@@ -499,12 +499,12 @@ private slots:
         selectFile(f, "links.csv");
         f.Filemado_DblClick();
         QCOMPARE(m_platform.clipboardText(), QStringLiteral("http://www.example.jp/ "));
-        f.OpenWebOrMail();
+        CLICK_TOOL_BUTTON(f, 6);
         QCOMPARE(m_platform.openedUrls.size(), 1);
         QCOMPARE(m_platform.openedUrls.last().toString(), QStringLiteral("http://www.example.jp/"));
         QCOMPARE(f.list1SelectedRow(), 1); // the patrol moved on
         QCOMPARE(m_platform.clipboardText(), QStringLiteral("　shop@example.jp　 "));
-        f.OpenWebOrMail();
+        CLICK_TOOL_BUTTON(f, 6);
         QCOMPARE(m_platform.openedUrls.size(), 2);
         QCOMPARE(m_platform.openedUrls.last().toString(), QStringLiteral("mailto:shop@example.jp"));
     }

@@ -670,10 +670,10 @@ private slots:
         // The patrol moved to the next row and holds its address ("HTTP://" counts).
         QCOMPARE(f.list1SelectedRow(), 1);
         QCOMPARE(f.Label4->text(), QStringLiteral("HTTP://example.jp/pie"));
-        f.OpenWebOrMail();
+        CLICK_TOOL_BUTTON(f, 6);
         QCOMPARE(f.list1SelectedRow(), 2);
         QCOMPARE(f.Label4->text(), QStringLiteral("mail@example.jp"));
-        f.OpenWebOrMail();
+        CLICK_TOOL_BUTTON(f, 6);
         QCOMPARE(m_platform.openedUrls.last().toString(), QStringLiteral("mailto:mail@example.jp"));
         QCOMPARE(f.list1SelectedRow(), 2); // no patrol for mail
         // A data file cannot add headers to the mail: only the address reaches the opener.
@@ -687,13 +687,13 @@ private slots:
 
         // After the last row the patrol starts again at the top.
         f.selectList1Row(4);
-        f.OpenWebOrMail();
+        CLICK_TOOL_BUTTON(f, 6);
         QCOMPARE(f.list1SelectedRow(), 5);
         f.selectList1Row(5);
         QCOMPARE(f.Label4->text(), QString());
         f.selectList1Row(4);
-        f.OpenWebOrMail();
-        f.OpenWebOrMail(); // row 5 holds no address: nothing happens
+        CLICK_TOOL_BUTTON(f, 6);
+        QVERIFY(!f.toolButtonEnabled(6)); // row 5 holds no address: nothing to open
         QCOMPARE(f.list1SelectedRow(), 5);
     }
 

@@ -57,6 +57,13 @@ namespace {
         return false;
     }
 
+    // A left click through the window, which hands it to the control under the pointer.
+    void clickThroughWindow(Form1& form, const QWidget* control)
+    {
+        QTest::mouseClick(form.windowHandle(), Qt::LeftButton, {},
+            control->mapTo(&form, control->rect().center()));
+    }
+
     RecordingPlatform* recordingPlatform(Form1& form)
     {
         return dynamic_cast<RecordingPlatform*>(&form.platform());
@@ -85,7 +92,7 @@ namespace {
         const qsizetype popupsBefore = platform->popups.size();
         platform->nextPicks.enqueue(name);
         if (menu == form.ToolMenyu) {
-            QTest::mouseClick(form.ToolButton[3], Qt::LeftButton);
+            clickThroughWindow(form, form.ToolButton[3]);
         } else if (menu == form.DirMenu) {
             form.Dir1_MouseUp(2, 0);
         } else if (!form.Filemado->isHidden()) {
@@ -163,7 +170,7 @@ bool clickToolButton(Form1& form, int index, const char* file, int line)
 {
     if (!form.toolButtonEnabled(index))
         return fail(QStringLiteral("Tool button %1 is disabled.").arg(index), file, line);
-    QTest::mouseClick(form.ToolButton[size_t(index)], Qt::LeftButton);
+    clickThroughWindow(form, form.ToolButton[size_t(index)]);
     return true;
 }
 

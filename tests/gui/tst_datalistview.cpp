@@ -1,9 +1,7 @@
 // The data list's horizontal extent: a steady scroll range and bar at every width, for the list
 // alone and inside the main window while it is resized.
 
-#include "support/fakeplatform.h"
 #include "support/formfixture.h"
-#include "support/tempappfolder.h"
 #include "support/testmain.h"
 
 #include "ui/main/datalistview.h"
@@ -15,7 +13,7 @@
 
 using namespace korvanta;
 
-class TestDataListView : public QObject
+class TestDataListView : public QObject, private FormFixture
 {
     Q_OBJECT
 
@@ -35,6 +33,8 @@ private:
     }
 
 private slots:
+    void cleanup() { closeForm(); }
+
     void steadyAtEveryWidth_data()
     {
         QTest::addColumn<int>("rows");
@@ -84,15 +84,11 @@ private slots:
     // Opening a data file with the horizontal scroll bar option on, then narrowing the window.
     void openingWithTheOptionOnAndNarrowing()
     {
-        TempAppFolder app;
-        RecordingPlatform platform;
-        app.writeFile("goods.csv", GoodsCsv);
-        app.writeIni(normalStartIni(app.path().chopped(1))
-                         .replace("Temae=False", "Temae=False\r\nScrollBerSetei=True"));
-        Form1 f(app.path(), platform);
-        f.Form_Load();
-        f.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        resetFixture();
+        m_app.writeFile("goods.csv", GoodsCsv);
+        m_app.writeIni(normalStartIni(m_dataFolder)
+                           .replace("Temae=False", "Temae=False\r\nScrollBerSetei=True"));
+        Form1& f = startForm();
         QVERIFY(f.ScrollBerSetei->isChecked());
         QVERIFY(clickFile(f, "goods.csv"));
         f.Filemado_DblClick();

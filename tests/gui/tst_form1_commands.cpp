@@ -1,9 +1,7 @@
 // The file commands (text editor, file manager, file information), the manual and the version
 // information, driven through the real main window with a recording platform.
 
-#include "support/fakeplatform.h"
 #include "support/formfixture.h"
-#include "support/tempappfolder.h"
 #include "support/testmain.h"
 
 #include "core/fileinfo.h"
@@ -35,26 +33,12 @@ QStringList linesOf(const QString& text)
 
 } // namespace
 
-class TestForm1Commands : public QObject
+class TestForm1Commands : public QObject, private FormFixture
 {
     Q_OBJECT
 
 private:
-    TempAppFolder m_app;
-    RecordingPlatform m_platform;
-    std::unique_ptr<Form1> m_form;
     QString m_folder; // the data folder, without trailing "/"
-
-    Form1& startForm()
-    {
-        m_app.writeIni(normalStartIni(m_folder));
-        m_form = std::make_unique<Form1>(m_app.path(), m_platform);
-        m_form->Form_Load();
-        m_form->show();
-        return *m_form;
-    }
-
-    void selectFile(Form1& f, const QString& name) { QVERIFY(clickFile(f, name)); }
 
     QString lastMessage() const
     {
@@ -72,25 +56,30 @@ private:
 private slots:
     void init()
     {
-        m_app.reset();
-        m_platform.reset();
+        resetFixture();
         m_folder = m_app.makeFolder(FolderName).chopped(1);
+        m_dataFolder = m_folder;
         QVERIFY(m_app.writeFile(FolderName + "/" + FileName, GoodsCsv));
         QFile file(m_folder + "/" + FileName);
         QVERIFY(file.open(QIODevice::ReadWrite));
         QVERIFY(file.setFileTime(Stamp, QFileDevice::FileModificationTime));
     }
 
-    void cleanup() { m_form.reset(); }
+    void cleanup() { closeForm(); }
 
     // --- the text editor and the file manager
 
     void editWithoutSelectionOnlyBeeps()
     {
-        Form1& f = startForm();
+        Form1& f = startNormally();
         QCOMPARE(f.Filemado->fileName(), QString());
-        f.FileHensyu_Click();
-        f.PuFileHensyu_Click();
+        CHOOSE(f, "FileHensyu");
+        // Without a selected file the item chooser, which holds the other edit entry, does not
+        // pop up; the menu entry's key F5 is the second way.
+        QVERIFY(!tryCommand(f, "PuFileHensyu"));
+        f.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        pressKey(&f, Qt::Key_F5);
         QCOMPARE(m_platform.beeps, 2);
         QVERIFY(m_platform.editorLaunches.isEmpty());
         QVERIFY(m_platform.messageBoxes.isEmpty());
@@ -118,16 +107,9 @@ private slots:
         const bool editor = command.endsWith(QLatin1String("FileHensyu"));
         m_platform.editorSucceeds = succeeds;
         m_platform.fileManagerSucceeds = succeeds;
-        Form1& f = startForm();
+        Form1& f = startNormally();
         selectFile(f, FileName);
-        if (command == QLatin1String("FileHensyu"))
-            f.FileHensyu->trigger();
-        else if (command == QLatin1String("PuFileHensyu"))
-            f.PuFileHensyu_Click();
-        else if (command == QLatin1String("ExploerKidou"))
-            f.ExploerKidou->trigger();
-        else
-            f.PuExploerKidou_Click();
+        CHOOSE(f, command);
 
         // The full path of the file, or the folder as shown without a trailing "/".
         const QStringList expected { editor ? m_folder + "/" + FileName : m_folder };
@@ -150,10 +132,10 @@ private slots:
 
     void informationInTheFileView()
     {
-        Form1& f = startForm();
+        Form1& f = startNormally();
         selectFile(f, FileName);
         QVERIFY(f.Jyouhou->isEnabled());
-        f.Jyouhou->trigger();
+        CHOOSE(f, "Jyouhou");
         QCOMPARE(m_platform.messageBoxes.size(), 1);
         const auto& box = m_platform.messageBoxes.first();
         QCOMPARE(box.title, QStringLiteral("Korvanta"));
@@ -164,10 +146,10 @@ private slots:
 
     void informationAboutAVanishedFile()
     {
-        Form1& f = startForm();
+        Form1& f = startNormally();
         selectFile(f, FileName);
         QVERIFY(QFile::remove(m_folder + "/" + FileName));
-        f.Jyouhou_Click();
+        CHOOSE(f, "Jyouhou");
         QCOMPARE(linesOf(lastMessage()), headLines().mid(0, 3));
     }
 
@@ -196,7 +178,7 @@ private slots:
         QFETCH(int, row);
         QFETCH(QStringList, tail);
 
-        Form1& f = startForm();
+        Form1& f = startNormally();
         selectFile(f, FileName);
         f.Filemado_DblClick();
         QVERIFY(f.List1->isVisible());
@@ -204,7 +186,7 @@ private slots:
         QCOMPARE(f.list1SelectedRow(), row);
         m_platform.messageBoxes.clear();
 
-        f.Jyouhou->trigger();
+        CHOOSE(f, "Jyouhou");
         const QStringList expected = headLines()
             + QStringList { QString(),
                   QStringLiteral("ﾃﾞｰﾀｰ数：    3 項目  ×  5 ﾃﾞｰﾀｰ   ＝   15 個"), QString() }
@@ -216,7 +198,7 @@ private slots:
     // the rows were reordered by a column sort.
     void informationInTheAllItemsView()
     {
-        Form1& f = startForm();
+        Form1& f = startNormally();
         selectFile(f, FileName);
         m_platform.nextPicks.enqueue(QStringLiteral("ZenDataHyouji"));
         f.Filemado_MouseUp(2, 0);
@@ -227,7 +209,7 @@ private slots:
         f.selectListView1Row(0);
         m_platform.messageBoxes.clear();
 
-        f.Jyouhou_Click();
+        CHOOSE(f, "Jyouhou");
         const QStringList lines = linesOf(lastMessage());
         QCOMPARE(lines.size(), 12);
         QCOMPARE(lines.at(8), QStringLiteral("        ( 項目名 )\t             ( 4番目のﾃﾞｰﾀｰ )"));
@@ -247,9 +229,9 @@ private slots:
     void helpShowsTheManualModally()
     {
         QFETCH(bool, temae);
-        Form1& f = startForm();
+        Form1& f = startNormally();
         if (temae)
-            f.Temae_Click();
+            CHOOSE(f, "Temae");
         QCOMPARE(f.Temae->isChecked(), temae);
 
         bool sawManual = false;
@@ -259,7 +241,7 @@ private slots:
                 && manual->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == temae;
             return 1;
         };
-        f.Help->trigger();
+        CHOOSE(f, "Help");
         QCOMPARE(m_platform.dialogs.size(), 1);
         QCOMPARE(m_platform.dialogs.first().windowTitle, QStringLiteral("説明書"));
         QVERIFY(sawManual);
@@ -267,8 +249,8 @@ private slots:
 
     void versionInformation()
     {
-        Form1& f = startForm();
-        f.VJ->trigger();
+        Form1& f = startNormally();
+        CHOOSE(f, "VJ");
         QCOMPARE(m_platform.abouts.size(), 1);
         const auto& about = m_platform.abouts.first();
         QCOMPARE(about.name, QStringLiteral("Korvanta"));

@@ -1,10 +1,7 @@
 // Opening a data file, listing it up, copying rows in both views and the item chooser, driven
 // through the real main window with a recording platform.
 
-#include "support/fakeplatform.h"
 #include "support/formfixture.h"
-#include "support/keyinput.h"
-#include "support/tempappfolder.h"
 #include "support/testmain.h"
 
 #include "settings/settings.h"
@@ -34,46 +31,25 @@ QPoint rowCenter(QAbstractItemView* view, int row)
 
 } // namespace
 
-class TestForm1Data : public QObject
+class TestForm1Data : public QObject, private FormFixture
 {
     Q_OBJECT
 
 private:
-    TempAppFolder m_app;
-    RecordingPlatform m_platform;
-    std::unique_ptr<Form1> m_form;
-
-    Form1& startForm(bool remember = true)
-    {
-        m_app.writeIni(normalStartIni(m_app.path().chopped(1), remember));
-        m_form = std::make_unique<Form1>(m_app.path(), m_platform);
-        m_form->Form_Load();
-        m_form->show();
-        return *m_form;
-    }
-
-    void selectFile(Form1& f, const QString& name) { QVERIFY(clickFile(f, name)); }
-
-    void writeFileSection(const QByteArray& lines)
-    {
-        QByteArray ini = m_app.readIni();
-        ini += "[goods.csv]\r\n" + lines;
-        m_app.writeIni(ini);
-    }
+    void writeFileSection(const QByteArray& lines) { appendIni("[goods.csv]\r\n" + lines); }
 
 private slots:
     void init()
     {
-        m_app.reset();
-        m_platform.reset();
+        resetFixture();
         m_app.writeFile("goods.csv", GoodsCsv);
     }
 
-    void cleanup() { m_form.reset(); }
+    void cleanup() { closeForm(); }
 
     void openingWithoutRememberedState()
     {
-        Form1& f = startForm();
+        Form1& f = startNormally();
         selectFile(f, "goods.csv");
         f.Filemado_DblClick();
 
@@ -104,7 +80,7 @@ private slots:
 
     void openingWithRememberingOff()
     {
-        Form1& f = startForm(false);
+        Form1& f = startNormally(QByteArray(), false);
         writeFileSection("SentakuKoumokuNo=2\r\nKoumokuHyoujiNo=3\r\nDataListIndex=1\r\n");
         selectFile(f, "goods.csv");
         f.Filemado_DblClick();
@@ -141,7 +117,7 @@ private slots:
         QFETCH(int, copyItem);
         QFETCH(int, selectedRow);
         QFETCH(QString, copied);
-        Form1& f = startForm();
+        Form1& f = startNormally();
         writeFileSection(section);
         selectFile(f, "goods.csv");
         f.Filemado_DblClick();
@@ -153,7 +129,7 @@ private slots:
 
     void webAddressArmsTheWebButton()
     {
-        Form1& f = startForm();
+        Form1& f = startNormally();
         writeFileSection("KoumokuHyoujiNo=3\r\nDataListIndex=0\r\n");
         selectFile(f, "goods.csv");
         f.Filemado_DblClick();
@@ -179,7 +155,7 @@ private slots:
 
     void mouseAndKeyboardCopyRows()
     {
-        Form1& f = startForm();
+        Form1& f = startNormally();
         writeFileSection("KoumokuHyoujiNo=2\r\nDataListIndex=-1\r\n");
         selectFile(f, "goods.csv");
         f.Filemado_DblClick();
@@ -211,23 +187,23 @@ private slots:
 
     void noCopyLeavesTheClipboardAlone()
     {
-        Form1& f = startForm();
+        Form1& f = startNormally();
         writeFileSection("KoumokuHyoujiNo=3\r\nDataListIndex=-1\r\n");
         selectFile(f, "goods.csv");
         f.Filemado_DblClick();
-        f.NoCopy_Click();
+        CHOOSE(f, "NoCopy");
         QCOMPARE(f.Label1->palette().color(QPalette::WindowText), QColor(0, 0, 255));
         f.selectList1Row(0);
         QVERIFY(m_platform.clipboard.isEmpty());
         QCOMPARE(f.Label1->text(), QStringLiteral("URL：http://example.jp/a"));
         QVERIFY(f.toolButtonEnabled(6));
-        f.NoCopy_Click();
+        CHOOSE(f, "NoCopy");
         QCOMPARE(f.Label1->palette().color(QPalette::WindowText), QColor(0, 0, 0));
     }
 
     void allItemsView()
     {
-        Form1& f = startForm();
+        Form1& f = startNormally();
         writeFileSection("SentakuKoumokuNo=-1\r\nKoumokuHyoujiNo=2\r\nDataListIndex=2\r\n");
         selectFile(f, "goods.csv");
         f.Filemado_DblClick();
@@ -272,13 +248,13 @@ private slots:
     // widths set by the program are not stored.
     void columnWidthsSetByTheUser()
     {
-        Form1& f = startForm();
+        Form1& f = startNormally();
         writeFileSection("SentakuKoumokuNo=-1\r\n");
         selectFile(f, "goods.csv");
         f.Filemado_DblClick();
         QHeaderView* header = f.ListView1->header();
         QCOMPARE(header->sectionSize(1), 112);
-        f.Kirikae_Click();
+        CHOOSE(f, "Kirikae");
         QCOMPARE(Settings(m_app.path()).ReadSetting("goods.csv", "KoumokuHaba"), QString());
 
         f.Filemado_DblClick();
@@ -293,7 +269,7 @@ private slots:
         typeText(&f, "A-0");
         QCOMPARE(f.ListView1->model()->rowCount(), 4);
         QCOMPARE(header->sectionSize(1), fitted);
-        f.Kirikae_Click();
+        CHOOSE(f, "Kirikae");
         QCOMPARE(Settings(m_app.path()).ReadSetting("goods.csv", "KoumokuHaba"),
             QStringLiteral("2400,%1,1350").arg(fitted * 15));
 
@@ -303,14 +279,11 @@ private slots:
         QCOMPARE(header->sectionSize(1), fitted);
         QCOMPARE(header->sectionSize(2), 90);
         f.close();
-        m_form = std::make_unique<Form1>(m_app.path(), m_platform);
-        Form1& g = *m_form;
-        g.Form_Load();
-        g.show();
+        Form1& g = startForm();
         selectFile(g, "goods.csv");
         g.Filemado_DblClick();
         QCOMPARE(g.ListView1->header()->sectionSize(2), 90);
-        g.Kirikae_Click();
+        CHOOSE(g, "Kirikae");
 
         // Another item count: the design's widths, and the stored ones are gone.
         m_app.writeFile("goods.csv", "a,b\r\n1,2\r\n");
@@ -323,7 +296,7 @@ private slots:
     // cut or whole, selected or not.
     void cellsLookAsTheStyleDrawsThem()
     {
-        Form1& f = startForm();
+        Form1& f = startNormally();
         writeFileSection("SentakuKoumokuNo=-1\r\nDataListIndex=1\r\n");
         selectFile(f, "goods.csv");
         f.Filemado_DblClick();
@@ -347,7 +320,7 @@ private slots:
     void chooserOverTheFileList()
     {
         m_app.writeFile("amp.csv", "A&B,Code\r\nx,1\r\n");
-        Form1& f = startForm();
+        Form1& f = startNormally();
         selectFile(f, "goods.csv");
         f.Filemado_MouseUp(2, 0);
         QCOMPARE(m_platform.popups.size(), 1);
@@ -381,7 +354,7 @@ private slots:
 
     void chooserOverTheDataList()
     {
-        Form1& f = startForm();
+        Form1& f = startNormally();
         writeFileSection("KoumokuHyoujiNo=2\r\nDataListIndex=0\r\n");
         selectFile(f, "goods.csv");
         f.Filemado_DblClick();
@@ -428,9 +401,8 @@ private slots:
     {
         const QByteArray longValue(200, 'x');
         m_app.writeFile("long.csv", "Name,Note\r\nA," + longValue + "\r\n");
-        Form1& f = startForm();
-        QByteArray ini = m_app.readIni();
-        m_app.writeIni(ini + "[long.csv]\r\nKoumokuHyoujiNo=2\r\nDataListIndex=0\r\n");
+        Form1& f = startNormally();
+        appendIni("[long.csv]\r\nKoumokuHyoujiNo=2\r\nDataListIndex=0\r\n");
         selectFile(f, "long.csv");
         f.Filemado_DblClick();
         f.List1_MouseUp(2, 0);
@@ -441,7 +413,7 @@ private slots:
 
     void noChooserWithoutSelection()
     {
-        Form1& f = startForm();
+        Form1& f = startNormally();
         writeFileSection("DataListIndex=-1\r\n");
         selectFile(f, "goods.csv");
         f.Filemado_DblClick();
@@ -461,7 +433,7 @@ private slots:
     {
         QFETCH(bool, empty);
         QFETCH(QString, message);
-        Form1& f = startForm();
+        Form1& f = startNormally();
         selectFile(f, "goods.csv");
         if (empty)
             m_app.writeFile("goods.csv", QByteArray());
@@ -477,7 +449,7 @@ private slots:
 
     void fileThatCannotBeReadAfterItsNames()
     {
-        Form1& f = startForm();
+        Form1& f = startNormally();
         selectFile(f, "goods.csv");
         QVERIFY(f.ReadItemNames());
         QFile::remove(m_app.filePath("goods.csv"));
@@ -489,14 +461,14 @@ private slots:
         QVERIFY(!f.List1->isVisible());
         QCOMPARE(m_platform.messageBoxes.size(), 1);
         // The way back still works.
-        f.Kirikae_Click();
+        CHOOSE(f, "Kirikae");
         QVERIFY(f.Filemado->isVisible());
         QVERIFY(!f.Label2->isVisible());
     }
 
     void horizontalScrollRange()
     {
-        Form1& f = startForm();
+        Form1& f = startNormally();
         // Without rows neither command touches the list.
         f.SetHorizontalExtent();
         QCOMPARE(f.List1->horizontalExtent(), 0);
@@ -504,7 +476,7 @@ private slots:
         selectFile(f, "goods.csv");
         f.Filemado_DblClick();
         QCOMPARE(f.List1->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
-        f.ScrollBerSetei_Click();
+        CHOOSE(f, "ScrollBerSetei");
         QVERIFY(f.ScrollBerSetei->isChecked());
         QVERIFY(f.List1->horizontalExtent() > 100);
         QCOMPARE(f.Label1->text(), QString());
@@ -512,7 +484,7 @@ private slots:
         f.List1->setHorizontalExtent(1);
         f.ListUpData();
         QVERIFY(f.List1->horizontalExtent() > 100);
-        f.ScrollBerSetei_Click();
+        CHOOSE(f, "ScrollBerSetei");
         QCOMPARE(f.List1->horizontalExtent(), 0);
         QCOMPARE(f.List1->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
     }
@@ -523,21 +495,16 @@ private slots:
     {
         m_app.writeFile("links.csv",
             "Name,URL\r\nA,http://www.example.jp/ \r\nB,\x81\x40shop@example.jp\x81\x40 \r\n");
-        m_app.writeIni(normalStartIni(m_app.path().chopped(1))
-            + "[links.csv]\r\nKoumokuHyoujiNo=2\r\nDataListIndex=0\r\n");
-        m_form = std::make_unique<Form1>(m_app.path(), m_platform);
-        Form1& f = *m_form;
-        f.Form_Load();
-        f.show();
+        Form1& f = startNormally("[links.csv]\r\nKoumokuHyoujiNo=2\r\nDataListIndex=0\r\n");
         selectFile(f, "links.csv");
         f.Filemado_DblClick();
         QCOMPARE(m_platform.clipboardText(), QStringLiteral("http://www.example.jp/ "));
-        f.OpenWebOrMail();
+        CLICK_TOOL_BUTTON(f, 6);
         QCOMPARE(m_platform.openedUrls.size(), 1);
         QCOMPARE(m_platform.openedUrls.last().toString(), QStringLiteral("http://www.example.jp/"));
         QCOMPARE(f.list1SelectedRow(), 1); // the patrol moved on
         QCOMPARE(m_platform.clipboardText(), QStringLiteral("　shop@example.jp　 "));
-        f.OpenWebOrMail();
+        CLICK_TOOL_BUTTON(f, 6);
         QCOMPARE(m_platform.openedUrls.size(), 2);
         QCOMPARE(m_platform.openedUrls.last().toString(), QStringLiteral("mailto:shop@example.jp"));
     }
@@ -546,12 +513,7 @@ private slots:
     // and whole in the tool tip.
     void copiedTextShowsOnOneLine()
     {
-        m_app.writeIni(normalStartIni(m_app.path().chopped(1))
-            + "[goods.csv]\r\nKoumokuHyoujiNo=3\r\nDataListIndex=0\r\n");
-        m_form = std::make_unique<Form1>(m_app.path(), m_platform);
-        Form1& f = *m_form;
-        f.Form_Load();
-        f.show();
+        Form1& f = startNormally("[goods.csv]\r\nKoumokuHyoujiNo=3\r\nDataListIndex=0\r\n");
         selectFile(f, "goods.csv");
         f.Filemado_DblClick();
         QCOMPARE(f.Label1->text(), QStringLiteral("URL：http://example.jp/a"));
@@ -579,13 +541,9 @@ private slots:
         const QByteArray item(3 * 1024 * 1024, 'x');
         m_app.writeFile("long.csv", "Name,Note\r\nA," + item + "\r\n");
         m_app.writeFile("all.csv", "Name,Note\r\nA," + item + "\r\n");
-        m_app.writeIni(normalStartIni(m_app.path().chopped(1))
-            + "[long.csv]\r\nSentakuKoumokuNo=2\r\nKoumokuHyoujiNo=2\r\nDataListIndex=0\r\n"
-              "[all.csv]\r\nSentakuKoumokuNo=-1\r\nKoumokuHyoujiNo=2\r\nDataListIndex=0\r\n");
-        m_form = std::make_unique<Form1>(m_app.path(), m_platform);
-        Form1& f = *m_form;
-        f.Form_Load();
-        f.show();
+        Form1& f = startNormally(
+            "[long.csv]\r\nSentakuKoumokuNo=2\r\nKoumokuHyoujiNo=2\r\nDataListIndex=0\r\n"
+            "[all.csv]\r\nSentakuKoumokuNo=-1\r\nKoumokuHyoujiNo=2\r\nDataListIndex=0\r\n");
         selectFile(f, "long.csv");
         f.Filemado_DblClick();
 
@@ -600,7 +558,7 @@ private slots:
         f.List1_MouseUp(2, 0);
         QCOMPARE(m_platform.popups.size(), 1);
         QVERIFY(m_platform.popups.last().entries.at(1).text.size() < 200);
-        f.Jyouhou_Click();
+        CHOOSE(f, "Jyouhou");
         QCOMPARE(m_platform.messageBoxes.size(), 1);
         QVERIFY(m_platform.messageBoxes.last().text.contains(row));
         QVERIFY(m_platform.messageBoxes.last().text.size() < 1000);
@@ -614,7 +572,7 @@ private slots:
 
     void relistCarriesTheSelectedRecord()
     {
-        Form1& f = startForm();
+        Form1& f = startNormally();
         writeFileSection("KoumokuHyoujiNo=2\r\nDataListIndex=3\r\n");
         selectFile(f, "goods.csv");
         f.Filemado_DblClick();

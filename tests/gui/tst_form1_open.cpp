@@ -1,9 +1,7 @@
 // Opening a data file named from outside the window (a path, a drop) and the secure Web
 // addresses, driven through the real main window with a recording platform.
 
-#include "support/fakeplatform.h"
 #include "support/formfixture.h"
-#include "support/tempappfolder.h"
 #include "support/testmain.h"
 
 #include "core/datafile.h"
@@ -36,32 +34,13 @@ const QByteArray PartsTsv = "Name\tCode\tWeb\r\n"
 
 } // namespace
 
-class TestForm1Open : public QObject
+class TestForm1Open : public QObject, private FormFixture
 {
     Q_OBJECT
 
 private:
-    TempAppFolder m_app;
-    RecordingPlatform m_platform;
-    std::unique_ptr<Form1> m_form;
-
-    Form1& startForm(const QByteArray& extra = QByteArray(), bool show = true)
-    {
-        m_app.writeIni(normalStartIni(m_app.path().chopped(1)) + extra);
-        m_form = std::make_unique<Form1>(m_app.path(), m_platform);
-        m_form->Form_Load();
-        if (show)
-            m_form->show();
-        return *m_form;
-    }
-
     QString partsPath() const { return m_app.filePath("data/parts.tsv"); }
     QString dataFolder() const { return m_app.filePath("data"); }
-
-    QString read(const QString& section, const QString& key) const
-    {
-        return Settings(m_app.path()).ReadSetting(section, key);
-    }
 
     // A drop as the file manager makes it: the URLs of the dragged files, delivered to the window
     // after it accepted the drag's entry.
@@ -88,21 +67,20 @@ private:
 private slots:
     void init()
     {
-        m_app.reset();
-        m_platform.reset();
+        resetFixture();
         m_app.writeFile("goods.csv", GoodsCsv);
         m_app.writeFile("data/parts.tsv", PartsTsv);
         m_app.writeFile("data/other.csv", "A,B\r\n1,2\r\n");
     }
 
-    void cleanup() { m_form.reset(); }
+    void cleanup() { closeForm(); }
 
     // A file of another folder, whose name the file list's pattern does not match, opens with its
     // remembered item, copy item and row, and stays selected in its folder afterwards.
     void pathOpensLikeADoubleClick()
     {
-        Form1& f = startForm("[parts.tsv]\r\nSentakuKoumokuNo=2\r\nKoumokuHyoujiNo=1\r\n"
-                             "DataListIndex=1\r\n");
+        Form1& f = startNormally("[parts.tsv]\r\nSentakuKoumokuNo=2\r\nKoumokuHyoujiNo=1\r\n"
+                                 "DataListIndex=1\r\n");
         f.openDataFileByPath(partsPath());
 
         QVERIFY(m_platform.messageBoxes.isEmpty());
@@ -117,7 +95,7 @@ private slots:
         QCOMPARE(m_platform.clipboardText(), QStringLiteral("nut"));
         QVERIFY(f.ToDeFaultFolder->isEnabled());
 
-        f.Kirikae_Click();
+        CHOOSE(f, "Kirikae");
         QVERIFY(f.Filemado->isVisible());
         QCOMPARE(f.Filemado->fileName(), QStringLiteral("parts.tsv"));
         QCOMPARE(read("parts.tsv", "DataListIndex"), QStringLiteral("1"));
@@ -131,7 +109,7 @@ private slots:
     // An open data view is left the usual way first: its file's state is stored.
     void pathLeavesTheDataViewFirst()
     {
-        Form1& f = startForm();
+        Form1& f = startNormally();
         QVERIFY(clickFile(f, "goods.csv"));
         f.Filemado_DblClick();
         f.selectList1Row(2);
@@ -146,7 +124,7 @@ private slots:
     // Leaving the all-items view stores its window size and brings back the main window's own.
     void pathLeavesTheAllItemsView()
     {
-        Form1& f = startForm("[goods.csv]\r\nSentakuKoumokuNo=-1\r\n");
+        Form1& f = startNormally("[goods.csv]\r\nSentakuKoumokuNo=-1\r\n");
         QVERIFY(clickFile(f, "goods.csv"));
         f.Filemado_DblClick();
         QVERIFY(f.ListView1->isVisible());
@@ -178,7 +156,7 @@ private slots:
         QFETCH(QString, message);
         m_app.makeFolder("data/sub.csv");
         m_app.writeFile("data/empty.csv", QByteArray());
-        Form1& f = startForm();
+        Form1& f = startNormally();
         QVERIFY(clickFile(f, "goods.csv"));
         f.Filemado_DblClick();
         m_platform.messageBoxes.clear();
@@ -200,7 +178,7 @@ private slots:
             QSKIP("root reads every file");
         m_app.writeFile("data/locked.csv", "A\r\n1\r\n");
         QFile::setPermissions(m_app.filePath("data/locked.csv"), QFileDevice::WriteOwner);
-        Form1& f = startForm();
+        Form1& f = startNormally();
         f.setDir1Path(dataFolder());
         QVERIFY(clickFile(f, "locked.csv"));
         f.Filemado_DblClick();
@@ -214,7 +192,8 @@ private slots:
     // A queued path waits while the window is not shown yet or a modal window is open.
     void queuedPathWaitsForTheWindow()
     {
-        Form1& f = startForm(QByteArray(), false);
+        m_app.writeIni(normalStartIni(m_dataFolder));
+        Form1& f = startForm(Show::No);
         f.requestOpen(partsPath());
         QTest::qWait(50);
         QVERIFY(f.openPending());
@@ -244,7 +223,7 @@ private slots:
 
     void droppedFileOpens()
     {
-        Form1& f = startForm();
+        Form1& f = startNormally();
         QVERIFY(drop(f, { QUrl::fromLocalFile(partsPath()) }));
         QTRY_VERIFY(f.List1->isVisible());
         QCOMPARE(f.Filemado->path(), dataFolder());
@@ -255,7 +234,7 @@ private slots:
     // Over the search box a dragged file is opened, not typed in as text.
     void fileDroppedOnTheSearchBoxOpens()
     {
-        Form1& f = startForm();
+        Form1& f = startNormally();
         const QString before = f.Combo1->currentText();
         QVERIFY(drop(f.Combo1->lineEdit(), { QUrl::fromLocalFile(partsPath()) }));
         QTRY_VERIFY(f.List1->isVisible());
@@ -265,7 +244,7 @@ private slots:
 
     void droppedFilesOpenTheFirst()
     {
-        Form1& f = startForm();
+        Form1& f = startNormally();
         QVERIFY(drop(f,
             { QUrl::fromLocalFile(m_app.filePath("data/other.csv")),
                 QUrl::fromLocalFile(partsPath()) }));
@@ -275,7 +254,7 @@ private slots:
 
     void droppedFolderBecomesCurrent()
     {
-        Form1& f = startForm();
+        Form1& f = startNormally();
         QVERIFY(clickFile(f, "goods.csv"));
         f.Filemado_DblClick();
         m_platform.clipboard.clear();
@@ -290,7 +269,7 @@ private slots:
 
     void remoteDropIsRefused()
     {
-        Form1& f = startForm();
+        Form1& f = startNormally();
         QVERIFY(!drop(f, { QUrl(QStringLiteral("https://example.jp/parts.tsv")) }));
         QTest::qWait(20);
         QVERIFY(!f.openPending());
@@ -301,13 +280,13 @@ private slots:
     // and a double click, as "http://" is.
     void secureAddresses()
     {
-        Form1& f = startForm("[parts.tsv]\r\nKoumokuHyoujiNo=3\r\nDataListIndex=0\r\n");
+        Form1& f = startNormally("[parts.tsv]\r\nKoumokuHyoujiNo=3\r\nDataListIndex=0\r\n");
         f.openDataFileByPath(partsPath());
         QCOMPARE(f.Label4->text(), QStringLiteral("https://example.jp/bolt"));
         QVERIFY(f.toolButtonEnabled(6));
         QCOMPARE(f.toolButtonPicture(6), 24);
 
-        f.ToolButton_MouseUp(6, 1, 0);
+        CLICK_TOOL_BUTTON(f, 6);
         QCOMPARE(m_platform.openedUrls.size(), 1);
         QCOMPARE(
             m_platform.openedUrls.first().toString(), QStringLiteral("https://example.jp/bolt"));
@@ -319,7 +298,7 @@ private slots:
         QCOMPARE(m_platform.openedUrls.size(), 2);
         QVERIFY(f.List1->isVisible());
 
-        f.WebDblClickOpen_Click();
+        CHOOSE(f, "WebDblClickOpen");
         f.List1_DblClick();
         QCOMPARE(m_platform.openedUrls.size(), 2);
         QVERIFY(f.Filemado->isVisible());

@@ -1,10 +1,8 @@
 // The main window's shell: the three kinds of start, closing, the file view's commands, the tool
 // bar and the divider, driven through the real window with a recording platform.
 
-#include "support/fakeplatform.h"
 #include "support/fifo.h"
-#include "support/keyinput.h"
-#include "support/tempappfolder.h"
+#include "support/formfixture.h"
 #include "support/testmain.h"
 
 #include "settings/settings.h"
@@ -22,40 +20,11 @@
 
 using namespace korvanta;
 
-namespace {
-
-QByteArray iniText(const QList<QByteArray>& lines)
-{
-    QByteArray out;
-    for (const QByteArray& line : lines)
-        out += line + "\r\n";
-    return out;
-}
-
-} // namespace
-
-class TestForm1Shell : public QObject
+class TestForm1Shell : public QObject, private FormFixture
 {
     Q_OBJECT
 
 private:
-    TempAppFolder m_app;
-    RecordingPlatform m_platform;
-    std::unique_ptr<Form1> m_form;
-
-    Form1& startForm()
-    {
-        m_form = std::make_unique<Form1>(m_app.path(), m_platform);
-        m_form->Form_Load();
-        m_form->show();
-        return *m_form;
-    }
-
-    QString read(const QString& section, const QString& key) const
-    {
-        return Settings(m_app.path()).ReadSetting(section, key);
-    }
-
     // A program folder with two data files and a sub-folder holding one.
     void makeFolderWithFiles()
     {
@@ -67,7 +36,7 @@ private:
 
     QByteArray normalIni(const QByteArray& filePath, const QByteArray& extraTool = QByteArray())
     {
-        return iniText(
+        return iniLines(
             { "[Tool]", "Dir1V=True", "Temae=False", "NoCopy=False", "ScrollBerSetei=False",
                 "KensakuKaisi=False", "PuHyoujiSet=False", "SentakuDataKiroku=True",
                 "WebJyunkai=True", "WebDblClickOpen=True", "FilePath=" + filePath,
@@ -78,12 +47,11 @@ private:
 private slots:
     void init()
     {
-        m_app.reset();
-        m_platform.reset();
+        resetFixture();
         makeFolderWithFiles();
     }
 
-    void cleanup() { m_form.reset(); }
+    void cleanup() { closeForm(); }
 
     void firstStartSetsDefaultLayoutAndShowsManual()
     {
@@ -167,7 +135,7 @@ private slots:
         QVERIFY(f.ToDeFaultFolder->isEnabled());
         QVERIFY(f.PuToDeFaultFolder->isEnabled());
 
-        f.ToDeFaultFolder_Click();
+        CHOOSE(f, "ToDeFaultFolder");
         QCOMPARE(f.CurrentFolder(), m_app.path());
         QCOMPARE(f.Filemado->path() + "/", m_app.path());
         QVERIFY(!f.ToDeFaultFolder->isEnabled());
@@ -185,11 +153,11 @@ private slots:
         // Missing or malformed Temae, Dir1V and NoCopy act as true; the other marks keep their
         // design state when their value is not a Boolean.
         QTest::newRow("empty Tool section")
-            << iniText({ "[Tool]" }) << true << true << true << false << true;
-        QTest::newRow("yes is not a Boolean") << iniText({ "[tool]", "temae=yes", "Dir1V=0",
+            << iniLines({ "[Tool]" }) << true << true << true << false << true;
+        QTest::newRow("yes is not a Boolean") << iniLines({ "[tool]", "temae=yes", "Dir1V=0",
             "NoCopy=false", "ScrollBerSetei=yes", "SentakuDataKiroku=nein" })
                                               << true << false << false << false << true;
-        QTest::newRow("numbers") << iniText({ "[TOOL]", "Temae=0", "Dir1V=-1", "NoCopy=0",
+        QTest::newRow("numbers") << iniLines({ "[TOOL]", "Temae=0", "Dir1V=-1", "NoCopy=0",
             "ScrollBerSetei=2", "SentakuDataKiroku=0" })
                                  << false << true << false << true << false;
         QTest::newRow("binary garbage")
@@ -241,7 +209,7 @@ private slots:
     void restoredWindowIsUsableAndOnScreen()
     {
         QFETCH(QByteArray, position);
-        m_app.writeIni(iniText(
+        m_app.writeIni(iniLines(
             { "[Tool]", "Temae=False", "FilePath=" + m_app.path().chopped(1).toUtf8(), position }));
         Form1& f = startForm();
         QVERIFY(QTest::qWaitForWindowExposed(&f));
@@ -266,7 +234,7 @@ private slots:
         Form1& f = startForm();
         QVERIFY(f.isVisible());
         QVERIFY(m_platform.dialogs.isEmpty());
-        f.Owari_Click();
+        CHOOSE(f, "Owari");
         QVERIFY(!guard.readerWasStuck());
         const QFileInfo info(m_app.path() + QLatin1String(Settings::FileName));
         QVERIFY(info.exists() && !info.isFile());
@@ -278,7 +246,7 @@ private slots:
         Form1& f = startForm();
         f.Filemado->setListIndex(0);
         f.setFormWidth(3300);
-        f.Owari_Click();
+        CHOOSE(f, "Owari");
 
         QCOMPARE(read("Position", "Width"), QStringLiteral("3300"));
         QCOMPARE(read("Tool", "Dir1V"), QStringLiteral("True"));
@@ -295,7 +263,7 @@ private slots:
         m_app.writeIni(normalIni(m_app.path().chopped(1).toUtf8()));
         Form1& f = startForm();
         f.showMaximized();
-        f.Temae_Click();
+        CHOOSE(f, "Temae");
         f.close();
         QCOMPARE(read("Position", "Width"), QStringLiteral("3000"));
         QCOMPARE(read("Position", "Height"), QStringLiteral("6150"));
@@ -306,7 +274,7 @@ private slots:
     {
         m_app.writeIni(normalIni(m_app.path().chopped(1).toUtf8()));
         Form1& f = startForm();
-        f.SentakuDataKiroku_Click();
+        CHOOSE(f, "SentakuDataKiroku");
         f.Filemado->setListIndex(0);
         f.close();
         QCOMPARE(read("Tool", "SentakuDataKiroku"), QStringLiteral("False"));
@@ -326,12 +294,12 @@ private slots:
     {
         Form1& f = startForm();
         QVERIFY(f.Dir1OpenClose->isChecked());
-        f.Dir1OpenClose_Click();
+        CHOOSE(f, "Dir1OpenClose");
         QVERIFY(!f.Dir1->isVisible());
         QCOMPARE(f.ctlTop(f.Filemado), 1100.0);
         QCOMPARE(f.ctlHeight(f.Filemado), std::abs(f.scaleHeight() - 1100));
 
-        f.Dir1OpenClose_Click();
+        CHOOSE(f, "Dir1OpenClose");
         QVERIFY(f.Dir1->isVisible());
         QCOMPARE(f.ctlTop(f.Filemado), f.ctlTop(f.Dir1) + f.ctlHeight(f.Dir1) + 30);
         QCOMPARE(f.ctlTop(f.imgSplitter), f.ctlTop(f.Filemado) - 30);
@@ -346,7 +314,7 @@ private slots:
     {
         Form1& f = startForm();
         m_platform.nextFolder.enqueue(m_app.path() + "sub");
-        f.Fopen_Click();
+        CHOOSE(f, "Fopen");
         QCOMPARE(
             m_platform.folderDialogTitles, QStringList { "読み込むフォルダを指定して下さい。" });
         QCOMPARE(f.CurrentFolder(), m_app.path() + "sub/");
@@ -355,13 +323,13 @@ private slots:
         QVERIFY(f.ToDeFaultFolder->isEnabled());
 
         // Cancelled: nothing changes and nothing is shown.
-        f.Fopen_Click();
+        CHOOSE(f, "Fopen");
         QCOMPARE(f.CurrentFolder(), m_app.path() + "sub/");
         QVERIFY(m_platform.messageBoxes.isEmpty());
 
         // A folder that vanished is reported and the folders stay.
         m_platform.nextFolder.enqueue(m_app.path() + "gone");
-        f.Fopen_Click();
+        CHOOSE(f, "Fopen");
         QCOMPARE(m_platform.messageBoxes.size(), 1);
         QCOMPARE(m_platform.messageBoxes.first().title, QStringLiteral("Korvanta"));
         QCOMPARE(f.CurrentFolder(), m_app.path() + "sub/");
@@ -396,8 +364,8 @@ private slots:
         pressKey(&f, Qt::Key_Space, Qt::ControlModifier);
         QCOMPARE(f.Filemado->fileName(), QStringLiteral("a.csv"));
 
-        f.Dir1OpenClose_Click(); // hide the pane; the selection stays
-        f.FilemadoRefresh_Click();
+        CHOOSE(f, "Dir1OpenClose"); // hide the pane; the selection stays
+        CHOOSE(f, "FilemadoRefresh");
         QCOMPARE(f.Filemado->fileName(), QStringLiteral("a.csv"));
     }
 
@@ -426,7 +394,7 @@ private slots:
     void fileMenuFollowsTheView()
     {
         Form1& f = startForm();
-        f.FileMenyu_Click();
+        openMenu(*f.FileMenyu);
         QVERIFY(f.FilemadoRefresh->isEnabled());
         QVERIFY(f.Dir1OpenClose->isEnabled());
         QVERIFY(f.FileHensyu->isEnabled()); // offered without a selection: it only beeps
@@ -481,7 +449,7 @@ private slots:
         m_platform.nextPicks.enqueue("KensakuKaisi");
         f.ToolButton_MouseUp(3, 1, 0);
         QVERIFY(!f.KensakuKaisi->isChecked());
-        f.Temae->trigger();
+        CHOOSE(f, "Temae");
         QVERIFY(!f.Temae->isChecked());
         QVERIFY(!(f.windowFlags() & Qt::WindowStaysOnTopHint));
     }

@@ -1,8 +1,7 @@
 // The manual window: title and shadow, the link with its colours and pressed offset, the legend
 // pictures, the manual text, the resize rule and the always-on-top state.
 
-#include "support/fakeplatform.h"
-#include "support/tempappfolder.h"
+#include "support/formfixture.h"
 #include "support/testmain.h"
 
 #include "core/version.h"
@@ -33,33 +32,23 @@ QPoint middle(const QWidget* w)
 
 } // namespace
 
-class TestForm3 : public QObject
+class TestForm3 : public QObject, private FormFixture
 {
     Q_OBJECT
 
 private:
-    TempAppFolder m_app;
-    RecordingPlatform m_platform;
-    std::unique_ptr<Form1> m_main;
-
+    // The main window, loaded but not shown, with the option Temae as given.
     Form1& mainWindow(bool temae)
     {
-        m_app.writeIni(QByteArray("[Tool]\r\nTemae=") + (temae ? "True" : "False")
-            + "\r\nDir1V=False\r\nNoCopy=False\r\n[Position]\r\nTop=0\r\nLeft=0\r\n"
-              "Height=6000\r\nWidth=4500\r\n");
-        m_main = std::make_unique<Form1>(m_app.path(), m_platform);
-        m_main->Form_Load();
-        return *m_main;
+        m_app.writeIni(
+            iniLines({ "[Tool]", QByteArray("Temae=") + (temae ? "True" : "False"), "Dir1V=False",
+                "NoCopy=False", "[Position]", "Top=0", "Left=0", "Height=6000", "Width=4500" }));
+        return startForm(Show::No);
     }
 
 private slots:
-    void init()
-    {
-        m_app.reset();
-        m_platform.reset();
-    }
-
-    void cleanup() { m_main.reset(); }
+    void init() { resetFixture(); }
+    void cleanup() { closeForm(); }
 
     void titleWithShadow()
     {

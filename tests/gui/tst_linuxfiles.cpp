@@ -3,10 +3,7 @@
 // settings file's code page lacks keep their state across a restart.
 
 #include "support/encodedtext.h"
-#include "support/fakeplatform.h"
 #include "support/formfixture.h"
-#include "support/keyinput.h"
-#include "support/tempappfolder.h"
 #include "support/testmain.h"
 
 #include "settings/settings.h"
@@ -30,39 +27,13 @@ QString u8(const char* text)
 
 } // namespace
 
-class TestLinuxFiles : public QObject
+class TestLinuxFiles : public QObject, private FormFixture
 {
     Q_OBJECT
 
-    TempAppFolder m_app;
-    RecordingPlatform m_platform;
-    std::unique_ptr<Form1> m_form;
-
-    Form1& startForm()
-    {
-        if (!m_app.iniExists())
-            m_app.writeIni(normalStartIni(m_app.path().chopped(1)));
-        m_form = std::make_unique<Form1>(m_app.path(), m_platform);
-        m_form->Form_Load();
-        m_form->show();
-        return *m_form;
-    }
-
-    void type(Form1& f, const QString& text) { QVERIFY(typeSearchKey(f, text)); }
-
-    QString read(const QString& section, const QString& key) const
-    {
-        return Settings(m_app.path()).ReadSetting(section, key);
-    }
-
 private slots:
-    void init()
-    {
-        m_app.reset();
-        m_platform.reset();
-    }
-
-    void cleanup() { m_form.reset(); }
+    void init() { resetFixture(); }
+    void cleanup() { closeForm(); }
 
     void filesOfEachKind_data()
     {
@@ -79,7 +50,7 @@ private slots:
     {
         QFETCH(QByteArray, bytes);
         QVERIFY(m_app.writeFile("staff.csv", bytes));
-        Form1& f = startForm();
+        Form1& f = startNormally();
         QVERIFY(clickFile(f, "staff.csv"));
         f.Filemado_DblClick();
 
@@ -108,7 +79,7 @@ private slots:
         QVERIFY(m_app.writeFile(folderName + "/" + fileName,
             u8("期間,金額\n4月〜6月,100\n7月〜9月,200\n10月〜12月,300\n").toUtf8()));
 
-        Form1& f = startForm();
+        Form1& f = startNormally();
         f.setDir1Path(folder);
         QCOMPARE(f.Filemado->path(), folder.chopped(1));
         QVERIFY(clickFile(f, fileName));
@@ -119,7 +90,7 @@ private slots:
             return;
         f.selectList1Row(0);
         QCOMPARE(m_platform.clipboardText(), u8("7月〜9月\t200"));
-        f.Kirikae_Click();
+        CHOOSE(f, "Kirikae");
         QCOMPARE(read(fileName, "0"), u8("〜9"));
         QCOMPARE(read(fileName, "DataListIndex"), QStringLiteral("1"));
         f.close();
@@ -127,7 +98,7 @@ private slots:
         // The name is kept as its own section, not as the look-alike of code page 932.
         QCOMPARE(read(u8("売上～6月.csv"), "DataListIndex"), QString());
 
-        m_form.reset();
+        closeForm();
         m_platform.reset();
         Form1& g = startForm();
         QCOMPARE(g.Filemado->path(), folder.chopped(1));

@@ -14,6 +14,9 @@ struct ProgramVersion
 
 inline constexpr ProgramVersion KorvantaVersion { 1, 11, 1 };
 
+// The program's name: the title of its windows and message boxes, and the manual's heading.
+inline constexpr const char* ProgramName = "Korvanta";
+
 // The rights holder named in the version dialog.
 inline constexpr const char* LegalNotice = "Copyright (C) Korvanta developers";
 

@@ -8,7 +8,6 @@
 #include "ui/common/vbmouse.h"
 #include "ui/manual/versiondialog.h"
 
-#include <QAction>
 #include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
@@ -270,9 +269,9 @@ void Form3::Form_Load()
     }
 
     // Centred on the screen the main window is on, frame included as far as it is known.
-    const QWidget* main = parentWidget();
+    const QWidget* owner = parentWidget();
     const QScreen* screen
-        = main && main->screen() ? main->screen() : QGuiApplication::primaryScreen();
+        = owner && owner->screen() ? owner->screen() : QGuiApplication::primaryScreen();
     if (screen)
         move(centeredTopLeft(frameGeometry().size(), screen->geometry()));
 

@@ -20,6 +20,9 @@ struct ProgramVersion
 inline constexpr ProgramVersion KorvantaVersion { KORVANTA_VERSION_MAJOR, KORVANTA_VERSION_MINOR,
     KORVANTA_VERSION_PATCH };
 
+// The program's name: the title of its windows and message boxes, and the manual's heading.
+inline constexpr const char* ProgramName = "Korvanta";
+
 // The rights holder named in the version dialog.
 inline constexpr const char* LegalNotice = "Copyright (C) Korvanta developers";
 

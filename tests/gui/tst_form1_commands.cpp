@@ -203,9 +203,10 @@ private slots:
         m_platform.nextPicks.enqueue(QStringLiteral("ZenDataHyouji"));
         f.Filemado_MouseUp(2, 0);
         QVERIFY(f.ListView1->isVisible());
-        auto* model = qobject_cast<AllItemsModel*>(f.ListView1->model());
-        QVERIFY(model);
-        model->reorder({ 4, 3, 2, 1, 5 });
+        // Item 2 descending (the first click sorts ascending).
+        f.ListView1_ColumnClick(2);
+        f.ListView1_ColumnClick(2);
+        QCOMPARE(f.List2, (std::vector<int> { 4, 3, 2, 1, 5 }));
         f.selectListView1Row(0);
         m_platform.messageBoxes.clear();
 

@@ -52,7 +52,7 @@ private slots:
 
     void titleWithShadow()
     {
-        Form3 f(&mainWindow(false));
+        Form3 f(m_platform, false, &mainWindow(false));
         QCOMPARE(f.windowTitle(), QStringLiteral("説明書"));
         QVERIFY(!f.windowIcon().isNull());
         QCOMPARE(f.palette().color(QPalette::Window), QColor(192, 192, 192));
@@ -91,7 +91,7 @@ private slots:
         QFETCH(int, buttonImage);
         QFETCH(QPointF, position);
 
-        Form3 f(&mainWindow(false));
+        Form3 f(m_platform, false, &mainWindow(false));
         QLabel* picture = f.Image2.at(size_t(image));
         QVERIFY(picture);
         const QImage expected = buttonImage >= 0
@@ -107,7 +107,7 @@ private slots:
 
     void legendTexts()
     {
-        Form3 f(&mainWindow(false));
+        Form3 f(m_platform, false, &mainWindow(false));
         const QStringList expected {
             QStringLiteral("：ﾌｧｲﾙ名とﾃﾞｰﾀｰを切り替えます。"),
             QStringLiteral("：ﾌｧｲﾙ名表示時は、ﾌｫﾙﾀﾞｰ名の表示と非表示を切り替え、ﾃﾞｰﾀｰ表示時は、"
@@ -144,7 +144,7 @@ private slots:
     // the manual text (the title and its shadow aside, which overlap on purpose).
     void nothingOverlaps()
     {
-        Form3 f(&mainWindow(false));
+        Form3 f(m_platform, false, &mainWindow(false));
         f.show();
         QList<QWidget*> parts;
         for (QWidget* w : f.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
@@ -178,7 +178,7 @@ private slots:
 
     void manualText()
     {
-        Form3 f(&mainWindow(false));
+        Form3 f(m_platform, false, &mainWindow(false));
         const QString text = f.Text1->toPlainText();
         QCOMPARE(text, Form3::manualText());
         QVERIFY(!text.contains(QLatin1Char('\r')));
@@ -219,7 +219,7 @@ private slots:
         QFETCH(int, heightPx);
         QFETCH(double, textHeight);
 
-        Form3 f(&mainWindow(false));
+        Form3 f(m_platform, false, &mainWindow(false));
         f.show();
         QVERIFY(QTest::qWaitForWindowExposed(&f));
         f.resize(400, heightPx);
@@ -234,14 +234,14 @@ private slots:
 
     void clientSize()
     {
-        Form3 f(&mainWindow(false));
+        Form3 f(m_platform, false, &mainWindow(false));
         QCOMPARE(f.scaleWidth(), Form3::ClientWidth);
         QCOMPARE(f.scaleHeight(), Form3::ClientHeight);
     }
 
     void linkColours()
     {
-        Form3 f(&mainWindow(false));
+        Form3 f(m_platform, false, &mainWindow(false));
         f.show();
         QVERIFY(QTest::qWaitForWindowExposed(&f));
         QCOMPARE(f.LabelHPadd->text(), QString::fromLatin1(Form3::HomePageAddress));
@@ -279,7 +279,7 @@ private slots:
         QFETCH(Qt::MouseButton, button);
         QFETCH(QPoint, releaseOffset);
 
-        Form3 f(&mainWindow(false));
+        Form3 f(m_platform, false, &mainWindow(false));
         f.show();
         QVERIFY(QTest::qWaitForWindowExposed(&f));
         const QRectF atRest = f.ctlTwips(f.LabelHPadd);
@@ -301,7 +301,7 @@ private slots:
     void failingOpenIsSilent()
     {
         m_platform.openUrlSucceeds = false;
-        Form3 f(&mainWindow(false));
+        Form3 f(m_platform, false, &mainWindow(false));
         f.LabelHPadd_MouseDown(1, 0);
         f.LabelHPadd_MouseUp(1, 0);
         QCOMPARE(m_platform.openedUrls.size(), 1);
@@ -321,13 +321,13 @@ private slots:
         QFETCH(bool, temae);
         Form1& main = mainWindow(temae);
         QCOMPARE(main.Temae->isChecked(), temae);
-        Form3 f(&main);
+        Form3 f(m_platform, main.Temae->isChecked(), &main);
         QCOMPARE(f.windowFlags().testFlag(Qt::WindowStaysOnTopHint), temae);
     }
 
     void centredOnTheScreen()
     {
-        Form3 f(&mainWindow(false));
+        Form3 f(m_platform, false, &mainWindow(false));
         const QScreen* screen = f.screen();
         QVERIFY(screen);
         QCOMPARE(f.pos(), centeredTopLeft(f.frameGeometry().size(), screen->geometry()));
@@ -335,7 +335,7 @@ private slots:
 
     void closeButtonCloses()
     {
-        Form3 f(&mainWindow(false));
+        Form3 f(m_platform, false, &mainWindow(false));
         f.show();
         QVERIFY(QTest::qWaitForWindowExposed(&f));
         QTest::mouseClick(f.Command1, Qt::LeftButton);
@@ -345,7 +345,7 @@ private slots:
 
     void withoutMainWindow()
     {
-        Form3 f;
+        Form3 f(m_platform, false);
         QVERIFY(!f.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         QVERIFY(!f.Text1->toPlainText().isEmpty());
         f.LabelHPadd_MouseDown(1, 0);

@@ -29,6 +29,8 @@ void DataListModel::reset(int displayItem)
 
 void DataListModel::clear()
 {
+    if (m_empty)
+        return;
     beginResetModel();
     m_empty = true;
     endResetModel();
@@ -47,7 +49,7 @@ QVariant DataListModel::data(const QModelIndex& index, int role) const
     return cutForDisplay(m_data.item(m_displayItem, m_rows[size_t(index.row())]));
 }
 
-AllItemsModel::AllItemsModel(const DataSet& data, std::vector<int>& rows, QObject* parent)
+AllItemsModel::AllItemsModel(const DataSet& data, const std::vector<int>& rows, QObject* parent)
     : QAbstractTableModel(parent)
     , m_data(data)
     , m_rows(rows)
@@ -76,6 +78,8 @@ void AllItemsModel::reset()
 
 void AllItemsModel::clearRows()
 {
+    if (m_empty)
+        return;
     beginResetModel();
     m_empty = true;
     endResetModel();
@@ -86,26 +90,36 @@ int AllItemsModel::recordAt(int row) const
     return row >= 0 && row < rowCount() ? m_rows[size_t(row)] : 0;
 }
 
-void AllItemsModel::reorder(std::vector<int> records)
+void AllItemsModel::beginReorder()
 {
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    // Where each record stands after the sort; records are unique within the map.
+    m_movingIndexes = persistentIndexList();
+    m_movingRecords.clear();
+    m_movingRecords.reserve(size_t(m_movingIndexes.size()));
+    for (const QModelIndex& index : m_movingIndexes)
+        m_movingRecords.push_back(recordAt(index.row()));
+}
+
+void AllItemsModel::endReorder()
+{
+    // Where each record stands now; records are unique within the map.
+    const int shown = rowCount();
     int maxRecord = 0;
-    for (const int r : records)
-        maxRecord = std::max(maxRecord, r);
+    for (int i = 0; i < shown; ++i)
+        maxRecord = std::max(maxRecord, m_rows[size_t(i)]);
     std::vector<int> newRowOf(size_t(maxRecord) + 1, -1);
-    for (size_t i = 0; i < records.size(); ++i)
-        newRowOf[size_t(records[i])] = int(i);
-    const QModelIndexList before = persistentIndexList();
+    for (int i = 0; i < shown; ++i)
+        newRowOf[size_t(m_rows[size_t(i)])] = i;
     QModelIndexList after;
-    after.reserve(before.size());
-    for (const QModelIndex& index : before) {
-        const int record = recordAt(index.row());
+    after.reserve(m_movingIndexes.size());
+    for (qsizetype i = 0; i < m_movingIndexes.size(); ++i) {
+        const int record = m_movingRecords[size_t(i)];
         const int row = record > 0 && record <= maxRecord ? newRowOf[size_t(record)] : -1;
-        after.append(row >= 0 ? createIndex(row, index.column()) : QModelIndex());
+        after.append(row >= 0 ? createIndex(row, m_movingIndexes[i].column()) : QModelIndex());
     }
-    m_rows = std::move(records);
-    changePersistentIndexList(before, after);
+    changePersistentIndexList(m_movingIndexes, after);
+    m_movingIndexes.clear();
+    m_movingRecords.clear();
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 

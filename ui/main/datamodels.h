@@ -16,8 +16,8 @@ namespace korvanta {
 class DataSet;
 
 // The rows of the single-item list List1: row k shows the display item of the record in row k
-// of the row-to-record map. The model reads the data and the map in place; reset() after either
-// changes.
+// of the row-to-record map. The model reads the data and the map in place; the window's writer
+// of the map resets it after either changes.
 class DataListModel : public QAbstractListModel
 {
     Q_OBJECT
@@ -40,13 +40,14 @@ private:
 
 // The rows of the all-items view ListView1: one column per item, headed by the item's full
 // name. Row k shows the record in row k of the row-to-record map, the same map every other part
-// of the window reads; reset() after the map is rebuilt.
+// of the window reads; the window's writer of the map resets it after the map is rebuilt, or
+// brackets a new order of the same records with beginReorder() and endReorder().
 class AllItemsModel : public QAbstractTableModel
 {
     Q_OBJECT
 
 public:
-    AllItemsModel(const DataSet& data, std::vector<int>& rows, QObject* parent = nullptr);
+    AllItemsModel(const DataSet& data, const std::vector<int>& rows, QObject* parent = nullptr);
 
     // Columns, from the item names as read; no rows until reset().
     void setHeaders(const QStringList& names);
@@ -56,11 +57,10 @@ public:
     // Shows no rows, whatever the map holds.
     void clearRows();
 
-    // The record shown in row `row` (0-based), 0 when there is none.
-    int recordAt(int row) const;
-    // Puts the map's records into the order `records` (the same records, a column sort). The
-    // selection and the current row follow their records.
-    void reorder(std::vector<int> records);
+    // The map is about to take the same records in another order (a column sort), and has taken
+    // it: the rows move, and the selection and the current row follow their records.
+    void beginReorder();
+    void endReorder();
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -68,10 +68,16 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
+    // The record shown in row `row` (0-based), 0 when there is none.
+    int recordAt(int row) const;
+
     const DataSet& m_data;
-    std::vector<int>& m_rows;
+    const std::vector<int>& m_rows;
     QStringList m_headers;
     bool m_empty = true;
+    // While a reorder runs: the persistent indexes and the records they stood on.
+    QModelIndexList m_movingIndexes;
+    std::vector<int> m_movingRecords;
 };
 
 // Draws the cells of the all-items view. Background, selection and focus come from the style as

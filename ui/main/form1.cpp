@@ -5,13 +5,13 @@
 
 #include "platform/platform.h"
 #include "platform/twips.h"
+#include "ui/common/vbmouse.h"
 #include "ui/main/datalistview.h"
 #include "ui/main/datamodels.h"
 #include "ui/main/filelistbox.h"
 #include "ui/main/folderlistbox.h"
 #include "ui/main/rowclickrelay.h"
 #include "ui/main/statuslabel.h"
-#include "ui/main/vbmouse.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -315,40 +315,6 @@ bool Form1::isFileView() const
 bool Form1::isSingleItemView() const
 {
     return Filemado->isHidden() && !List1->isHidden();
-}
-
-// --- control geometry in twips
-
-void Form1::moveCtl(QWidget* w, double left, double top, double width, double height)
-{
-    m_twips.insert(w, QRectF(left, top, width, height));
-    applyCtlGeometry(w);
-}
-
-void Form1::setCtlTop(QWidget* w, double top)
-{
-    QRectF r = m_twips.value(w);
-    r.moveTop(top);
-    m_twips.insert(w, r);
-    applyCtlGeometry(w);
-}
-
-void Form1::setCtlHeight(QWidget* w, double height)
-{
-    QRectF r = m_twips.value(w);
-    r.setHeight(height);
-    m_twips.insert(w, r);
-    applyCtlGeometry(w);
-}
-
-void Form1::applyCtlGeometry(QWidget* w)
-{
-    const QRectF r = m_twips.value(w);
-    const int x = twipsToPixelsX(r.left(), this);
-    const int y = twipsToPixelsY(r.top(), this);
-    const int right = twipsToPixelsX(r.left() + r.width(), this);
-    const int bottom = twipsToPixelsY(r.top() + r.height(), this);
-    w->setGeometry(x, y, std::max(0, right - x), std::max(0, bottom - y));
 }
 
 // --- window geometry in twips. The window reports the values last set by code for as long as

@@ -2,10 +2,11 @@
 
 #include "core/dataset.h"
 #include "core/search.h"
+#include "core/version.h"
+#include "platform/twipslayout.h"
 #include "settings/settings.h"
 #include "ui/main/statuslabel.h"
 
-#include <QHash>
 #include <QMainWindow>
 #include <QPixmap>
 #include <QPointF>
@@ -41,8 +42,9 @@ struct MenuEntry;
 // The main window. It holds the program's state and every handler; the handlers are spread over
 // form1_*.cpp by subsystem, and every rule that needs no widget lives in core/.
 //
-// Lengths are twips. Controls are placed on the central canvas at twip positions kept here, so
-// that a value set by code reads back exactly; pixels are computed only when a control is placed.
+// Lengths are twips. Controls are placed on the central canvas at twip positions kept by a
+// TwipsLayout, so that a value set by code reads back exactly; pixels are computed only when a
+// control is placed.
 //
 // A change made by code to a control runs that control's handler at once: setDir1Path() runs
 // Dir1_Change, and so on. Qt's own signals are blocked where they would run a handler twice.
@@ -51,7 +53,7 @@ class Form1 : public QMainWindow
     Q_OBJECT
 
 public:
-    static constexpr const char* AppTitle = "Korvanta";
+    static constexpr const char* AppTitle = ProgramName;
     static constexpr const char* DefaultPattern = "*.CSV;*.txt";
     static constexpr int ToolButtonCount = 7;
 
@@ -106,13 +108,16 @@ public:
     double scaleHeight() const;
 
     // --- geometry of the controls on the canvas, in twips
-    double ctlLeft(const QWidget* w) const { return m_twips.value(w).left(); }
-    double ctlTop(const QWidget* w) const { return m_twips.value(w).top(); }
-    double ctlWidth(const QWidget* w) const { return m_twips.value(w).width(); }
-    double ctlHeight(const QWidget* w) const { return m_twips.value(w).height(); }
-    void setCtlTop(QWidget* w, double top);
-    void setCtlHeight(QWidget* w, double height);
-    void moveCtl(QWidget* w, double left, double top, double width, double height);
+    double ctlLeft(const QWidget* w) const { return m_layout.left(w); }
+    double ctlTop(const QWidget* w) const { return m_layout.top(w); }
+    double ctlWidth(const QWidget* w) const { return m_layout.width(w); }
+    double ctlHeight(const QWidget* w) const { return m_layout.height(w); }
+    void setCtlTop(QWidget* w, double top) { m_layout.setTop(w, top); }
+    void setCtlHeight(QWidget* w, double height) { m_layout.setHeight(w, height); }
+    void moveCtl(QWidget* w, double left, double top, double width, double height)
+    {
+        m_layout.move(w, left, top, width, height);
+    }
 
     // --- file view
     QString CurrentFolder() const;
@@ -184,8 +189,9 @@ public:
     void ListUpData();
     void ListView1_DblClick();
     void List1_DblClick();
-    // The record behind a row of the shown list, 0 when there is none.
-    int recordOfList1Row(int row) const;
+    // The record behind row `row` (from 0) of the list on screen, List1 or ListView1; 0 when
+    // there is none.
+    int recordOfRow(int row) const;
     int list1SelectedRow() const;
     int listView1SelectedRow() const;
     // Selecting a row by code runs the click handling at once, as a click does.
@@ -324,7 +330,6 @@ private:
     QString historySection(bool fileList) const;
     QMenu* buildMenu(const char* name, const QString& title, const MenuEntry* entries, int count);
     void drawEtchedLines();
-    void applyCtlGeometry(QWidget* w);
     void applyFormGeometry();
     // The smallest outer window size that shows the menu bar and the tool bar, in twips.
     QSizeF minimumFormSize() const;
@@ -336,8 +341,17 @@ private:
     bool isSingleItemView() const;
     // Empties the open file's data.
     void clearData();
-    // ListView1 shows the rows of the row-to-record map, which was just rebuilt in file order.
-    void showListView1Rows();
+    // How the row-to-record map changes.
+    enum class RowMapChange {
+        // New rows (a list-up, a search, a sort of List1, no data): the model of the list on
+        // screen is reset to them, the other list shows none.
+        Rebuilt,
+        // The same records in another order (a column sort of ListView1): the rows move, and the
+        // selection and the current row follow their records.
+        Reordered,
+    };
+    // The one writer of the row-to-record map; it keeps the models of the lists in step with it.
+    void setRowMap(std::vector<int> records, RowMapChange change = RowMapChange::Rebuilt);
     // A column of ListView1 changed its width; only the user's changes are remembered.
     void listView1ColumnResized();
     // The folded search texts of the open file for the forgiving search, made when first needed.
@@ -359,7 +373,7 @@ private:
     Settings m_settings;
     Platform& m_platform;
     QWidget* m_canvas = nullptr;
-    QHash<const QWidget*, QRectF> m_twips;
+    TwipsLayout m_layout { this };
 
     // The last window geometry set by code, in twips; it is what the window reports for as long
     // as its pixel size and position still match it.
@@ -393,6 +407,8 @@ private:
     bool m_columnWidthsByUser = false;
     // Data folded for the forgiving search; made when first needed, dropped with the data.
     std::optional<FoldedDataSet> m_foldedData;
+    // The row-to-record map that List2 shows; see setRowMap().
+    std::vector<int> m_rowMap;
 
 public:
     // --- shared state of the window
@@ -404,8 +420,9 @@ public:
     int ItemCount = 0;
     DataSet Data;
     int RecordCount() const { return Data.recordCount(); }
-    // The row-to-record map: the record number behind each row of the shown list.
-    std::vector<int> List2;
+    // The row-to-record map: the record number behind each row of the shown list. Written only
+    // by setRowMap().
+    const std::vector<int>& List2 = m_rowMap;
 };
 
 } // namespace korvanta

@@ -6,7 +6,6 @@
 #include "core/copytext.h"
 #include "core/displaytext.h"
 #include "platform/platform.h"
-#include "ui/main/datamodels.h"
 
 #include <QAction>
 #include <QCursor>
@@ -71,7 +70,7 @@ void Form1::List1_MouseUp(int button, int shift)
     const int row = list1SelectedRow();
     if (row < 0 || !showsChooser(PuHyoujiSet->isChecked(), button, shift))
         return;
-    const int rec = recordOfList1Row(row);
+    const int rec = recordOfRow(row);
     UnloadItemMenus();
     for (int k = 1; k <= ItemCount; ++k) {
         const QString mark = k == CopyItem ? QStringLiteral("v  ") : QStringLiteral("   ");
@@ -86,7 +85,7 @@ void Form1::ListView1_MouseUp(int button, int shift)
     if (row < 0 || !showsChooser(PuHyoujiSet->isChecked(), button, shift))
         return;
     // The values come from the row as shown, so they follow a column sort.
-    const int rec = m_listView1Model->recordAt(row);
+    const int rec = recordOfRow(row);
     UnloadItemMenus();
     for (int k = 1; k <= ItemCount; ++k) {
         const QString mark = k == CopyItem ? QStringLiteral("v  ") : QStringLiteral("   ");

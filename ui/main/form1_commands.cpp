@@ -7,7 +7,6 @@
 #include "core/fileinfo.h"
 #include "platform/platform.h"
 #include "ui/main/datalistview.h"
-#include "ui/main/datamodels.h"
 #include "ui/main/filelistbox.h"
 #include "ui/main/folderlistbox.h"
 #include "ui/manual/form3.h"
@@ -90,12 +89,11 @@ void Form1::Jyouhou_Click()
         info.itemCount = ItemCount;
         info.recordCount = RecordCount();
         if (!List1->isHidden()) {
-            info.record = recordOfList1Row(list1SelectedRow());
+            info.record = recordOfRow(list1SelectedRow());
         } else if (!ListView1->isHidden()) {
             // The selected row as shown, so that after a column sort the text shows the same
             // record that a click on that row copies.
-            if (const auto* model = qobject_cast<const AllItemsModel*>(ListView1->model()))
-                info.record = model->recordAt(listView1SelectedRow());
+            info.record = recordOfRow(listView1SelectedRow());
         }
         info.itemNames.reserve(ItemCount);
         info.values.reserve(ItemCount);
@@ -128,7 +126,7 @@ void Form1::PuExploerKidou_Click()
 
 void Form1::Help_Click()
 {
-    Form3 manual(this);
+    Form3 manual(m_platform, Temae->isChecked(), this);
     m_platform.execDialog(manual);
 }
 

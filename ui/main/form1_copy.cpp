@@ -8,7 +8,6 @@
 #include "platform/platform.h"
 #include "settings/conversions.h"
 #include "ui/main/datalistview.h"
-#include "ui/main/datamodels.h"
 
 #include <QAction>
 #include <QLabel>
@@ -27,7 +26,7 @@ namespace {
 void Form1::List1_Click()
 {
     const int row = list1SelectedRow();
-    ItemNames[0] = QString::number(recordOfList1Row(row));
+    ItemNames[0] = QString::number(recordOfRow(row));
     CopySelection();
     AddSearchKeyToHistory();
     ListReady = true;
@@ -47,7 +46,7 @@ void Form1::CopySelection()
     int record = 0;
     if (!ListView1->isHidden()) {
         // The k-th row as shown, so a copy follows the row order on screen after a column sort.
-        record = (k >= 1) ? m_listView1Model->recordAt(k - 1) : 0;
+        record = (k >= 1) ? recordOfRow(k - 1) : 0;
     } else {
         record = (k >= 1 && k <= RecordCount()) ? k : 0;
     }

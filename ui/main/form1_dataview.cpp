@@ -80,9 +80,7 @@ bool Form1::ReadDataFile()
     }
     if (result.truncated)
         m_platform.messageBox(this, recordLimitMessage(), QString::fromLatin1(AppTitle));
-    m_list1Model->clear();
-    m_listView1Model->clearRows();
-    List2.clear();
+    setRowMap({});
     Data = std::move(result.data);
     m_foldedData.reset();
     if (AimaiKensaku->isChecked())
@@ -193,9 +191,7 @@ void Form1::LoadDataFile()
 
 void Form1::clearData()
 {
-    m_list1Model->clear();
-    m_listView1Model->clearRows();
-    List2.clear();
+    setRowMap({});
     Data.clear();
     m_foldedData.reset();
 }
@@ -208,9 +204,9 @@ void Form1::ListUpData()
         if (DisplayItem == -1) {
             const int row = listView1SelectedRow();
             if (row >= 0)
-                rec = recordOfList1Row(row);
+                rec = recordOfRow(row);
         } else {
-            rec = recordOfList1Row(list1SelectedRow());
+            rec = recordOfRow(list1SelectedRow());
         }
     }
 
@@ -226,12 +222,11 @@ void Form1::ListUpData()
         Combo1->setEditText(QString());
     }
 
-    List2.resize(size_t(RecordCount()));
-    std::iota(List2.begin(), List2.end(), 1);
+    std::vector<int> all(static_cast<size_t>(RecordCount()));
+    std::iota(all.begin(), all.end(), 1);
+    setRowMap(std::move(all));
 
     if (DisplayItem == -1) {
-        m_list1Model->clear();
-        showListView1Rows();
         if (rec >= 1 && rec <= RecordCount()) {
             ListView1->show();
             giveListView1Focus();
@@ -239,8 +234,6 @@ void Form1::ListUpData()
         }
         ListView1->show();
     } else {
-        m_listView1Model->clearRows();
-        m_list1Model->reset(DisplayItem);
         if (rec >= 1 && rec <= RecordCount())
             selectList1Row(rec - 1);
         if (ScrollBerSetei->isChecked())
@@ -258,11 +251,26 @@ void Form1::ListUpData()
     Label2->hide();
 }
 
-void Form1::showListView1Rows()
+// Every road that changes the map comes here, so that no list ever shows rows the map does not
+// hold: the list-up, the search, both sorts and the emptying of the data.
+void Form1::setRowMap(std::vector<int> records, RowMapChange change)
 {
-    m_listView1Model->reset();
-    // The rows follow the map in file order: no column is sorted.
-    ListView1->header()->setSortIndicatorShown(false);
+    if (change == RowMapChange::Reordered) {
+        m_listView1Model->beginReorder();
+        m_rowMap = std::move(records);
+        m_listView1Model->endReorder();
+        return;
+    }
+    m_rowMap = std::move(records);
+    if (DisplayItem == -1) {
+        m_list1Model->clear();
+        m_listView1Model->reset();
+        // New rows are in file order: no column is sorted.
+        ListView1->header()->setSortIndicatorShown(false);
+    } else {
+        m_listView1Model->clearRows();
+        m_list1Model->reset(DisplayItem);
+    }
 }
 
 void Form1::listView1ColumnResized()
@@ -278,9 +286,9 @@ void Form1::giveListView1Focus()
         ListView1->setFocus();
 }
 
-int Form1::recordOfList1Row(int row) const
+int Form1::recordOfRow(int row) const
 {
-    return row >= 0 && row < int(List2.size()) ? List2[size_t(row)] : 0;
+    return row >= 0 && row < int(m_rowMap.size()) ? m_rowMap[size_t(row)] : 0;
 }
 
 int Form1::list1SelectedRow() const

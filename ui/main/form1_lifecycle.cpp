@@ -22,7 +22,7 @@ void Form1::Form_Load()
     drawEtchedLines();
     if (!m_settings.exists()) {
         SetDefaultLayout();
-        Form3 manual(this);
+        Form3 manual(m_platform, Temae->isChecked(), this);
         m_platform.execDialog(manual);
         Combo1->addItem(QString());
     } else {

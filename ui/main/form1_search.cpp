@@ -8,10 +8,9 @@
 #include "platform/platform.h"
 #include "platform/twips.h"
 #include "settings/conversions.h"
+#include "ui/common/vbmouse.h"
 #include "ui/main/datalistview.h"
-#include "ui/main/datamodels.h"
 #include "ui/main/filelistbox.h"
-#include "ui/main/vbmouse.h"
 
 #include <QAction>
 #include <QApplication>
@@ -188,11 +187,10 @@ void Form1::SearchList()
     Label1->setText(QStringLiteral("ﾘｽﾄﾃﾞｰﾀｰを検索"));
 
     if (DisplayItem != -1) {
-        const int previous = recordOfList1Row(list1SelectedRow());
+        const int previous = recordOfRow(list1SelectedRow());
         List1->hide();
-        List2 = AimaiKensaku->isChecked() ? searchFoldedRecords(foldedData(), DisplayItem, key)
-                                          : searchRecords(Data, DisplayItem, key);
-        m_list1Model->reset(DisplayItem);
+        setRowMap(AimaiKensaku->isChecked() ? searchFoldedRecords(foldedData(), DisplayItem, key)
+                                            : searchRecords(Data, DisplayItem, key));
         const auto hit = std::find(List2.begin(), List2.end(), previous);
         if (previous > 0 && hit != List2.end())
             selectList1Row(int(hit - List2.begin()));
@@ -203,10 +201,9 @@ void Form1::SearchList()
         setToolButtonEnabled(5, true);
     } else {
         const int row = listView1SelectedRow();
-        const int previous = row >= 0 ? recordOfList1Row(row) : 0;
-        List2 = AimaiKensaku->isChecked() ? searchFoldedRecords(foldedData(), -1, key)
-                                          : searchRecords(Data, -1, key);
-        showListView1Rows();
+        const int previous = row >= 0 ? recordOfRow(row) : 0;
+        setRowMap(AimaiKensaku->isChecked() ? searchFoldedRecords(foldedData(), -1, key)
+                                            : searchRecords(Data, -1, key));
         const auto hit = std::find(List2.begin(), List2.end(), previous);
         if (previous > 0 && hit != List2.end()) {
             giveListView1Focus();
@@ -309,7 +306,7 @@ void Form1::SaveFileState(bool fileList)
             int index = -1;
             if (Label1->text() != ListingUpCaption) {
                 const int row = DisplayItem == -1 ? listView1SelectedRow() : list1SelectedRow();
-                const int record = row >= 0 ? recordOfList1Row(row) : 0;
+                const int record = row >= 0 ? recordOfRow(row) : 0;
                 index = record > 0 ? record - 1 : -1;
             }
             m_settings.WriteSetting(section, keys::DataListIndex, QString::number(index));

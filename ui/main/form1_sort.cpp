@@ -21,7 +21,7 @@ void Form1::SortList(int order)
     if (!ListReady)
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const int rec = recordOfList1Row(list1SelectedRow());
+    const int rec = recordOfRow(list1SelectedRow());
     Label1->setText(QStringLiteral("ﾃﾞｰﾀｰを格納中…"));
 
     // The rows' texts as shown, blank rows left out, sorted as text.
@@ -39,8 +39,7 @@ void Form1::SortList(int order)
     records.reserve(sorted.size());
     for (const int index : sorted)
         records.push_back(List2[size_t(index)]);
-    List2 = std::move(records);
-    m_list1Model->reset(DisplayItem);
+    setRowMap(std::move(records));
     m_listView1Order = ascending ? Qt::AscendingOrder : Qt::DescendingOrder;
 
     Label1->setText(
@@ -93,7 +92,7 @@ void Form1::ListView1_ColumnClick(int column)
         = m_listView1Order == Qt::DescendingOrder ? Qt::AscendingOrder : Qt::DescendingOrder;
     const bool ascending = m_listView1Order == Qt::AscendingOrder;
     if (m_listView1Model->rowCount() > 0) {
-        m_listView1Model->reorder(sortRecordsByItem(Data, List2, column, ascending));
+        setRowMap(sortRecordsByItem(Data, List2, column, ascending), RowMapChange::Reordered);
         if (const QModelIndex current = ListView1->currentIndex(); current.isValid())
             ListView1->scrollTo(current);
         // The key of the current row is its position, which the sort has moved: a later copy

@@ -4,6 +4,7 @@
 #include "ui/main/form1.h"
 
 #include "platform/platform.h"
+#include "ui/common/buttonimages.h"
 #include "ui/main/filelistbox.h"
 
 #include <QApplication>
@@ -38,15 +39,7 @@ namespace {
 
 QPixmap Form1::buttonImage(int element)
 {
-    // Element 15, the disabled picture of button 3, is empty: that button is never disabled.
-    static QHash<int, QPixmap> cache;
-    auto it = cache.find(element);
-    if (it == cache.end()) {
-        const QString path = QStringLiteral(":/toolbuttons/ButtonImage_%1.png")
-                                 .arg(element, 2, 10, QLatin1Char('0'));
-        it = cache.insert(element, element == 15 ? QPixmap() : QPixmap(path));
-    }
-    return *it;
+    return korvanta::buttonImage(element);
 }
 
 void Form1::createToolBar()

@@ -1,6 +1,6 @@
 #include "ui/main/rowclickrelay.h"
 
-#include "ui/main/vbmouse.h"
+#include "ui/common/vbmouse.h"
 
 #include <QAbstractItemView>
 #include <QItemSelectionModel>

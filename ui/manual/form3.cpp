@@ -4,11 +4,10 @@
 #include "platform/platform.h"
 #include "platform/twips.h"
 #include "platform/windowhelpers.h"
-#include "ui/main/form1.h"
-#include "ui/main/vbmouse.h"
+#include "ui/common/buttonimages.h"
+#include "ui/common/vbmouse.h"
 #include "ui/manual/versiondialog.h"
 
-#include <QAction>
 #include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
@@ -125,9 +124,11 @@ namespace {
 
 } // namespace
 
-Form3::Form3(Form1* mainWindow)
-    : QDialog(mainWindow)
-    , m_main(mainWindow)
+Form3::Form3(Platform& platform, bool topmost, QWidget* parent)
+    : QDialog(parent)
+    , m_platform(platform)
+    , m_topmost(topmost)
+    , m_layout(this, [this](QWidget* w, const QRect& pixels) { return fitCtl(w, pixels); })
 {
     initResources();
     setObjectName(QStringLiteral("Form3"));
@@ -146,7 +147,7 @@ Form3::Form3(Form1* mainWindow)
 
 void Form3::createControls()
 {
-    const QString name = QString::fromLatin1(Form1::AppTitle);
+    const QString name = QString::fromLatin1(ProgramName);
     const QFont titleFont = styledFont(font(), 36, true, true, true);
     for (int i = 0; i < 2; ++i) {
         Label1[i] = makeLabel(this, QStringLiteral("Label1(%1)").arg(i), name);
@@ -210,7 +211,7 @@ void Form3::createControls()
         Image2[size_t(row.image)] = image;
         if (row.image == 6)
             image->setPixmap(QPixmap(QStringLiteral(":/images/sortbuttons.png")));
-        m_twips.insert(image, QRectF(row.imageLeft, row.imageTop, 0, 0));
+        moveCtl(image, row.imageLeft, row.imageTop, 0, 0);
 
         const QString name = QStringLiteral("Label3(%1)").arg(r);
         const QString plain = QString::fromUtf16(row.text);
@@ -259,24 +260,25 @@ QString Form3::manualText()
 void Form3::Form_Load()
 {
     for (int k = 0; k <= 3; ++k)
-        Image2[size_t(k)]->setPixmap(Form1::buttonImage(4 * k));
-    Image2[4]->setPixmap(Form1::buttonImage(24));
+        Image2[size_t(k)]->setPixmap(buttonImage(4 * k));
+    Image2[4]->setPixmap(buttonImage(24));
     for (QLabel* image : Image2) {
         if (!image)
             continue;
-        const QRectF r = m_twips.value(image);
+        const QRectF r = m_layout.rect(image);
         moveCtl(image, r.left(), r.top(), pixelsToTwipsX(image->pixmap().width(), this),
             pixelsToTwipsY(image->pixmap().height(), this));
     }
 
     // Centred on the screen the main window is on, frame included as far as it is known.
+    const QWidget* owner = parentWidget();
     const QScreen* screen
-        = m_main && m_main->screen() ? m_main->screen() : QGuiApplication::primaryScreen();
+        = owner && owner->screen() ? owner->screen() : QGuiApplication::primaryScreen();
     if (screen)
         move(centeredTopLeft(frameGeometry().size(), screen->geometry()));
 
     // Above a main window that is always on top, so that the manual is not hidden behind it.
-    if (m_main && m_main->Temae && m_main->Temae->isChecked())
+    if (m_topmost)
         SetTopmost(this);
 
     Text1->setReadOnly(true);
@@ -299,7 +301,7 @@ void Form3::keepPartsApart()
     // where it is shown.
     const auto shift = [this](QWidget* w, int pixels) {
         m_shift[w] += pixels;
-        applyCtlGeometry(w);
+        m_layout.place(w);
     };
     const auto moveDownTo = [&shift](QWidget* w, int top) {
         if (w->y() < top)
@@ -356,7 +358,7 @@ void Form3::LabelHPadd_MouseMove()
 
 void Form3::LabelHPadd_MouseDown(int, int)
 {
-    const QRectF r = m_twips.value(LabelHPadd);
+    const QRectF r = m_layout.rect(LabelHPadd);
     moveCtl(LabelHPadd, r.left() + PressOffset, r.top() + PressOffset, r.width(), r.height());
 }
 
@@ -364,10 +366,9 @@ void Form3::LabelHPadd_MouseDown(int, int)
 // failure to open it is not reported.
 void Form3::LabelHPadd_MouseUp(int, int)
 {
-    const QRectF r = m_twips.value(LabelHPadd);
+    const QRectF r = m_layout.rect(LabelHPadd);
     moveCtl(LabelHPadd, r.left() - PressOffset, r.top() - PressOffset, r.width(), r.height());
-    if (m_main)
-        m_main->platform().openUrl(QUrl(LabelHPadd->text()));
+    m_platform.openUrl(QUrl(LabelHPadd->text()));
 }
 
 void Form3::setLinkColor(const QColor& color)
@@ -377,21 +378,19 @@ void Form3::setLinkColor(const QColor& color)
 
 void Form3::moveCtl(QWidget* w, double left, double top, double width, double height)
 {
-    m_twips.insert(w, QRectF(left, top, width, height));
-    applyCtlGeometry(w);
+    m_layout.move(w, left, top, width, height);
 }
 
-// Pixels from the twip rectangle. A label or button is never drawn smaller than its text needs,
-// so a Japanese font that is wider or has taller lines than these sizes allow for is not cut off; a
-// wrapping label keeps its width and grows downwards, a button that has to grow keeps its right
-// edge.
-void Form3::applyCtlGeometry(QWidget* w)
+// A control is shown by its shift below (or above) its twips. A label or button is never drawn
+// smaller than its text needs, so a Japanese font that is wider or has taller lines than these
+// sizes allow for is not cut off; a wrapping label keeps its width and grows downwards, a button
+// that has to grow keeps its right edge.
+QRect Form3::fitCtl(QWidget* w, const QRect& pixels) const
 {
-    const QRectF r = m_twips.value(w);
-    int x = twipsToPixelsX(r.left(), this);
-    const int y = twipsToPixelsY(r.top(), this) + m_shift.value(w);
-    int width = std::max(0, twipsToPixelsX(r.left() + r.width(), this) - x);
-    int height = std::max(0, twipsToPixelsY(r.top() + r.height(), this) + m_shift.value(w) - y);
+    int x = pixels.x();
+    const int y = pixels.y() + m_shift.value(w);
+    int width = pixels.width();
+    int height = pixels.height();
     if (auto* label = qobject_cast<QLabel*>(w); label && !label->text().isEmpty()) {
         if (label->wordWrap()) {
             height = std::max(height, label->heightForWidth(width));
@@ -406,7 +405,7 @@ void Form3::applyCtlGeometry(QWidget* w)
         height = std::max(height, hint.height());
         x = right - width;
     }
-    w->setGeometry(x, y, width, height);
+    return QRect(x, y, width, height);
 }
 
 void Form3::resizeEvent(QResizeEvent* event)

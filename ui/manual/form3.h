@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/twipslayout.h"
+
 #include <QDialog>
 #include <QHash>
 #include <QRectF>
@@ -12,7 +14,7 @@ class QPushButton;
 
 namespace korvanta {
 
-class Form1;
+class Platform;
 
 // The manual window "説明書": the program's name as a title with a grey shadow, the home-page
 // link, a legend of the tool-button pictures and the manual text in a read-only box.
@@ -34,9 +36,10 @@ public:
     // The address the link shows and opens.
     static constexpr const char* HomePageAddress = "http://www.example.com/korvanta/";
 
-    // `mainWindow` (may be null) provides the desktop services for the link and the always-on-top
-    // option; the window is loaded at once (Form_Load).
-    explicit Form3(Form1* mainWindow = nullptr);
+    // `platform` opens the link; `topmost` (the main window's option "常に手前に表示する") keeps
+    // the manual above a main window that is always on top; it is centred on the screen of
+    // `parent` (the main window, may be null). The window is loaded at once (Form_Load).
+    Form3(Platform& platform, bool topmost, QWidget* parent = nullptr);
 
     // The manual text, with LF line ends.
     static QString manualText();
@@ -52,7 +55,7 @@ public:
     void LabelHPadd_MouseUp(int button, int shift);
 
     // A control's rectangle in twips, relative to the client area.
-    QRectF ctlTwips(const QWidget* w) const { return m_twips.value(w); }
+    QRectF ctlTwips(const QWidget* w) const { return m_layout.rect(w); }
     // The client area in twips.
     double scaleWidth() const;
     double scaleHeight() const;
@@ -78,12 +81,14 @@ private:
     void createControls();
     // Places `w` at a rectangle in twips.
     void moveCtl(QWidget* w, double left, double top, double width, double height);
-    void applyCtlGeometry(QWidget* w);
+    // The pixels a control is given for those of its twips.
+    QRect fitCtl(QWidget* w, const QRect& pixels) const;
     void keepPartsApart();
     void setLinkColor(const QColor& color);
 
-    Form1* m_main;
-    QHash<const QWidget*, QRectF> m_twips;
+    Platform& m_platform;
+    bool m_topmost;
+    TwipsLayout m_layout;
     // Pixels a control is shown below (or above) its place in twips, so that it covers no other.
     QHash<const QWidget*, int> m_shift;
 };

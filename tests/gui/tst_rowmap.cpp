@@ -1,0 +1,235 @@
+// The row-to-record map and the lists on screen stay in step on every road that changes the map:
+// opening, searching, both sorts, the column sort of the all-items view, re-listing and leaving
+// the data view. Both list models run under QAbstractItemModelTester all the while.
+
+#include "support/fakeplatform.h"
+#include "support/formfixture.h"
+#include "support/keyinput.h"
+#include "support/tempappfolder.h"
+#include "support/testmain.h"
+
+#include "ui/main/datalistview.h"
+#include "ui/main/form1.h"
+
+#include <QAbstractItemModelTester>
+#include <QAction>
+#include <QHeaderView>
+#include <QTreeView>
+
+#include <algorithm>
+
+using namespace korvanta;
+
+class TestRowMap : public QObject
+{
+    Q_OBJECT
+
+private:
+    TempAppFolder m_app;
+    RecordingPlatform m_platform;
+    std::unique_ptr<Form1> m_form;
+    std::unique_ptr<QAbstractItemModelTester> m_list1Tester;
+    std::unique_ptr<QAbstractItemModelTester> m_listView1Tester;
+    // How often each model told its view that its rows changed, since the last check.
+    int m_list1Changes = 0;
+    int m_listView1Changes = 0;
+
+    Form1& startForm()
+    {
+        m_app.writeIni(normalStartIni(m_app.path().chopped(1)));
+        m_form = std::make_unique<Form1>(m_app.path(), m_platform);
+        const auto mode = QAbstractItemModelTester::FailureReportingMode::QtTest;
+        m_list1Tester = std::make_unique<QAbstractItemModelTester>(m_form->List1->model(), mode);
+        m_listView1Tester
+            = std::make_unique<QAbstractItemModelTester>(m_form->ListView1->model(), mode);
+        // The models read the map in place, so their data is right even when the view was never
+        // told: what keeps a view in step is the signal.
+        const auto count = [this](const QAbstractItemModel* model, int& changes) {
+            connect(model, &QAbstractItemModel::modelReset, this, [&changes] { ++changes; });
+            connect(model, &QAbstractItemModel::layoutChanged, this, [&changes] { ++changes; });
+        };
+        count(m_form->List1->model(), m_list1Changes);
+        count(m_form->ListView1->model(), m_listView1Changes);
+        m_form->Form_Load();
+        m_form->show();
+        return *m_form;
+    }
+
+    // Chooses a menu command as a person can: only while it is enabled.
+    static void choose(QAction* action)
+    {
+        QVERIFY2(action->isEnabled(), qPrintable(action->objectName()));
+        action->trigger();
+    }
+
+    // The list on screen was told of the new rows, shows exactly the map's rows, each with its
+    // record's text, and answers with that record; the list not on screen shows none.
+    void inStep(Form1& f)
+    {
+        const bool allItems = f.DisplayItem == -1 && !f.ListView1->isHidden();
+        // In the file view neither list is shown; the one that held rows was told.
+        const bool fileView = !f.Filemado->isHidden();
+        const int changes = fileView ? m_list1Changes + m_listView1Changes
+            : allItems               ? m_listView1Changes
+                                     : m_list1Changes;
+        m_list1Changes = 0;
+        m_listView1Changes = 0;
+        QVERIFY(changes > 0);
+        const QAbstractItemModel* shown = allItems ? f.ListView1->model() : f.List1->model();
+        const QAbstractItemModel* other = allItems ? f.List1->model() : f.ListView1->model();
+        QCOMPARE(shown->rowCount(), int(f.List2.size()));
+        QCOMPARE(other->rowCount(), 0);
+        for (int k = 0; k < int(f.List2.size()); ++k) {
+            const int record = f.List2[size_t(k)];
+            QCOMPARE(f.recordOfRow(k), record);
+            const int item = allItems ? 1 : f.DisplayItem;
+            QCOMPARE(shown->index(k, 0).data().toString(), f.Data.itemString(item, record));
+            if (allItems) {
+                QCOMPARE(shown->index(k, 2).data().toString(), f.Data.itemString(3, record));
+            }
+        }
+        QCOMPARE(f.recordOfRow(int(f.List2.size())), 0);
+        QCOMPARE(f.recordOfRow(-1), 0);
+    }
+
+    static int rowOfRecord(const Form1& f, int record)
+    {
+        const auto it = std::find(f.List2.begin(), f.List2.end(), record);
+        return it == f.List2.end() ? -1 : int(it - f.List2.begin());
+    }
+
+    static void clickHeader(Form1& f, int column)
+    {
+        QHeaderView* header = f.ListView1->header();
+        const int section = column - 1;
+        const QPoint at(header->sectionViewportPosition(section) + header->sectionSize(section) / 2,
+            header->height() / 2);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
+    }
+
+private slots:
+    void init()
+    {
+        m_app.reset();
+        m_platform.reset();
+        m_app.writeFile("goods.csv", GoodsCsv);
+    }
+
+    void cleanup()
+    {
+        m_list1Tester.reset();
+        m_listView1Tester.reset();
+        m_form.reset();
+    }
+
+    void singleItemList()
+    {
+        Form1& f = startForm();
+        QVERIFY(clickFile(f, "goods.csv"));
+        choose(f.Kirikae);
+        QVERIFY(f.List1->isVisible());
+        QCOMPARE(f.List2, (std::vector<int> { 1, 2, 3, 4, 5 }));
+        inStep(f);
+        if (QTest::currentTestFailed())
+            return;
+
+        // A search narrows the map and the list with it, keystroke by keystroke.
+        QVERIFY(typeSearchKey(f, "e"));
+        QCOMPARE(f.List2, (std::vector<int> { 2, 4 }));
+        inStep(f);
+        if (QTest::currentTestFailed())
+            return;
+        QVERIFY(typeSearchKey(f, "zz"));
+        QVERIFY(f.List2.empty());
+        inStep(f);
+        if (QTest::currentTestFailed())
+            return;
+        QVERIFY(typeSearchKey(f, "e"));
+
+        choose(f.Narabikae2);
+        QCOMPARE(f.List2, (std::vector<int> { 4, 2 }));
+        inStep(f);
+        if (QTest::currentTestFailed())
+            return;
+        choose(f.Narabikae);
+        QCOMPARE(f.List2, (std::vector<int> { 2, 4 }));
+        inStep(f);
+        if (QTest::currentTestFailed())
+            return;
+
+        choose(f.DataSaiinput);
+        QCOMPARE(f.List2, (std::vector<int> { 1, 2, 3, 4, 5 }));
+        inStep(f);
+        if (QTest::currentTestFailed())
+            return;
+
+        // Sorting the full list leaves out the empty record.
+        choose(f.Narabikae2);
+        QCOMPARE(f.List2.size(), size_t(4));
+        QCOMPARE(rowOfRecord(f, 5), -1);
+        inStep(f);
+        if (QTest::currentTestFailed())
+            return;
+
+        choose(f.Kirikae);
+        QVERIFY(f.Filemado->isVisible());
+        QVERIFY(f.List2.empty());
+        inStep(f);
+    }
+
+    void allItemsView()
+    {
+        Form1& f = startForm();
+        QVERIFY(clickFile(f, "goods.csv"));
+        m_platform.nextPicks.enqueue(QStringLiteral("ZenDataHyouji"));
+        f.Filemado_MouseUp(2, 0);
+        QVERIFY(f.ListView1->isVisible());
+        QCOMPARE(f.List2, (std::vector<int> { 1, 2, 3, 4, 5 }));
+        inStep(f);
+        if (QTest::currentTestFailed())
+            return;
+
+        // "example" is in the URLs of records 1 and 4.
+        QVERIFY(typeSearchKey(f, "example"));
+        QCOMPARE(f.List2, (std::vector<int> { 1, 4 }));
+        inStep(f);
+        if (QTest::currentTestFailed())
+            return;
+        QVERIFY(typeSearchKey(f, "A-0"));
+        QCOMPARE(f.List2, (std::vector<int> { 1, 2, 3, 4 }));
+        inStep(f);
+        if (QTest::currentTestFailed())
+            return;
+
+        // A column sort moves the rows: the selected record stays selected and current, and a
+        // row answers with the record it now shows.
+        f.selectListView1Row(2);
+        QCOMPARE(f.recordOfRow(f.listView1SelectedRow()), 3);
+        clickHeader(f, 2); // ascending: A-01 … A-04
+        QCOMPARE(f.List2, (std::vector<int> { 1, 2, 3, 4 }));
+        clickHeader(f, 2); // descending
+        QCOMPARE(f.List2, (std::vector<int> { 4, 3, 2, 1 }));
+        inStep(f);
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(f.listView1SelectedRow(), 1);
+        QCOMPARE(f.ListView1->currentIndex().row(), 1);
+        QCOMPARE(f.recordOfRow(f.listView1SelectedRow()), 3);
+        QVERIFY(!f.listReady());
+
+        // Re-listing brings the file order back.
+        choose(f.DataSaiinput);
+        QCOMPARE(f.List2, (std::vector<int> { 1, 2, 3, 4, 5 }));
+        inStep(f);
+        if (QTest::currentTestFailed())
+            return;
+
+        choose(f.Kirikae);
+        QVERIFY(f.Filemado->isVisible());
+        QVERIFY(f.List2.empty());
+        inStep(f);
+    }
+};
+
+KORVANTA_TEST_MAIN(TestRowMap)
+#include "tst_rowmap.moc"

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 
 namespace korvanta {
 
@@ -27,5 +28,9 @@ QString versionText(const ProgramVersion& version);
 // The text of the version dialog: the version, 10 blanks, the legal notice, CR LF and the comment.
 QString aboutText(
     const ProgramVersion& version, const QString& legalNotice, const QString& comment);
+
+// The program's name: the application title, the caption of the main window and the title of its
+// message boxes.
+inline constexpr QStringView ProgramTitle = u"Korvanta";
 
 } // namespace korvanta

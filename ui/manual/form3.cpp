@@ -1,5 +1,7 @@
 #include "ui/manual/form3.h"
 
+#include "core/toolbuttons.h"
+#include "core/version.h"
 #include "platform/platform.h"
 #include "platform/twips.h"
 #include "platform/windowhelpers.h"
@@ -145,7 +147,7 @@ Form3::Form3(Form1* mainWindow)
 
 void Form3::createControls()
 {
-    const QString name = QString::fromLatin1(Form1::AppTitle);
+    const QString name = ProgramTitle.toString();
     const QFont titleFont = styledFont(font(), 36, true, true, true);
     for (int i = 0; i < 2; ++i) {
         Label1[i] = makeLabel(this, QStringLiteral("Label1(%1)").arg(i), name);
@@ -255,9 +257,10 @@ QString Form3::manualText()
 
 void Form3::Form_Load()
 {
+    // The normal pictures of buttons 0 to 3 and of the Web button.
     for (int k = 0; k <= 3; ++k)
-        Image2[size_t(k)]->setPixmap(Form1::buttonImage(4 * k));
-    Image2[4]->setPixmap(Form1::buttonImage(24));
+        Image2[size_t(k)]->setPixmap(Form1::buttonImage(ToolButtonId(k), ButtonFace::Normal));
+    Image2[4]->setPixmap(Form1::buttonImage(ToolButtonId::OpenWeb, ButtonFace::Normal));
     for (QLabel* image : Image2) {
         if (!image)
             continue;

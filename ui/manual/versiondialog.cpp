@@ -2,7 +2,6 @@
 
 #include "core/version.h"
 #include "platform/platform.h"
-#include "ui/main/form1.h"
 
 #include <QFile>
 #include <QWidget>
@@ -30,7 +29,7 @@ void showVersionDialog(Platform& platform, QWidget* mainWindow)
     QIcon icon = mainWindow ? mainWindow->windowIcon() : QIcon();
     if (icon.isNull())
         icon = programIcon();
-    platform.showAbout(mainWindow, QString::fromLatin1(Form1::AppTitle), text, icon);
+    platform.showAbout(mainWindow, ProgramTitle.toString(), text, icon);
 }
 
 } // namespace korvanta

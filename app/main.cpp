@@ -1,3 +1,4 @@
+#include "core/version.h"
 #include "platform/desktopplatform.h"
 #include "platform/singleinstance.h"
 #include "platform/translations.h"
@@ -83,7 +84,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     // Without the translation file the standard buttons stay in English; the program still runs.
     installJapaneseQtTranslation(app);
-    const QString title = QString::fromLatin1(Form1::AppTitle);
+    const QString title = ProgramTitle.toString();
     QApplication::setApplicationName(title);
     const QIcon icon = programIcon();
     if (!icon.isNull())

@@ -1,5 +1,7 @@
 #include "core/copytext.h"
 
+#include "core/displaytext.h"
+
 namespace korvanta {
 
 namespace {
@@ -59,15 +61,15 @@ QString itemMenuCaption(const QString& name, const QString& value)
     QString n = name;
     QString v = value;
     if (n.size() + v.size() > CaptionLimit)
-        n = n.left(NameKeep) + QStringLiteral("… ");
+        n = n.left(NameKeep) + ShortenedNameMark.toString();
     if (n.size() + v.size() > CaptionLimit)
-        v = v.left(ValueKeep) + QStringLiteral("…");
-    return n + QStringLiteral("：") + v;
+        v = v.left(ValueKeep) + CutMark;
+    return n + NameValueSeparator + v;
 }
 
 QString fileItemMenuCaption(int k, const QString& name)
 {
-    return QString::number(k) + QStringLiteral("：") + name;
+    return QString::number(k) + NameValueSeparator + name;
 }
 
 QString plainMenuText(QString caption)

@@ -23,6 +23,10 @@ QString addressToOpen(QStringView text);
 // "#" and "%" of it is percent-encoded and the mail program reads the address back exactly.
 QUrl mailUrl(QStringView address);
 
+// What stands between an item's name and its value where both are shown in one line: the item
+// chooser's entries and the status label.
+inline constexpr QChar NameValueSeparator = QChar(0xFF1A);
+
 // The caption of an item chooser entry over the data list: `name` (mark and item name), "：" and
 // the value, kept to about 160 characters. When name and value together are longer than 160
 // characters the name is cut to 12 characters and "… "; when still longer the value is cut to

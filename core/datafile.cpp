@@ -1,6 +1,7 @@
 #include "core/datafile.h"
 
 #include "core/csvline.h"
+#include "core/displaytext.h"
 #include "core/lineends.h"
 
 #include <QFile>
@@ -192,7 +193,7 @@ QString shortenItemName(const QString& name, int k)
         return name;
     // Never leave half of a surrogate pair behind.
     const qsizetype keep = name.at(4).isHighSurrogate() ? 4 : 5;
-    return name.first(keep) + QStringLiteral("… ");
+    return name.first(keep) + ShortenedNameMark.toString();
 }
 
 ItemNamesResult itemNamesFromLine(QStringView firstLine)

@@ -14,7 +14,7 @@ QString cutForDisplay(QStringView text, qsizetype limit)
     QString shown;
     shown.reserve(keep + 1);
     shown.append(text.first(keep));
-    shown.append(QChar(0x2026));
+    shown.append(CutMark);
     return shown;
 }
 

@@ -2,8 +2,12 @@
 
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 
 namespace korvanta {
+
+// The file list's pattern as designed, and for an empty search key.
+inline constexpr QStringView DefaultFilePattern = u"*.CSV;*.txt";
 
 // The file list's pattern: wildcards separated by ";" ("*.CSV;*.txt"). In a wildcard "*" stands
 // for any run of characters (also none) and "?" for exactly one character; every other character,

@@ -1,5 +1,7 @@
 #include "core/search.h"
 
+#include "core/filepattern.h"
+
 #include <bit>
 #include <cstring>
 #include <numeric>
@@ -274,7 +276,7 @@ std::vector<int> searchFoldedRecords(const FoldedDataSet& data, int displayItem,
 QString fileSearchPattern(const QString& key)
 {
     if (key.isEmpty())
-        return QStringLiteral("*.CSV;*.txt");
+        return DefaultFilePattern.toString();
     return QLatin1Char('*') + key + QLatin1String("*.txt;*") + key + QLatin1String("*.CSV");
 }
 

@@ -59,7 +59,7 @@ private:
 // searchRecords over folded texts: the key is folded here, the texts were folded beforehand.
 std::vector<int> searchFoldedRecords(const FoldedDataSet& data, int displayItem, QStringView key);
 
-// The file list's pattern for a search key: "*.CSV;*.txt" for an empty key, otherwise
+// The file list's pattern for a search key: DefaultFilePattern for an empty key, otherwise
 // "*" + key + "*.txt;*" + key + "*.CSV". The key goes in unchanged, so wildcards and ";" typed
 // into it keep their meaning in the pattern.
 QString fileSearchPattern(const QString& key);

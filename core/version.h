@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 
 namespace korvanta {
 
@@ -20,9 +21,6 @@ struct ProgramVersion
 inline constexpr ProgramVersion KorvantaVersion { KORVANTA_VERSION_MAJOR, KORVANTA_VERSION_MINOR,
     KORVANTA_VERSION_PATCH };
 
-// The program's name: the title of its windows and message boxes, and the manual's heading.
-inline constexpr const char* ProgramName = "Korvanta";
-
 // The rights holder named in the version dialog.
 inline constexpr const char* LegalNotice = "Copyright (C) Korvanta developers";
 
@@ -40,5 +38,9 @@ QString versionText(const ProgramVersion& version);
 // The text of the version dialog: the version, 10 blanks, the legal notice, CR LF and the comment.
 QString aboutText(
     const ProgramVersion& version, const QString& legalNotice, const QString& comment);
+
+// The program's name: the application title, the caption of its windows, the title of its message
+// boxes and the manual's heading.
+inline constexpr QStringView ProgramTitle = u"Korvanta";
 
 } // namespace korvanta

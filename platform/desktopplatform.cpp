@@ -237,8 +237,8 @@ bool DesktopPlatform::startTextEditor(const QString& filePath, QString* error)
     if (reason.isEmpty())
         return true;
     if (error)
-        *error = QStringLiteral("テキストエディタを起動できませんでした。\n") + reason
-            + QLatin1Char('\n') + path;
+        *error = TextEditorFailedMessage.toString() + QLatin1Char('\n') + reason + QLatin1Char('\n')
+            + path;
     return false;
 }
 
@@ -249,7 +249,7 @@ bool DesktopPlatform::openFileManager(const QString& folder, QString* error)
     if (reason.isEmpty())
         return true;
     if (error)
-        *error = QStringLiteral("ファイルマネージャを起動できませんでした。\n") + reason
+        *error = FileManagerFailedMessage.toString() + QLatin1Char('\n') + reason
             + QLatin1Char('\n') + folder;
     return false;
 }

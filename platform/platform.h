@@ -1,7 +1,10 @@
 #pragma once
 
+#include "core/version.h"
+
 #include <QPoint>
 #include <QString>
+#include <QStringView>
 
 class QDialog;
 class QIcon;
@@ -10,6 +13,12 @@ class QUrl;
 class QWidget;
 
 namespace korvanta {
+
+// The first line of the description of a failed start of the text editor or the file manager;
+// also the whole description where the platform gives none.
+inline constexpr QStringView TextEditorFailedMessage = u"テキストエディタを起動できませんでした。";
+inline constexpr QStringView FileManagerFailedMessage
+    = u"ファイルマネージャを起動できませんでした。";
 
 // Every service that leaves the program's own windows goes through this interface: message
 // boxes, the clipboard, the desktop's openers and launchers, the folder dialog, modal windows
@@ -28,6 +37,12 @@ public:
     virtual Answer messageBox(QWidget* parent, const QString& text, const QString& title,
         Buttons buttons = Buttons::Ok, Icon icon = Icon::None)
         = 0;
+    // The message box of the program's own messages and failures: `text`, an OK button, no icon,
+    // titled with the program's name.
+    void showMessage(QWidget* parent, const QString& text)
+    {
+        messageBox(parent, text, ProgramTitle.toString());
+    }
     virtual void beep() = 0;
 
     // The desktop clipboard, plain text only.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/toolbuttons.h"
+
 #include <QPixmap>
 
 namespace korvanta {
@@ -8,5 +10,9 @@ namespace korvanta {
 // disabled), button i from element 4i. The main window's tool bar shows them and the manual's
 // legend repeats them.
 QPixmap buttonImage(int element);
+inline QPixmap buttonImage(ToolButtonId button, ButtonFace face)
+{
+    return buttonImage(buttonImageElement(button, face));
+}
 
 } // namespace korvanta

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/filepattern.h"
+
 #include <QListView>
 
 class QStringListModel;
@@ -14,7 +16,8 @@ class FileListBox : public QListView
     Q_OBJECT
 
 public:
-    static inline const QString DefaultPattern = QStringLiteral("*.CSV;*.txt");
+    // The pattern of a new list, as designed.
+    static inline const QString DefaultPattern = DefaultFilePattern.toString();
 
     explicit FileListBox(QWidget* parent = nullptr);
 

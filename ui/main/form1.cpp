@@ -3,6 +3,7 @@
 
 #include "ui/main/form1.h"
 
+#include "core/version.h"
 #include "platform/platform.h"
 #include "platform/twips.h"
 #include "ui/common/vbmouse.h"
@@ -74,7 +75,7 @@ Form1::Form1(const QString& appFolder, Platform& platform, QWidget* parent)
 {
     initResources();
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QString::fromLatin1(AppTitle));
+    setWindowTitle(ProgramTitle.toString());
     // The window may be as narrow as its stored size says (2800 twips on the first start), even
     // when the menu bar would want more room.
     setMinimumSize(1, 1);
@@ -126,7 +127,7 @@ void Form1::createControls()
 
     Filemado = new FileListBox(m_canvas);
     Filemado->setObjectName(QStringLiteral("Filemado"));
-    Filemado->setPattern(QString::fromLatin1(DefaultPattern));
+    Filemado->setPattern(FileListBox::DefaultPattern);
 
     List1 = new DataListView(m_canvas);
     List1->setObjectName(QStringLiteral("List1"));

@@ -2,7 +2,7 @@
 
 #include "core/dataset.h"
 #include "core/search.h"
-#include "core/version.h"
+#include "core/toolbuttons.h"
 #include "platform/twipslayout.h"
 #include "settings/settings.h"
 #include "ui/main/statuslabel.h"
@@ -53,8 +53,6 @@ class Form1 : public QMainWindow
     Q_OBJECT
 
 public:
-    static constexpr const char* AppTitle = ProgramName;
-    static constexpr const char* DefaultPattern = "*.CSV;*.txt";
     static constexpr int ToolButtonCount = 7;
 
     Form1(const QString& appFolder, Platform& platform, QWidget* parent = nullptr);
@@ -91,8 +89,14 @@ public:
     const Settings& settings() const { return m_settings; }
     Platform& platform() const { return m_platform; }
     bool listReady() const { return ListReady; }
+    // The number of the picture tool button `index` shows; -1 before the first one.
     int toolButtonPicture(int index) const { return m_toolPicture.at(index); }
+    // Picture `element` of ButtonImage(0) to ButtonImage(27); see buttonImageElement.
     static QPixmap buttonImage(int element);
+    static QPixmap buttonImage(ToolButtonId button, ButtonFace face)
+    {
+        return buttonImage(buttonImageElement(button, face));
+    }
 
     // --- window geometry in twips (outer frame, as stored in the settings file)
     double formTop() const;
@@ -143,9 +147,23 @@ public:
 
     // --- tool bar
     void ResetToolButtons();
-    void setToolButtonEnabled(int index, bool enabled);
-    bool toolButtonEnabled(int index) const;
-    void setToolButtonPicture(int index, int element);
+    QLabel* toolButton(ToolButtonId button) const { return ToolButton[size_t(button)]; }
+    void setToolButtonEnabled(ToolButtonId button, bool enabled);
+    void setToolButtonEnabled(int index, bool enabled)
+    {
+        setToolButtonEnabled(ToolButtonId(index), enabled);
+    }
+    bool toolButtonEnabled(ToolButtonId button) const;
+    bool toolButtonEnabled(int index) const { return toolButtonEnabled(ToolButtonId(index)); }
+    void setToolButtonPicture(ToolButtonId button, ButtonFace face);
+    // The commands that a menu entry and a tool button offer together: each pair is enabled and
+    // disabled as one.
+    void setSortAscendingEnabled(bool enabled); // Narabikae and tool button 5
+    void setSortDescendingEnabled(bool enabled); // Narabikae2 and tool button 4
+    void setReListEnabled(bool enabled); // DataSaiinput and tool button 1
+    // The tool tips that change with the view: tool button 1 toggles the folder pane in the file
+    // view and re-lists in the data view.
+    void setToolTipsForView(bool dataView);
     void ToolButton_MouseDown(int index, int button, int shift);
     void ToolButton_MouseMove(int index, int button, int shift);
     void ToolButton_MouseUp(int index, int button, int shift);

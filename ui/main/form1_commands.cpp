@@ -54,9 +54,7 @@ void Form1::FileHensyu_Click()
     }
     QString error;
     if (!m_platform.startTextEditor(CurrentFolder() + name, &error)) {
-        m_platform.messageBox(this,
-            orDefault(error, QStringLiteral("テキストエディタを起動できませんでした。")),
-            QString::fromLatin1(AppTitle));
+        m_platform.showMessage(this, orDefault(error, TextEditorFailedMessage.toString()));
         return;
     }
     minimize(this);
@@ -103,7 +101,7 @@ void Form1::Jyouhou_Click()
         }
     }
 
-    m_platform.messageBox(this, fileInformationText(info), QString::fromLatin1(AppTitle));
+    m_platform.showMessage(this, fileInformationText(info));
 }
 
 // The shown folder in the desktop's file manager.
@@ -111,9 +109,7 @@ void Form1::ExploerKidou_Click()
 {
     QString error;
     if (!m_platform.openFileManager(Dir1->path(), &error)) {
-        m_platform.messageBox(this,
-            orDefault(error, QStringLiteral("ファイルマネージャを起動できませんでした。")),
-            QString::fromLatin1(AppTitle));
+        m_platform.showMessage(this, orDefault(error, FileManagerFailedMessage.toString()));
         return;
     }
     minimize(this);

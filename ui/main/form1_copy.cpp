@@ -52,7 +52,7 @@ void Form1::CopySelection()
     }
     const bool itemInRange = CopyItem >= 0 && CopyItem <= ItemCount;
     if (record == 0 || !itemInRange) {
-        m_platform.messageBox(this, OutOfRangeMessage, QString::fromLatin1(AppTitle));
+        m_platform.showMessage(this, OutOfRangeMessage);
         return;
     }
     const QString text
@@ -71,10 +71,10 @@ void Form1::ShowCopiedData(const QString& text)
             ClearWebLink();
             return;
         }
-        Label1->setText(name + QStringLiteral("：") + cutForDisplay(text));
+        Label1->setText(name + NameValueSeparator + cutForDisplay(text));
         if (isWebOrMailLink(text)) {
-            setToolButtonPicture(6, 24);
-            setToolButtonEnabled(6, true);
+            setToolButtonPicture(ToolButtonId::OpenWeb, ButtonFace::Normal);
+            setToolButtonEnabled(ToolButtonId::OpenWeb, true);
             Label4->setText(text);
             return;
         }
@@ -87,8 +87,8 @@ void Form1::ShowCopiedData(const QString& text)
 
 void Form1::ClearWebLink()
 {
-    setToolButtonEnabled(6, false);
-    setToolButtonPicture(6, 27);
+    setToolButtonEnabled(ToolButtonId::OpenWeb, false);
+    setToolButtonPicture(ToolButtonId::OpenWeb, ButtonFace::Disabled);
     Label4->clear();
 }
 

@@ -10,6 +10,7 @@
 #include "ui/main/datamodels.h"
 #include "ui/main/filelistbox.h"
 #include "ui/main/folderlistbox.h"
+#include "ui/main/form1texts.h"
 #include "ui/main/rowclickrelay.h"
 
 #include "ui/main/datalistview.h"
@@ -34,7 +35,7 @@ bool Form1::ReadItemNames()
     if (!names.ok) {
         if (names.kind == ReadFailureKind::Error)
             ItemCount = 1;
-        m_platform.messageBox(this, names.description, QString::fromLatin1(AppTitle));
+        m_platform.showMessage(this, names.description);
         if (names.kind != ReadFailureKind::Error)
             FilemadoRefresh_Click();
         return false;
@@ -70,16 +71,16 @@ bool Form1::ReadItemNames()
 
 bool Form1::ReadDataFile()
 {
-    Label1->setText(QStringLiteral("ﾌｧｲﾙを読込み中…"));
+    Label1->setText(ReadingFileCaption.toString());
     const QString path = CurrentFolder() + Filemado->fileName();
     DataFileReadResult result = readDataFile(
-        path, ItemCount, [this] { Label1->setText(QStringLiteral("ﾃﾞｰﾀｰを分解中…")); });
+        path, ItemCount, [this] { Label1->setText(SplittingDataCaption.toString()); });
     if (!result.ok) {
-        m_platform.messageBox(this, result.description, QString::fromLatin1(AppTitle));
+        m_platform.showMessage(this, result.description);
         return false;
     }
     if (result.truncated)
-        m_platform.messageBox(this, recordLimitMessage(), QString::fromLatin1(AppTitle));
+        m_platform.showMessage(this, recordLimitMessage());
     setRowMap({});
     Data = std::move(result.data);
     m_foldedData.reset();
@@ -149,7 +150,7 @@ void Form1::EnterDataView()
     Label2->show();
     Label2->raise();
     Label1->clear();
-    ToolButton[1]->setToolTip(QStringLiteral("元ﾃﾞｰﾀｰを再読込み"));
+    setToolTipsForView(true);
     ZZ10->setVisible(false);
     PuFileHensyu->setVisible(false);
     ScrollBerSetei->setEnabled(true);
@@ -184,8 +185,7 @@ void Form1::LoadDataFile()
     }
 
     ListReady = true;
-    setToolButtonEnabled(1, false);
-    DataSaiinput->setEnabled(false);
+    setReListEnabled(false);
     ResetToolButtons();
 }
 
@@ -214,7 +214,7 @@ void Form1::ListUpData()
     ListView1->hide();
     Label2->show();
     Label2->raise();
-    Label1->setText(QStringLiteral("ﾃﾞｰﾀｰをﾘｽﾄｱｯﾌﾟ"));
+    Label1->setText(ListingUpCaption.toString());
     // A complete list has no search key. The box is emptied without its change handling, which
     // for an empty key would only list up once more.
     {
@@ -239,14 +239,11 @@ void Form1::ListUpData()
         if (ScrollBerSetei->isChecked())
             SetHorizontalExtent();
         List1->show();
-        Narabikae->setEnabled(true);
-        Narabikae2->setEnabled(true);
-        setToolButtonEnabled(4, true);
-        setToolButtonEnabled(5, true);
+        setSortAscendingEnabled(true);
+        setSortDescendingEnabled(true);
     }
 
-    DataSaiinput->setEnabled(false);
-    setToolButtonEnabled(1, false);
+    setReListEnabled(false);
     ResetToolButtons();
     Label2->hide();
 }

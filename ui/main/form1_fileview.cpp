@@ -9,6 +9,7 @@
 #include "ui/main/datamodels.h"
 #include "ui/main/filelistbox.h"
 #include "ui/main/folderlistbox.h"
+#include "ui/main/form1texts.h"
 
 #include "ui/main/datalistview.h"
 #include <QAction>
@@ -60,7 +61,7 @@ void Form1::UpdateFileSelection()
     Kirikae->setEnabled(selected);
     Jyouhou->setEnabled(selected);
     FileHensyu->setEnabled(selected);
-    setToolButtonEnabled(0, selected);
+    setToolButtonEnabled(ToolButtonId::SwitchData, selected);
     ResetToolButtons();
 }
 
@@ -157,8 +158,7 @@ void Form1::Fopen_Click()
     // The dialog only confirms existing folders; one that vanished or cannot be listed since is
     // reported, and the folders stay where they are.
     if (!QDir(path).exists() || !QDir(path).isReadable()) {
-        m_platform.messageBox(
-            this, QStringLiteral("パスが見つかりません。"), QString::fromLatin1(AppTitle));
+        m_platform.showMessage(this, PathNotFoundMessage.toString());
         return;
     }
     setFilemadoPath(path);
@@ -201,15 +201,12 @@ void Form1::ShowFileList()
     ZZ10->setVisible(true);
     PuFileHensyu->setVisible(true);
     ScrollBerSetei->setEnabled(false);
-    Narabikae->setEnabled(false);
-    Narabikae2->setEnabled(false);
-    // The file view has no data list to re-list.
+    setSortAscendingEnabled(false);
+    setSortDescendingEnabled(false);
+    // The file view has no data list to re-list; its button 1 toggles the folder pane.
     DataSaiinput->setEnabled(false);
-
-    setToolButtonEnabled(1, true);
-    ToolButton[1]->setToolTip(QStringLiteral("ﾌｫﾙﾀﾞｰ窓の表示切替"));
-    setToolButtonEnabled(4, false);
-    setToolButtonEnabled(5, false);
+    setToolButtonEnabled(ToolButtonId::FolderPaneOrReList, true);
+    setToolTipsForView(false);
 
     ResetToolButtons();
     ClearWebLink();

@@ -3,6 +3,8 @@
 
 #include "ui/main/form1.h"
 
+#include "ui/main/form1texts.h"
+
 #include <QAction>
 #include <QKeySequence>
 #include <QMenu>
@@ -30,6 +32,11 @@ struct MenuEntry
 
 namespace {
 
+    // Captions that two entries share: the file manager in the file menu and in the folder
+    // tree's popup; the item chooser's title and its design-time first entry.
+    constexpr const char* ExplorerCaption = "ｴｸｽﾌﾟﾛｰﾗｰ起動";
+    constexpr const char* BikouCaption = "備考";
+
 #define KV_SEP(n)                                                                                  \
     {                                                                                              \
         &Form1::n, #n, "-", "", Separator, nullptr                                                 \
@@ -47,7 +54,7 @@ namespace {
         { &Form1::FileHensyu, "FileHensyu", "ﾌｧｲﾙの編集(&H)", "F5", Disabled,
             &Form1::FileHensyu_Click },
         { &Form1::Jyouhou, "Jyouhou", "ﾌｧｲﾙの情報(&J)", "", Disabled, &Form1::Jyouhou_Click },
-        { &Form1::ExploerKidou, "ExploerKidou", "ｴｸｽﾌﾟﾛｰﾗｰ起動", "", Plain,
+        { &Form1::ExploerKidou, "ExploerKidou", ExplorerCaption, "", Plain,
             &Form1::ExploerKidou_Click },
         KV_SEP(ZZ3),
         { &Form1::Owari, "Owari", "終了(&X)", "", Plain, &Form1::Owari_Click },
@@ -59,7 +66,7 @@ namespace {
         { &Form1::Narabikae, "Narabikae", "▽ 昇順で並べ替え", "", Disabled,
             &Form1::Narabikae_Click },
         KV_SEP(ZZ4),
-        { &Form1::DataSaiinput, "DataSaiinput", "元ﾃﾞｰﾀｰを再読込み", "", Disabled,
+        { &Form1::DataSaiinput, "DataSaiinput", ReListCaption, "", Disabled,
             &Form1::DataSaiinput_Click },
         { &Form1::ToDeFaultFolder, "ToDeFaultFolder", "ﾃﾞﾌｫﾙﾄﾌｫﾙﾀﾞｰに戻る(&M)", "", Plain,
             &Form1::ToDeFaultFolder_Click },
@@ -97,7 +104,7 @@ namespace {
     };
 
     const MenuEntry BikouMenuEntries[] = {
-        { &Form1::Bikou1, "Bikou(1)", "備考", "", Plain, &Form1::Bikou1_Click },
+        { &Form1::Bikou1, "Bikou(1)", BikouCaption, "", Plain, &Form1::Bikou1_Click },
         KV_SEP(ZZ9),
         { &Form1::ZenDataHyouji, "ZenDataHyouji", "全項目ﾃﾞｰﾀｰ", "", Plain,
             &Form1::ZenDataHyouji_Click },
@@ -109,7 +116,7 @@ namespace {
     const MenuEntry DirMenuEntries[] = {
         { &Form1::PuToDeFaultFolder, "PuToDeFaultFolder", "ﾃﾞﾌｫﾙﾄﾌｫﾙﾀﾞｰに戻る", "", Plain,
             &Form1::PuToDeFaultFolder_Click },
-        { &Form1::PuExploerKidou, "PuExploerKidou", "ｴｸｽﾌﾟﾛｰﾗｰ起動", "", Plain,
+        { &Form1::PuExploerKidou, "PuExploerKidou", ExplorerCaption, "", Plain,
             &Form1::PuExploerKidou_Click },
     };
 
@@ -164,8 +171,8 @@ void Form1::createMenus()
         "ToolMn", QStringLiteral("ﾃﾞｰﾀ(&D)"), ToolMnEntries, int(std::size(ToolMnEntries)));
     ToolMenyu = buildMenu(
         "ToolMenyu", QStringLiteral("ﾂｰﾙ"), ToolMenyuEntries, int(std::size(ToolMenyuEntries)));
-    BikouMenu = buildMenu(
-        "BikouMenu", QStringLiteral("備考"), BikouMenuEntries, int(std::size(BikouMenuEntries)));
+    BikouMenu = buildMenu("BikouMenu", QString::fromUtf8(BikouCaption), BikouMenuEntries,
+        int(std::size(BikouMenuEntries)));
     DirMenu = buildMenu(
         "DirMenu", QStringLiteral("DirMenu"), DirMenuEntries, int(std::size(DirMenuEntries)));
 

@@ -9,6 +9,7 @@
 #include "platform/platform.h"
 #include "ui/main/filelistbox.h"
 #include "ui/main/folderlistbox.h"
+#include "ui/main/form1texts.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -109,8 +110,7 @@ void Form1::openDataFileByPath(const QString& path)
     if (row < 0) {
         // Missing, a folder, or a folder that cannot be listed: the reader says why.
         const ItemNamesResult names = readItemNames(info.absoluteFilePath());
-        m_platform.messageBox(this, names.ok ? MissingFileMessage.toString() : names.description,
-            QString::fromLatin1(AppTitle));
+        m_platform.showMessage(this, names.ok ? MissingFileMessage.toString() : names.description);
         return;
     }
     Filemado->setListIndex(row);
@@ -128,8 +128,7 @@ void Form1::openDroppedPath(const QString& path)
     leaveDataView();
     const QString folder = normalizedFolder(path);
     if (folder.isEmpty() || !canListFolder(folder)) {
-        m_platform.messageBox(
-            this, QStringLiteral("パスが見つかりません。"), QString::fromLatin1(AppTitle));
+        m_platform.showMessage(this, PathNotFoundMessage.toString());
         return;
     }
     setFilemadoPath(folder);

@@ -11,6 +11,7 @@
 #include "ui/common/vbmouse.h"
 #include "ui/main/datalistview.h"
 #include "ui/main/filelistbox.h"
+#include "ui/main/form1texts.h"
 
 #include <QAction>
 #include <QApplication>
@@ -25,12 +26,6 @@
 #include <algorithm>
 
 namespace korvanta {
-
-namespace {
-
-    const QString ListingUpCaption = QStringLiteral("ﾃﾞｰﾀｰをﾘｽﾄｱｯﾌﾟ");
-
-} // namespace
 
 // --- the search box's events
 
@@ -178,7 +173,7 @@ void Form1::SearchList()
         return;
     const QString key = Combo1->currentText();
     if (key.isEmpty()) {
-        if (toolButtonEnabled(1))
+        if (toolButtonEnabled(ToolButtonId::FolderPaneOrReList))
             ListUpData();
         return;
     }
@@ -195,10 +190,8 @@ void Form1::SearchList()
         if (previous > 0 && hit != List2.end())
             selectList1Row(int(hit - List2.begin()));
         List1->show();
-        Narabikae->setEnabled(true);
-        Narabikae2->setEnabled(true);
-        setToolButtonEnabled(4, true);
-        setToolButtonEnabled(5, true);
+        setSortAscendingEnabled(true);
+        setSortDescendingEnabled(true);
     } else {
         const int row = listView1SelectedRow();
         const int previous = row >= 0 ? recordOfRow(row) : 0;
@@ -211,8 +204,7 @@ void Form1::SearchList()
         }
     }
 
-    DataSaiinput->setEnabled(true);
-    setToolButtonEnabled(1, true);
+    setReListEnabled(true);
     ResetToolButtons();
 }
 
@@ -348,7 +340,7 @@ void Form1::RirekiSakujyo_Click()
     }
     for (int i = 0; i < n; ++i)
         m_settings.WriteSetting(section, historyKey(i), QString());
-    if (!fileView && toolButtonEnabled(1))
+    if (!fileView && toolButtonEnabled(ToolButtonId::FolderPaneOrReList))
         ListUpData();
 }
 

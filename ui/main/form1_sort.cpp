@@ -5,6 +5,7 @@
 #include "core/sorting.h"
 #include "ui/main/datalistview.h"
 #include "ui/main/datamodels.h"
+#include "ui/main/form1texts.h"
 
 #include <QAction>
 #include <QApplication>
@@ -42,36 +43,30 @@ void Form1::SortList(int order)
     setRowMap(std::move(records));
     m_listView1Order = ascending ? Qt::AscendingOrder : Qt::DescendingOrder;
 
-    Label1->setText(
-        ascending ? QStringLiteral("昇順に並び替え") : QStringLiteral("降順に並び替え"));
+    Label1->setText(QString::fromUtf8(ascending ? SortAscendingCaption : SortDescendingCaption));
     const auto hit = std::find(List2.begin(), List2.end(), rec);
     if (rec > 0 && hit != List2.end())
         selectList1Row(int(hit - List2.begin()));
 
     List1->show();
     Label2->hide();
-    setToolButtonEnabled(1, true);
-    DataSaiinput->setEnabled(true);
+    setReListEnabled(true);
     ResetToolButtons();
 }
 
 void Form1::Narabikae_Click()
 {
     SortList(1);
-    Narabikae->setEnabled(false);
-    Narabikae2->setEnabled(true);
-    setToolButtonEnabled(4, true);
-    setToolButtonEnabled(5, false);
+    setSortAscendingEnabled(false);
+    setSortDescendingEnabled(true);
     ResetToolButtons();
 }
 
 void Form1::Narabikae2_Click()
 {
     SortList(-1);
-    Narabikae->setEnabled(true);
-    Narabikae2->setEnabled(false);
-    setToolButtonEnabled(4, false);
-    setToolButtonEnabled(5, true);
+    setSortAscendingEnabled(true);
+    setSortDescendingEnabled(false);
     ResetToolButtons();
 }
 
@@ -102,7 +97,8 @@ void Form1::ListView1_ColumnClick(int column)
     }
     ListView1->header()->setSortIndicatorShown(true);
     ListView1->header()->setSortIndicator(column - 1, m_listView1Order);
-    setToolButtonEnabled(1, true);
+    // Only the button: the menu entry DataSaiinput re-lists the single-item list alone.
+    setToolButtonEnabled(ToolButtonId::FolderPaneOrReList, true);
     ResetToolButtons();
     ListReady = false;
 }

@@ -6,6 +6,7 @@
 #include "platform/platform.h"
 #include "ui/common/buttonimages.h"
 #include "ui/main/filelistbox.h"
+#include "ui/main/form1texts.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -20,19 +21,21 @@ namespace {
     struct ToolButtonDesign
     {
         const char* toolTip;
+        // The tool tip in the data view where it differs from the file view's.
+        const char* dataViewToolTip;
         double left, top, width, height;
         bool enabled;
     };
 
-    // Positions in twips within the tool-bar frame.
+    // Positions in twips within the tool-bar frame, in the order of the buttons' indexes.
     constexpr ToolButtonDesign ToolButtonDesigns[Form1::ToolButtonCount] = {
-        { "ﾃﾞｰﾀｰ表示の切替", 240, 0, 360, 345, false },
-        { "ﾌｫﾙﾀﾞｰ窓の表示切替", 600, 0, 360, 345, true },
-        { "他ﾌｫﾙﾀﾞｰの参照", 960, 0, 345, 345, true },
-        { "設定を表示します", 1320, 0, 360, 345, true },
-        { "降順に並び替え", 1680, 0, 345, 180, false },
-        { "昇順に並び替え", 1680, 180, 345, 180, false },
-        { "ウェブ・メーラーを開く", 2040, 0, 360, 345, false },
+        { "ﾃﾞｰﾀｰ表示の切替", nullptr, 240, 0, 360, 345, false },
+        { "ﾌｫﾙﾀﾞｰ窓の表示切替", ReListCaption, 600, 0, 360, 345, true },
+        { "他ﾌｫﾙﾀﾞｰの参照", nullptr, 960, 0, 345, 345, true },
+        { "設定を表示します", nullptr, 1320, 0, 360, 345, true },
+        { SortDescendingCaption, nullptr, 1680, 0, 345, 180, false },
+        { SortAscendingCaption, nullptr, 1680, 180, 345, 180, false },
+        { "ウェブ・メーラーを開く", nullptr, 2040, 0, 360, 345, false },
     };
 
 } // namespace
@@ -52,7 +55,7 @@ void Form1::createToolBar()
         button->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         ToolButton[i] = button;
         moveCtl(button, d.left, d.top, d.width, d.height);
-        setToolButtonEnabled(i, d.enabled);
+        setToolButtonEnabled(ToolButtonId(i), d.enabled);
         m_toolPicture[i] = -1; // no picture until the first ResetToolButtons
     }
 
@@ -64,23 +67,51 @@ void Form1::createToolBar()
     moveCtl(Image1, 2460, 0, 300, 345);
 }
 
-bool Form1::toolButtonEnabled(int index) const
+bool Form1::toolButtonEnabled(ToolButtonId button) const
 {
-    return ToolButton[index]->isEnabled();
+    return toolButton(button)->isEnabled();
 }
 
 // A disabled button takes no mouse events at all: the pointer over it counts as over the frame.
-void Form1::setToolButtonEnabled(int index, bool enabled)
+void Form1::setToolButtonEnabled(ToolButtonId button, bool enabled)
 {
-    ToolButton[index]->setEnabled(enabled);
-    ToolButton[index]->setAttribute(Qt::WA_TransparentForMouseEvents, !enabled);
+    toolButton(button)->setEnabled(enabled);
+    toolButton(button)->setAttribute(Qt::WA_TransparentForMouseEvents, !enabled);
 }
 
-void Form1::setToolButtonPicture(int index, int element)
+void Form1::setToolButtonPicture(ToolButtonId button, ButtonFace face)
 {
-    m_toolPicture[index] = element;
-    ToolButton[index]->setPixmap(buttonImage(element));
-    ToolButton[index]->setProperty("ButtonImage", element);
+    const int element = buttonImageElement(button, face);
+    m_toolPicture[size_t(button)] = element;
+    toolButton(button)->setPixmap(buttonImage(element));
+    toolButton(button)->setProperty("ButtonImage", element);
+}
+
+void Form1::setSortAscendingEnabled(bool enabled)
+{
+    Narabikae->setEnabled(enabled);
+    setToolButtonEnabled(ToolButtonId::SortAscending, enabled);
+}
+
+void Form1::setSortDescendingEnabled(bool enabled)
+{
+    Narabikae2->setEnabled(enabled);
+    setToolButtonEnabled(ToolButtonId::SortDescending, enabled);
+}
+
+void Form1::setReListEnabled(bool enabled)
+{
+    DataSaiinput->setEnabled(enabled);
+    setToolButtonEnabled(ToolButtonId::FolderPaneOrReList, enabled);
+}
+
+void Form1::setToolTipsForView(bool dataView)
+{
+    for (int i = 0; i < ToolButtonCount; ++i) {
+        const ToolButtonDesign& d = ToolButtonDesigns[i];
+        if (d.dataViewToolTip)
+            ToolButton[i]->setToolTip(QString::fromUtf8(dataView ? d.dataViewToolTip : d.toolTip));
+    }
 }
 
 void Form1::ResetToolButtons()
@@ -89,33 +120,39 @@ void Form1::ResetToolButtons()
     unsetCursor();
     while (QApplication::overrideCursor())
         QApplication::restoreOverrideCursor();
-    for (int i = 0; i < ToolButtonCount; ++i)
-        setToolButtonPicture(i, toolButtonEnabled(i) ? 4 * i : 4 * i + 3);
+    for (int i = 0; i < ToolButtonCount; ++i) {
+        const auto button = ToolButtonId(i);
+        setToolButtonPicture(
+            button, toolButtonEnabled(button) ? ButtonFace::Normal : ButtonFace::Disabled);
+    }
 }
 
 void Form1::ToolButton_MouseDown(int index, int, int)
 {
-    if (!toolButtonEnabled(index))
+    const auto button = ToolButtonId(index);
+    if (!toolButtonEnabled(button))
         return;
-    setToolButtonPicture(index, 4 * index + 2);
+    setToolButtonPicture(button, ButtonFace::Pressed);
 }
 
 void Form1::ToolButton_MouseMove(int index, int, int)
 {
-    if (!toolButtonEnabled(index))
+    const auto button = ToolButtonId(index);
+    if (!toolButtonEnabled(button))
         return;
     ResetToolButtons();
-    setToolButtonPicture(index, 4 * index + 1);
+    setToolButtonPicture(button, ButtonFace::Hover);
 }
 
 // Runs the button's command whatever mouse button was released and wherever the pointer is.
 void Form1::ToolButton_MouseUp(int index, int, int)
 {
-    if (!toolButtonEnabled(index))
+    const auto button = ToolButtonId(index);
+    if (!toolButtonEnabled(button))
         return;
     const bool fileView = isFileView();
-    switch (index) {
-    case 0:
+    switch (button) {
+    case ToolButtonId::SwitchData:
         if (fileView) {
             if (!Filemado->fileName().isEmpty())
                 Filemado_DblClick();
@@ -125,7 +162,7 @@ void Form1::ToolButton_MouseUp(int index, int, int)
             ShowFileList();
         }
         break;
-    case 1:
+    case ToolButtonId::FolderPaneOrReList:
         if (fileView) {
             Dir1OpenClose_Click();
         } else {
@@ -133,29 +170,27 @@ void Form1::ToolButton_MouseUp(int index, int, int)
             ListUpData();
         }
         break;
-    case 2:
+    case ToolButtonId::BrowseFolder:
         Fopen_Click();
         break;
-    case 3:
+    case ToolButtonId::ToolMenu:
         m_platform.popupMenu(*ToolMenyu, QCursor::pos());
         break;
-    case 4:
+    case ToolButtonId::SortDescending:
         if (!fileView) {
             ClearWebLink();
             Narabikae2_Click();
         }
         break;
-    case 5:
+    case ToolButtonId::SortAscending:
         if (!fileView) {
             ClearWebLink();
             Narabikae_Click();
         }
         break;
-    case 6:
+    case ToolButtonId::OpenWeb:
         if (!fileView)
             OpenWebOrMail();
-        break;
-    default:
         break;
     }
 }

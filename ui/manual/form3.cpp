@@ -147,7 +147,7 @@ Form3::Form3(Platform& platform, bool topmost, QWidget* parent)
 
 void Form3::createControls()
 {
-    const QString name = QString::fromLatin1(ProgramName);
+    const QString name = ProgramTitle.toString();
     const QFont titleFont = styledFont(font(), 36, true, true, true);
     for (int i = 0; i < 2; ++i) {
         Label1[i] = makeLabel(this, QStringLiteral("Label1(%1)").arg(i), name);
@@ -259,9 +259,10 @@ QString Form3::manualText()
 
 void Form3::Form_Load()
 {
+    // The normal pictures of buttons 0 to 3 and of the Web button.
     for (int k = 0; k <= 3; ++k)
-        Image2[size_t(k)]->setPixmap(buttonImage(4 * k));
-    Image2[4]->setPixmap(buttonImage(24));
+        Image2[size_t(k)]->setPixmap(buttonImage(ToolButtonId(k), ButtonFace::Normal));
+    Image2[4]->setPixmap(buttonImage(ToolButtonId::OpenWeb, ButtonFace::Normal));
     for (QLabel* image : Image2) {
         if (!image)
             continue;

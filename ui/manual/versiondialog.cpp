@@ -29,7 +29,7 @@ void showVersionDialog(Platform& platform, QWidget* mainWindow)
     QIcon icon = mainWindow ? mainWindow->windowIcon() : QIcon();
     if (icon.isNull())
         icon = programIcon();
-    platform.showAbout(mainWindow, QString::fromLatin1(ProgramName), text, icon);
+    platform.showAbout(mainWindow, ProgramTitle.toString(), text, icon);
 }
 
 } // namespace korvanta

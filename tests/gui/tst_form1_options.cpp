@@ -12,7 +12,9 @@
 #include <QAction>
 #include <QMenu>
 
+#include <algorithm>
 #include <memory>
+#include <variant>
 
 using namespace korvanta;
 
@@ -80,6 +82,20 @@ private slots:
         }
         QVERIFY(form.ToolMenyu->actions().contains(form.AimaiKensaku));
         QVERIFY(form.FileMenyu->actions().contains(form.Dir1OpenClose));
+    }
+
+    // Every option's key is one of the declared keys, so the key-table test covers it.
+    void everyOptionKeyIsDeclared()
+    {
+        for (const OptionEntry& option : optionTable()) {
+            const auto all = allSettingKeys();
+            const bool declared = std::any_of(all.begin(), all.end(), [&](const AnySettingKey& k) {
+                const auto* key = std::get_if<BooleanKey>(&k);
+                return key && qstrcmp(key->section, option.key.section) == 0
+                    && qstrcmp(key->key, option.key.key) == 0;
+            });
+            QVERIFY2(declared, option.key.key);
+        }
     }
 
     // After the first start every option holds its first-start value.

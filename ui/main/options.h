@@ -3,6 +3,10 @@
 // The tables the menus are built from, and the table of options: the menu entries whose check
 // mark is stored in the settings file. Building the menus, restoring the options at start-up,
 // the first start's layout and writing the options at closing all read the option table.
+//
+// A new option is its key in settings/settingkeys.h (and in allSettingKeys()), one row of the
+// option table and its place in a menu table (form1_menus.cpp), and its action member and
+// command in Form1.
 
 #include "settings/settingkeys.h"
 

@@ -1,7 +1,5 @@
 #include "settings/settingkeys.h"
 
-#include <array>
-
 namespace korvanta {
 
 QString historyKey(int index)
@@ -9,9 +7,9 @@ QString historyKey(int index)
     return QString::number(index);
 }
 
-std::span<const SettingKey> allSettingKeys()
+std::span<const AnySettingKey> allSettingKeys()
 {
-    static constexpr std::array keys {
+    static constexpr auto all = std::to_array<AnySettingKey>({
         // Tool, the options in the order the closing sequence writes them
         keys::Dir1V,
         keys::Temae,
@@ -35,8 +33,28 @@ std::span<const SettingKey> allSettingKeys()
         keys::ViewFormWidth,
         // RirekiFileKey
         keys::StrFileKey,
-    };
-    return keys;
+    });
+    return all;
+}
+
+std::span<const AnyFileSettingKey> allFileSettingKeys()
+{
+    static constexpr auto all = std::to_array<AnyFileSettingKey>({
+        keys::SentakuKoumokuNo,
+        keys::KoumokuHyoujiNo,
+        keys::DataListIndex,
+        keys::KoumokuHaba,
+        keys::History[0],
+        keys::History[1],
+        keys::History[2],
+        keys::History[3],
+        keys::History[4],
+        keys::History[5],
+        keys::History[6],
+        keys::History[7],
+    });
+    static_assert(all.size() == 4 + keys::History.size());
+    return all;
 }
 
 } // namespace korvanta

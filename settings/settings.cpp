@@ -1,5 +1,6 @@
 #include "settings/settings.h"
 
+#include "settings/conversions.h"
 #include "settings/inifile.h"
 
 #include <QDir>
@@ -226,6 +227,47 @@ bool Settings::WriteSetting(const QString& section, const QString& key, const QS
     if (*updated == *content && QFileInfo(path).isFile())
         return true; // the value is stored already
     return ini::writeFileAtomically(path, *updated);
+}
+
+std::optional<bool> Settings::value(const BooleanKey& key) const
+{
+    return BooleanFromText(read(key));
+}
+
+int Settings::value(const IntegerKey& key) const
+{
+    return IntegerFromText(read(key));
+}
+
+double Settings::value(const LengthKey& key) const
+{
+    const QString text = read(key);
+    return key.reading == LengthReading::AsStored ? NumberFromText(text) : IntegerFromText(text);
+}
+
+bool Settings::setValue(const BooleanKey& key, bool value) const
+{
+    return write(key, TextFromBoolean(value));
+}
+
+bool Settings::setValue(const IntegerKey& key, int value) const
+{
+    return write(key, QString::number(value));
+}
+
+bool Settings::setValue(const LengthKey& key, double twips) const
+{
+    return write(key, TextFromSingle(twips));
+}
+
+int Settings::value(const QString& section, const FileIntegerKey& key) const
+{
+    return IntegerFromText(ReadSetting(section, QString::fromLatin1(key.key)));
+}
+
+bool Settings::setValue(const QString& section, const FileIntegerKey& key, int value) const
+{
+    return WriteSetting(section, QString::fromLatin1(key.key), QString::number(value));
 }
 
 } // namespace korvanta

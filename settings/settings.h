@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace korvanta {
 
 // Returns `folder` as an absolute folder path with exactly one trailing "/" (a root "/" stays
@@ -45,10 +47,38 @@ public:
     // gap-free.
     static bool canStore(const QString& text);
 
+    // The stored text of `key` as it stands, and storing a text under it.
     QString read(const SettingKey& key) const { return ReadSetting(key.section, key.key); }
     bool write(const SettingKey& key, const QString& value) const
     {
         return WriteSetting(key.section, key.key, value);
+    }
+
+    // Typed values: the key's type chooses the conversion, the same for every reader and writer.
+    // A Boolean that is missing or not a Boolean reads as nullopt; a missing number reads as 0.
+    std::optional<bool> value(const BooleanKey& key) const;
+    int value(const IntegerKey& key) const;
+    double value(const LengthKey& key) const;
+    QString value(const TextKey& key) const { return read(key); }
+    // Booleans are written as "True" or "False", lengths as the text of a single-precision
+    // number, integers in decimal.
+    bool setValue(const BooleanKey& key, bool value) const;
+    bool setValue(const IntegerKey& key, int value) const;
+    bool setValue(const LengthKey& key, double twips) const;
+    bool setValue(const TextKey& key, const QString& value) const { return write(key, value); }
+    // A text such as "True" must not pass for a Boolean by being a non-null pointer.
+    template <typename T> bool setValue(const BooleanKey& key, T value) const = delete;
+
+    // The keys of the section named `section`: a data file's name, or RirekiFileKey.
+    int value(const QString& section, const FileIntegerKey& key) const;
+    QString value(const QString& section, const FileTextKey& key) const
+    {
+        return ReadSetting(section, QString::fromLatin1(key.key));
+    }
+    bool setValue(const QString& section, const FileIntegerKey& key, int value) const;
+    bool setValue(const QString& section, const FileTextKey& key, const QString& value) const
+    {
+        return WriteSetting(section, QString::fromLatin1(key.key), value);
     }
 
 private:

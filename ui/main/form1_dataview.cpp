@@ -6,7 +6,6 @@
 #include "core/datafile.h"
 #include "platform/platform.h"
 #include "platform/twips.h"
-#include "settings/conversions.h"
 #include "ui/main/datamodels.h"
 #include "ui/main/filelistbox.h"
 #include "ui/main/folderlistbox.h"
@@ -52,17 +51,16 @@ bool Form1::ReadItemNames()
     m_columnWidthsByUser = false;
     m_listView1Model->setHeaders(m_headerTexts);
     ListView1->header()->setSortIndicatorShown(false);
-    const QList<int> widths
-        = columnWidths(IntegerFromText(m_settings.read(keys::ViewFormWidth)), ItemCount);
+    const QList<int> widths = columnWidths(int(m_settings.value(keys::ViewFormWidth)), ItemCount);
     for (int k = 0; k < widths.size(); ++k)
         ListView1->header()->resizeSection(k, twipsToPixelsX(widths.at(k), this));
     const QString section = Filemado->fileName();
-    const QString stored = m_settings.ReadSetting(section, keys::KoumokuHaba);
+    const QString stored = m_settings.value(section, keys::KoumokuHaba);
     const QList<int> userWidths = columnWidthsFromText(stored, int(m_headerTexts.size()));
     for (int k = 0; k < userWidths.size(); ++k)
         ListView1->header()->resizeSection(k, twipsToPixelsX(userWidths.at(k), this));
     if (userWidths.isEmpty() && !stored.isEmpty())
-        m_settings.WriteSetting(section, keys::KoumokuHaba, QString());
+        m_settings.setValue(section, keys::KoumokuHaba, QString());
 
     for (int k = 1; k <= ItemCount; ++k)
         SetItemMenuCaption(k, ItemNames.at(k), QString());
@@ -98,7 +96,7 @@ void Form1::Filemado_DblClick()
         DisplayItem = 1;
         CopyItem = 1;
     } else {
-        const int s = IntegerFromText(m_settings.ReadSetting(section, keys::SentakuKoumokuNo));
+        const int s = m_settings.value(section, keys::SentakuKoumokuNo);
         if (s >= 1 && s <= ItemCount) {
             DisplayItem = s;
         } else if (s == -1) {
@@ -108,7 +106,7 @@ void Form1::Filemado_DblClick()
         } else {
             DisplayItem = 1;
         }
-        const int c = IntegerFromText(m_settings.ReadSetting(section, keys::KoumokuHyoujiNo));
+        const int c = m_settings.value(section, keys::KoumokuHyoujiNo);
         if (c >= 1 && c <= ItemCount)
             CopyItem = c;
         else if (c == -1)
@@ -126,7 +124,7 @@ void Form1::openWithDisplayItem(int k)
     EnterDataView();
     LoadDataFile();
     if (SentakuDataKiroku->isChecked())
-        m_settings.WriteSetting(Filemado->fileName(), keys::SentakuKoumokuNo, QString::number(k));
+        m_settings.setValue(Filemado->fileName(), keys::SentakuKoumokuNo, k);
 }
 
 void Form1::openAllItems()
@@ -136,7 +134,7 @@ void Form1::openAllItems()
     LoadViewGeometry();
     DisplayItem = -1;
     if (SentakuDataKiroku->isChecked())
-        m_settings.WriteSetting(Filemado->fileName(), keys::SentakuKoumokuNo, QStringLiteral("-1"));
+        m_settings.setValue(Filemado->fileName(), keys::SentakuKoumokuNo, -1);
     EnterDataView();
     LoadDataFile();
 }
@@ -171,10 +169,10 @@ void Form1::LoadDataFile()
 
     if (SentakuDataKiroku->isChecked()) {
         const QString section = Filemado->fileName();
-        const int v = IntegerFromText(m_settings.ReadSetting(section, keys::KoumokuHyoujiNo));
+        const int v = m_settings.value(section, keys::KoumokuHyoujiNo);
         if (v >= 0 && v <= ItemCount)
             CopyItem = v;
-        const int d = IntegerFromText(m_settings.ReadSetting(section, keys::DataListIndex));
+        const int d = m_settings.value(section, keys::DataListIndex);
         if (!ListView1->isHidden()) {
             ListView1->setFocus();
             if (d >= 0 && d < m_listView1Model->rowCount())

@@ -216,7 +216,7 @@ void Form1::ShowFileList()
 
     setInputMethodMode(false);
     LoadSearchHistory(true);
-    setCombo1Text(m_settings.read(keys::StrFileKey));
+    setCombo1Text(m_settings.value(keys::StrFileKey));
 
     if (!SentakuDataKiroku->isChecked())
         FilemadoRefresh_Click();

@@ -7,7 +7,6 @@
 #include "core/layout.h"
 #include "platform/twips.h"
 #include "platform/windowhelpers.h"
-#include "settings/conversions.h"
 #include "ui/main/datalistview.h"
 #include "ui/main/filelistbox.h"
 #include "ui/main/folderlistbox.h"
@@ -28,11 +27,11 @@ namespace korvanta {
 
 void Form1::SaveMainGeometry()
 {
-    m_settings.write(keys::Top, TextFromSingle(formTop()));
-    m_settings.write(keys::Left, TextFromSingle(formLeft()));
-    m_settings.write(keys::Height, TextFromSingle(formHeight()));
-    m_settings.write(keys::Width, TextFromSingle(formWidth()));
-    m_settings.write(keys::Dir1Height, TextFromSingle(ctlHeight(Dir1)));
+    m_settings.setValue(keys::Top, formTop());
+    m_settings.setValue(keys::Left, formLeft());
+    m_settings.setValue(keys::Height, formHeight());
+    m_settings.setValue(keys::Width, formWidth());
+    m_settings.setValue(keys::Dir1Height, ctlHeight(Dir1));
 }
 
 // The stored geometry is used as it stands, except that the window never comes up smaller than
@@ -40,11 +39,11 @@ void Form1::SaveMainGeometry()
 // settings file without the keys, or with sizes no screen can hold).
 void Form1::LoadMainGeometry()
 {
-    const double top = NumberFromText(m_settings.read(keys::Top));
-    const int left = IntegerFromText(m_settings.read(keys::Left));
-    const int height = IntegerFromText(m_settings.read(keys::Height));
-    const int width = IntegerFromText(m_settings.read(keys::Width));
-    const int dir1Height = IntegerFromText(m_settings.read(keys::Dir1Height));
+    const double top = m_settings.value(keys::Top);
+    const double left = m_settings.value(keys::Left);
+    const double height = m_settings.value(keys::Height);
+    const double width = m_settings.value(keys::Width);
+    const double dir1Height = m_settings.value(keys::Dir1Height);
     const QRectF r
         = restoredWindowRect(QRectF(left, top, width, height), minimumFormSize(), screenRects());
     setFormTop(r.top());
@@ -83,14 +82,14 @@ QList<QRectF> Form1::screenRects() const
 
 void Form1::SaveViewGeometry()
 {
-    m_settings.write(keys::ViewFormHight, TextFromSingle(formHeight()));
-    m_settings.write(keys::ViewFormWidth, TextFromSingle(formWidth()));
+    m_settings.setValue(keys::ViewFormHight, formHeight());
+    m_settings.setValue(keys::ViewFormWidth, formWidth());
 }
 
 void Form1::LoadViewGeometry()
 {
-    const int h = IntegerFromText(m_settings.read(keys::ViewFormHight));
-    const int w = IntegerFromText(m_settings.read(keys::ViewFormWidth));
+    const int h = int(m_settings.value(keys::ViewFormHight));
+    const int w = int(m_settings.value(keys::ViewFormWidth));
     const QScreen* s = screen();
     const double screenWidth = s ? pixelsToTwipsX(s->geometry().width(), this) : 0;
     const ViewGeometry g = viewGeometry(h, w, formWidth(), formLeft(), screenWidth);

@@ -5,15 +5,18 @@
 
 #include "platform/platform.h"
 #include "platform/twips.h"
-#include "settings/conversions.h"
 #include "ui/main/filelistbox.h"
 #include "ui/main/folderlistbox.h"
+#include "ui/main/options.h"
 #include "ui/manual/form3.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QScreen>
 #include <QTreeView>
+
+#include <algorithm>
+#include <vector>
 
 namespace korvanta {
 
@@ -37,15 +40,19 @@ void Form1::SetDefaultLayout()
 {
     setFilemadoPath(m_settings.AppFolder());
     setDir1Path(m_settings.AppFolder());
-    setFormHeight(6000);
-    setFormWidth(2800);
-    setCtlHeight(Dir1, 1350);
-    Dir1OpenClose_Click();
+    setFormHeight(keys::Height.firstStart.value());
+    setFormWidth(keys::Width.firstStart.value());
+    setCtlHeight(Dir1, keys::Dir1Height.firstStart.value());
     CenterOnScreen();
-    Temae_Click();
+    // An option whose first-start value differs from its design state is turned over by its own
+    // command: the folder pane is shown and the window stays on top.
+    for (const OptionEntry& option : optionTable()) {
+        if (option.key.firstStart != option.designChecked())
+            (this->*option.entry.handler)();
+    }
     SaveMainGeometry();
-    m_settings.write(keys::ViewFormHight, TextFromSingle(formHeight() * 0.95));
-    m_settings.write(keys::ViewFormWidth, TextFromSingle(formWidth() * 2.5));
+    m_settings.setValue(keys::ViewFormHight, formHeight() * 0.95);
+    m_settings.setValue(keys::ViewFormWidth, formWidth() * 2.5);
 }
 
 void Form1::CenterOnScreen()
@@ -58,35 +65,25 @@ void Form1::CenterOnScreen()
     setFormLeft((pixelsToTwipsX(g.width(), this) - formWidth()) / 2);
 }
 
-// Each step runs on its own: a step that fails is skipped and the next one runs. A test and its
-// action are separate steps, so a missing or malformed Temae, Dir1V or NoCopy acts as true.
+// Each step runs on its own: a step that fails is skipped and the next one runs.
 void Form1::LoadSettings()
 {
     LoadMainGeometry();
-    const QString filePath = m_settings.read(keys::FilePath);
+    const QString filePath = m_settings.value(keys::FilePath);
 
-    const std::optional<bool> temae = BooleanFromText(m_settings.read(keys::Temae));
-    if (temae.value_or(true))
-        Temae_Click();
-    const std::optional<bool> dir1v = BooleanFromText(m_settings.read(keys::Dir1V));
-    if (dir1v.value_or(true))
-        Dir1OpenClose_Click();
-    const std::optional<bool> noCopy = BooleanFromText(m_settings.read(keys::NoCopy));
-    if (noCopy.value_or(true))
-        NoCopy_Click();
-
-    const std::pair<QAction*, SettingKey> marks[] = {
-        { ScrollBerSetei, keys::ScrollBerSetei },
-        { KensakuKaisi, keys::KensakuKaisi },
-        { PuHyoujiSet, keys::PuHyoujiSet },
-        { SentakuDataKiroku, keys::SentakuDataKiroku },
-        { WebJyunkai, keys::WebJyunkai },
-        { WebDblClickOpen, keys::WebDblClickOpen },
-        { AimaiKensaku, keys::AimaiKensaku },
-    };
-    for (const auto& [action, key] : marks) {
-        if (const std::optional<bool> value = BooleanFromText(m_settings.read(key)))
-            action->setChecked(*value);
+    std::vector<const OptionEntry*> options;
+    for (const OptionEntry& option : optionTable())
+        options.push_back(&option);
+    std::stable_sort(options.begin(), options.end(),
+        [](const OptionEntry* a, const OptionEntry* b) { return a->loadOrder < b->loadOrder; });
+    for (const OptionEntry* option : options) {
+        const std::optional<bool> stored = m_settings.value(option->key);
+        if (option->onLoad == OnLoad::RunCommand) {
+            if (stored.value_or(true))
+                (this->*option->entry.handler)();
+        } else if (stored) {
+            (this->*option->entry.action)->setChecked(*stored);
+        }
     }
 
     setDir1Path(filePath);
@@ -95,9 +92,9 @@ void Form1::LoadSettings()
     LoadSearchHistory(true);
     if (!SentakuDataKiroku->isChecked())
         return;
-    setCombo1Text(m_settings.read(keys::StrFileKey));
+    setCombo1Text(m_settings.value(keys::StrFileKey));
     SearchFileList();
-    Filemado->setListIndex(IntegerFromText(m_settings.read(keys::FileListIndex)));
+    Filemado->setListIndex(m_settings.value(keys::FileListIndex));
     UpdateFileSelection();
 }
 
@@ -112,27 +109,15 @@ void Form1::Form_QueryUnload()
         SaveMainGeometry();
     }
 
-    const std::pair<SettingKey, QAction*> marks[] = {
-        { keys::Dir1V, Dir1OpenClose },
-        { keys::Temae, Temae },
-        { keys::NoCopy, NoCopy },
-        { keys::ScrollBerSetei, ScrollBerSetei },
-        { keys::KensakuKaisi, KensakuKaisi },
-        { keys::PuHyoujiSet, PuHyoujiSet },
-        { keys::SentakuDataKiroku, SentakuDataKiroku },
-        { keys::WebJyunkai, WebJyunkai },
-        { keys::WebDblClickOpen, WebDblClickOpen },
-        { keys::AimaiKensaku, AimaiKensaku },
-    };
-    for (const auto& [key, action] : marks)
-        m_settings.write(key, TextFromBoolean(action->isChecked()));
+    for (const OptionEntry& option : optionTable())
+        m_settings.setValue(option.key, (this->*option.entry.action)->isChecked());
 
-    m_settings.write(keys::FilePath, Filemado->path());
+    m_settings.setValue(keys::FilePath, Filemado->path());
     if (!isFileView())
         ShowFileList();
     SaveFileState(true);
     if (SentakuDataKiroku->isChecked())
-        m_settings.write(keys::FileListIndex, QString::number(Filemado->listIndex()));
+        m_settings.setValue(keys::FileListIndex, Filemado->listIndex());
 }
 
 void Form1::Owari_Click()

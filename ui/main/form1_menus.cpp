@@ -1,7 +1,9 @@
 // The menus of the main window, built from one table per menu that mirrors the menus entry by
-// entry: name, caption, shortcut, design state and command.
+// entry: name, caption, shortcut, design state and command. The options among them are rows of
+// the option table, which also holds their settings keys; a menu table only gives their place.
 
 #include "ui/main/form1.h"
+#include "ui/main/options.h"
 
 #include "ui/main/form1texts.h"
 
@@ -10,25 +12,9 @@
 #include <QMenu>
 #include <QMenuBar>
 
+#include <algorithm>
+
 namespace korvanta {
-
-enum MenuFlag : unsigned {
-    Plain = 0,
-    Separator = 1,
-    Disabled = 2,
-    Checkable = 4,
-    Checked = 8 | Checkable,
-};
-
-struct MenuEntry
-{
-    QAction* Form1::*action;
-    const char* name;
-    const char* caption;
-    const char* shortcut;
-    unsigned flags;
-    void (Form1::*handler)();
-};
 
 namespace {
 
@@ -37,9 +23,56 @@ namespace {
     constexpr const char* ExplorerCaption = "ｴｸｽﾌﾟﾛｰﾗｰ起動";
     constexpr const char* BikouCaption = "備考";
 
+    // The options, in the order of the Tool section.
+    const OptionEntry OptionEntries[] = {
+        { { &Form1::Dir1OpenClose, "Dir1OpenClose", "ﾌｫﾙﾀﾞｰ窓の表示", "", Checkable,
+              &Form1::Dir1OpenClose_Click },
+            keys::Dir1V, OnLoad::RunCommand, 2 },
+        { { &Form1::Temae, "Temae", "常に手前に表示する", "F4", Checkable, &Form1::Temae_Click },
+            keys::Temae, OnLoad::RunCommand, 1 },
+        { { &Form1::NoCopy, "NoCopy", "ｸﾘｯﾌﾟﾎﾞｰﾄﾞに、ｺﾋﾟｰしない", "", Checkable,
+              &Form1::NoCopy_Click },
+            keys::NoCopy, OnLoad::RunCommand, 3 },
+        { { &Form1::ScrollBerSetei, "ScrollBerSetei", "水平ｽｸﾛｰﾙﾊﾞｰを表示する", "",
+              Disabled | Checkable, &Form1::ScrollBerSetei_Click },
+            keys::ScrollBerSetei, OnLoad::SetMark, 4 },
+        { { &Form1::KensakuKaisi, "KensakuKaisi", "Shift + ﾘﾀｰﾝｷｰ で検索を開始する", "", Checkable,
+              &Form1::KensakuKaisi_Click },
+            keys::KensakuKaisi, OnLoad::SetMark, 4 },
+        { { &Form1::PuHyoujiSet, "PuHyoujiSet", "ﾘｽﾄｸﾘｯｸ時、ﾃﾞｰﾀｰを表示する(&A)", "", Checkable,
+              &Form1::PuHyoujiSet_Click },
+            keys::PuHyoujiSet, OnLoad::SetMark, 4 },
+        { { &Form1::SentakuDataKiroku, "SentakuDataKiroku", "選択・位置を記憶する", "", Checked,
+              &Form1::SentakuDataKiroku_Click },
+            keys::SentakuDataKiroku, OnLoad::SetMark, 4 },
+        { { &Form1::WebJyunkai, "WebJyunkai", "Webを巡回する", "", Checked,
+              &Form1::WebJyunkai_Click },
+            keys::WebJyunkai, OnLoad::SetMark, 4 },
+        { { &Form1::WebDblClickOpen, "WebDblClickOpen", "ﾀﾞﾌﾞﾙｸﾘｯｸでWebを開く", "", Checked,
+              &Form1::WebDblClickOpen_Click },
+            keys::WebDblClickOpen, OnLoad::SetMark, 4 },
+        { { &Form1::AimaiKensaku, "AimaiKensaku",
+              "あいまい検索(英大小・全半角・ｶﾅかなを区別しない)", "", Checkable,
+              &Form1::AimaiKensaku_Click },
+            keys::AimaiKensaku, OnLoad::SetMark, 4 },
+    };
+
+    const MenuEntry& optionEntry(QAction* Form1::*action)
+    {
+        const auto found = std::find_if(std::begin(OptionEntries), std::end(OptionEntries),
+            [action](const OptionEntry& option) { return option.entry.action == action; });
+        if (found == std::end(OptionEntries))
+            qFatal("A menu places an option that the option table lacks");
+        return found->entry;
+    }
+
 #define KV_SEP(n)                                                                                  \
     {                                                                                              \
         &Form1::n, #n, "-", "", Separator, nullptr                                                 \
+    }
+#define KV_OPTION(n)                                                                               \
+    {                                                                                              \
+        &Form1::n, nullptr, nullptr, nullptr, Option, nullptr                                      \
     }
 
     const MenuEntry FileMenyuEntries[] = {
@@ -47,8 +80,7 @@ namespace {
         { &Form1::FilemadoRefresh, "FilemadoRefresh", "最新のﾌｧｲﾙﾘｽﾄに更新", "", Plain,
             &Form1::FilemadoRefresh_Click },
         KV_SEP(ZZ1),
-        { &Form1::Dir1OpenClose, "Dir1OpenClose", "ﾌｫﾙﾀﾞｰ窓の表示", "", Checkable,
-            &Form1::Dir1OpenClose_Click },
+        KV_OPTION(Dir1OpenClose),
         { &Form1::Fopen, "Fopen", "ﾌｫﾙﾀﾞの参照(&O)", "Ctrl+O", Plain, &Form1::Fopen_Click },
         KV_SEP(ZZ2),
         { &Form1::FileHensyu, "FileHensyu", "ﾌｧｲﾙの編集(&H)", "F5", Disabled,
@@ -81,26 +113,18 @@ namespace {
     };
 
     const MenuEntry ToolMenyuEntries[] = {
-        { &Form1::NoCopy, "NoCopy", "ｸﾘｯﾌﾟﾎﾞｰﾄﾞに、ｺﾋﾟｰしない", "", Checkable,
-            &Form1::NoCopy_Click },
-        { &Form1::ScrollBerSetei, "ScrollBerSetei", "水平ｽｸﾛｰﾙﾊﾞｰを表示する", "",
-            Disabled | Checkable, &Form1::ScrollBerSetei_Click },
+        KV_OPTION(NoCopy),
+        KV_OPTION(ScrollBerSetei),
         KV_SEP(ZZ6),
-        { &Form1::SentakuDataKiroku, "SentakuDataKiroku", "選択・位置を記憶する", "", Checked,
-            &Form1::SentakuDataKiroku_Click },
-        { &Form1::KensakuKaisi, "KensakuKaisi", "Shift + ﾘﾀｰﾝｷｰ で検索を開始する", "", Checkable,
-            &Form1::KensakuKaisi_Click },
-        { &Form1::AimaiKensaku, "AimaiKensaku", "あいまい検索(英大小・全半角・ｶﾅかなを区別しない)",
-            "", Checkable, &Form1::AimaiKensaku_Click },
+        KV_OPTION(SentakuDataKiroku),
+        KV_OPTION(KensakuKaisi),
+        KV_OPTION(AimaiKensaku),
         KV_SEP(ZZ7),
-        { &Form1::Temae, "Temae", "常に手前に表示する", "F4", Checkable, &Form1::Temae_Click },
-        { &Form1::PuHyoujiSet, "PuHyoujiSet", "ﾘｽﾄｸﾘｯｸ時、ﾃﾞｰﾀｰを表示する(&A)", "", Checkable,
-            &Form1::PuHyoujiSet_Click },
+        KV_OPTION(Temae),
+        KV_OPTION(PuHyoujiSet),
         KV_SEP(ZZ11),
-        { &Form1::WebJyunkai, "WebJyunkai", "Webを巡回する", "", Checked,
-            &Form1::WebJyunkai_Click },
-        { &Form1::WebDblClickOpen, "WebDblClickOpen", "ﾀﾞﾌﾞﾙｸﾘｯｸでWebを開く", "", Checked,
-            &Form1::WebDblClickOpen_Click },
+        KV_OPTION(WebJyunkai),
+        KV_OPTION(WebDblClickOpen),
     };
 
     const MenuEntry BikouMenuEntries[] = {
@@ -121,15 +145,22 @@ namespace {
     };
 
 #undef KV_SEP
+#undef KV_OPTION
 
 } // namespace
+
+std::span<const OptionEntry> optionTable()
+{
+    return OptionEntries;
+}
 
 QMenu* Form1::buildMenu(const char* name, const QString& title, const MenuEntry* entries, int count)
 {
     auto* menu = new QMenu(title, this);
     menu->setObjectName(QString::fromLatin1(name));
     for (int i = 0; i < count; ++i) {
-        const MenuEntry& e = entries[i];
+        const MenuEntry& e
+            = entries[i].flags & Option ? optionEntry(entries[i].action) : entries[i];
         QAction* action = nullptr;
         if (e.flags & Separator) {
             action = menu->addSeparator();

@@ -7,7 +7,6 @@
 #include "core/search.h"
 #include "platform/platform.h"
 #include "platform/twips.h"
-#include "settings/conversions.h"
 #include "ui/common/vbmouse.h"
 #include "ui/main/datalistview.h"
 #include "ui/main/filelistbox.h"
@@ -254,7 +253,7 @@ void Form1::LoadSearchHistory(bool fileList)
 {
     const QString section = historySection(fileList);
     const QStringList items
-        = historyFromStored([&](int i) { return m_settings.ReadSetting(section, historyKey(i)); });
+        = historyFromStored([&](int i) { return m_settings.value(section, keys::History.at(i)); });
     setCombo1Items(items);
     if (!fileList)
         setCombo1Text(QString());
@@ -278,7 +277,7 @@ void Form1::SaveFileState(bool fileList)
             // A key that would not come back exactly (blanks at an end, enclosing quotes, too
             // long) is not stored: the next start begins with an empty key instead.
             const QString key = Combo1->currentText();
-            m_settings.write(keys::StrFileKey, Settings::canStore(key) ? key : QString());
+            m_settings.setValue(keys::StrFileKey, Settings::canStore(key) ? key : QString());
         }
     } else {
         // The state of the open data file; without one (the file view) there is nothing to store.
@@ -290,24 +289,24 @@ void Form1::SaveFileState(bool fileList)
             const QHeaderView* header = ListView1->header();
             for (int k = 0; k < header->count(); ++k)
                 widths.append(qRound(pixelsToTwipsX(header->sectionSize(k), this)));
-            m_settings.WriteSetting(section, keys::KoumokuHaba, columnWidthsText(widths));
+            m_settings.setValue(section, keys::KoumokuHaba, columnWidthsText(widths));
             m_columnWidthsByUser = false;
         }
         if (SentakuDataKiroku->isChecked()) {
-            m_settings.WriteSetting(section, keys::KoumokuHyoujiNo, QString::number(CopyItem));
+            m_settings.setValue(section, keys::KoumokuHyoujiNo, CopyItem);
             int index = -1;
             if (Label1->text() != ListingUpCaption) {
                 const int row = DisplayItem == -1 ? listView1SelectedRow() : list1SelectedRow();
                 const int record = row >= 0 ? recordOfRow(row) : 0;
                 index = record > 0 ? record - 1 : -1;
             }
-            m_settings.WriteSetting(section, keys::DataListIndex, QString::number(index));
+            m_settings.setValue(section, keys::DataListIndex, index);
         }
     }
 
     const QStringList stored = historyToStore(items, &Settings::canStore);
     for (int i = 0; i < stored.size() && i < HistoryKeyCount; ++i)
-        m_settings.WriteSetting(section, historyKey(i), stored.at(i));
+        m_settings.setValue(section, keys::History.at(i), stored.at(i));
 }
 
 void Form1::ToolMn_Click()
@@ -335,11 +334,11 @@ void Form1::RirekiSakujyo_Click()
     setCombo1Items({ QString() });
     setCombo1Text(QString());
     if (fileView) {
-        m_settings.write(keys::StrFileKey, QString());
+        m_settings.setValue(keys::StrFileKey, QString());
         SearchFileList();
     }
-    for (int i = 0; i < n; ++i)
-        m_settings.WriteSetting(section, historyKey(i), QString());
+    for (int i = 0; i < n && i < HistoryKeyCount; ++i)
+        m_settings.setValue(section, keys::History.at(i), QString());
     if (!fileView && toolButtonEnabled(ToolButtonId::FolderPaneOrReList))
         ListUpData();
 }

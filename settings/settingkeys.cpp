@@ -23,6 +23,7 @@ std::span<const SettingKey> allSettingKeys()
         keys::WebJyunkai,
         keys::WebDblClickOpen,
         keys::AimaiKensaku,
+        keys::GyouSeigenNashi,
         keys::FilePath,
         keys::FileListIndex,
         // Position

@@ -46,6 +46,11 @@ namespace keys {
     // options; unchecked unless the user checks it, so an older settings file searches as before.
     inline constexpr SettingKey AimaiKensaku { sections::Tool, "AimaiKensaku", SettingType::Boolean,
         "False" };
+    // Every record (行制限なし): while checked, a data file is read whole instead of stopping at
+    // 32,735 records with a message. Added beside the design's options; unchecked unless the user
+    // checks it, so an older settings file reads as before.
+    inline constexpr SettingKey GyouSeigenNashi { sections::Tool, "GyouSeigenNashi",
+        SettingType::Boolean, "False" };
     inline constexpr SettingKey FilePath { sections::Tool, "FilePath", SettingType::Text, nullptr };
     inline constexpr SettingKey FileListIndex { sections::Tool, "FileListIndex",
         SettingType::Integer, nullptr };

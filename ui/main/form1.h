@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/datafile.h"
 #include "core/dataset.h"
 #include "core/search.h"
 #include "settings/settings.h"
@@ -20,6 +21,7 @@ class QComboBox;
 class QDragEnterEvent;
 class QDragMoveEvent;
 class QDropEvent;
+class QElapsedTimer;
 class QKeyEvent;
 class QLabel;
 class QListView;
@@ -170,6 +172,7 @@ public:
     void SentakuDataKiroku_Click();
     void KensakuKaisi_Click();
     void AimaiKensaku_Click();
+    void GyouSeigenNashi_Click();
     void WebJyunkai_Click();
     void WebDblClickOpen_Click();
 
@@ -288,6 +291,7 @@ public:
     QAction* SentakuDataKiroku = nullptr;
     QAction* KensakuKaisi = nullptr;
     QAction* AimaiKensaku = nullptr;
+    QAction* GyouSeigenNashi = nullptr;
     QAction* ZZ7 = nullptr;
     QAction* Temae = nullptr;
     QAction* PuHyoujiSet = nullptr;
@@ -355,6 +359,8 @@ private:
     bool isWindowFree() const;
     // Leaves the data view as its own switch command does.
     void leaveDataView();
+    // The progress of a long read in Label1 (stage: a ReadStage), with the window painted.
+    void showReadProgress(const QElapsedTimer& started, int stage, int percent);
 
     Settings m_settings;
     Platform& m_platform;
@@ -393,6 +399,14 @@ private:
     bool m_columnWidthsByUser = false;
     // Data folded for the forgiving search; made when first needed, dropped with the data.
     std::optional<FoldedDataSet> m_foldedData;
+    // The encodings and line ends of the data files read lately, while they are unchanged.
+    TextFormMemo m_textForms;
+    // A data file is being read; the window paints meanwhile, but nothing may act on it.
+    bool m_reading = false;
+    // The window was asked to close during the read.
+    bool m_closeAfterRead = false;
+    int m_progressStage = -1;
+    qint64 m_progressShownMs = 0;
 
 public:
     // --- shared state of the window

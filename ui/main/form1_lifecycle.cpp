@@ -83,6 +83,7 @@ void Form1::LoadSettings()
         { WebJyunkai, keys::WebJyunkai },
         { WebDblClickOpen, keys::WebDblClickOpen },
         { AimaiKensaku, keys::AimaiKensaku },
+        { GyouSeigenNashi, keys::GyouSeigenNashi },
     };
     for (const auto& [action, key] : marks) {
         if (const std::optional<bool> value = BooleanFromText(m_settings.read(key)))
@@ -123,6 +124,7 @@ void Form1::Form_QueryUnload()
         { keys::WebJyunkai, WebJyunkai },
         { keys::WebDblClickOpen, WebDblClickOpen },
         { keys::AimaiKensaku, AimaiKensaku },
+        { keys::GyouSeigenNashi, GyouSeigenNashi },
     };
     for (const auto& [key, action] : marks)
         m_settings.write(key, TextFromBoolean(action->isChecked()));

@@ -85,6 +85,8 @@ namespace {
             &Form1::KensakuKaisi_Click },
         { &Form1::AimaiKensaku, "AimaiKensaku", "あいまい検索(英大小・全半角・ｶﾅかなを区別しない)",
             "", Checkable, &Form1::AimaiKensaku_Click },
+        { &Form1::GyouSeigenNashi, "GyouSeigenNashi", "32,735行を超えるﾃﾞｰﾀｰも全て表示する", "",
+            Checkable, &Form1::GyouSeigenNashi_Click },
         KV_SEP(ZZ7),
         { &Form1::Temae, "Temae", "常に手前に表示する", "F4", Checkable, &Form1::Temae_Click },
         { &Form1::PuHyoujiSet, "PuHyoujiSet", "ﾘｽﾄｸﾘｯｸ時、ﾃﾞｰﾀｰを表示する(&A)", "", Checkable,

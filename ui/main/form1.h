@@ -346,6 +346,9 @@ private:
     void listView1ColumnResized();
     // The folded search texts of the open file for the forgiving search, made when first needed.
     const FoldedDataSet& foldedData();
+    // The records whose search text (item `displayItem`, -1 all items) contains `key`, by the
+    // forgiving match while it is on; earlier results of the open file are reused.
+    std::vector<int> searchData(int displayItem, const QString& key);
     // The selected row of ListView1 is re-selected: the list takes the keyboard focus, unless
     // the search box holds it.
     void giveListView1Focus();
@@ -399,6 +402,8 @@ private:
     bool m_columnWidthsByUser = false;
     // Data folded for the forgiving search; made when first needed, dropped with the data.
     std::optional<FoldedDataSet> m_foldedData;
+    // The search results of the open file, reused while a key is typed and deleted again.
+    IncrementalSearch m_search;
     // The encodings and line ends of the data files read lately, while they are unchanged.
     TextFormMemo m_textForms;
     // A data file is being read; the window paints meanwhile, but nothing may act on it.

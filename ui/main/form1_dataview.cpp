@@ -131,6 +131,7 @@ bool Form1::ReadDataFile()
     List2.clear();
     Data = std::move(result.data);
     m_foldedData.reset();
+    m_search.clear();
     if (AimaiKensaku->isChecked())
         foldedData();
     return true;
@@ -244,6 +245,7 @@ void Form1::clearData()
     List2.clear();
     Data.clear();
     m_foldedData.reset();
+    m_search.clear();
 }
 
 void Form1::ListUpData()

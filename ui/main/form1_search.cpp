@@ -166,6 +166,12 @@ const FoldedDataSet& Form1::foldedData()
     return *m_foldedData;
 }
 
+std::vector<int> Form1::searchData(int displayItem, const QString& key)
+{
+    const bool forgiving = AimaiKensaku->isChecked();
+    return m_search.search(Data, forgiving ? &foldedData() : nullptr, forgiving, displayItem, key);
+}
+
 void Form1::setInputMethodMode(bool dataView)
 {
     Combo1->setInputMethodHints(dataView ? Qt::ImhNone : Qt::ImhPreferLatin);
@@ -190,8 +196,7 @@ void Form1::SearchList()
     if (DisplayItem != -1) {
         const int previous = recordOfList1Row(list1SelectedRow());
         List1->hide();
-        List2 = AimaiKensaku->isChecked() ? searchFoldedRecords(foldedData(), DisplayItem, key)
-                                          : searchRecords(Data, DisplayItem, key);
+        List2 = searchData(DisplayItem, key);
         m_list1Model->reset(DisplayItem);
         const auto hit = std::find(List2.begin(), List2.end(), previous);
         if (previous > 0 && hit != List2.end())
@@ -204,8 +209,7 @@ void Form1::SearchList()
     } else {
         const int row = listView1SelectedRow();
         const int previous = row >= 0 ? recordOfList1Row(row) : 0;
-        List2 = AimaiKensaku->isChecked() ? searchFoldedRecords(foldedData(), -1, key)
-                                          : searchRecords(Data, -1, key);
+        List2 = searchData(-1, key);
         showListView1Rows();
         const auto hit = std::find(List2.begin(), List2.end(), previous);
         if (previous > 0 && hit != List2.end()) {

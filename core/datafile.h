@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/dataset.h"
+#include "core/lineends.h"
 #include "core/textdecoding.h"
 
 #include <QByteArrayView>
@@ -10,6 +11,8 @@
 #include <QStringView>
 
 #include <functional>
+#include <optional>
+#include <vector>
 
 namespace korvanta {
 
@@ -36,6 +39,40 @@ enum class ReadFailureKind {
     Error, // anything else; the description says what and why
 };
 
+// ---- What is decided about a file from all of its bytes
+
+// The encoding of a data file and how it ends its lines, both decided from the whole file.
+struct TextForm
+{
+    DataEncoding encoding = DataEncoding::Cp932;
+    LineEnd lineEnd = LineEnd::CrLf;
+
+    friend bool operator==(const TextForm&, const TextForm&) = default;
+};
+
+// The text forms of the files read lately, each kept for as long as its file is unchanged (the
+// same size, modification and status-change times): reading a file's first line again then
+// needs only that line, and reading its records needs no detection.
+class TextFormMemo
+{
+public:
+    std::optional<TextForm> find(const QString& path) const;
+    void remember(const QString& path, TextForm form);
+    void clear() { m_entries.clear(); }
+
+private:
+    struct Entry
+    {
+        QString path;
+        qint64 size = 0;
+        qint64 modified = -1; // ms since the epoch, -1 when unknown
+        qint64 changed = -1;
+        TextForm form;
+    };
+    static Entry stamp(const QString& path);
+    std::vector<Entry> m_entries; // the most recent last
+};
+
 // ---- The first line and the item names
 
 // A first line longer than this (in the file's bytes) is refused.
@@ -55,9 +92,11 @@ struct FirstLineResult
 // (if given) and returns nothing when the line is longer than MaxFirstLineBytes.
 QString firstLineOfData(QByteArrayView bytes, bool* tooLong = nullptr);
 
-// Reads the data file at `path` and returns its first line (firstLineOfData). The whole file is
-// read, so that the item names are decoded in the same encoding as the records.
-FirstLineResult readFirstLine(const QString& path);
+// Reads the data file at `path` and returns its first line (firstLineOfData). The item names are
+// decoded in the same encoding as the records: the whole file is read to decide it, unless
+// `memo` knows the file unchanged; then only the first line is read. The form decided is kept
+// in `memo`.
+FirstLineResult readFirstLine(const QString& path, TextFormMemo* memo = nullptr);
 
 // `name` as the item chooser and the item names show it: a non-empty name longer than 7
 // characters becomes its first 5 characters and "… "; an empty one "無題 " and the number k.
@@ -81,7 +120,7 @@ struct ItemNamesResult
 ItemNamesResult itemNamesFromLine(QStringView firstLine);
 
 // readFirstLine then itemNamesFromLine.
-ItemNamesResult readItemNames(const QString& path);
+ItemNamesResult readItemNames(const QString& path, TextFormMemo* memo = nullptr);
 
 // The all-items view's column widths (in the unit of `viewFormWidth`, twips) for `itemCount`
 // columns: the first is viewFormWidth / itemCount × 0.8, every later one that width × 0.7, each
@@ -107,7 +146,7 @@ struct ParsedDataText
 // What readItemNames and readDataFile make of a file's bytes, without the file: the item names
 // of line 1 and the records split into as many items. One pass of detection decides the
 // encoding for both. Throws like DataSet::fromFileText.
-ParsedDataText parseDataBytes(QByteArrayView bytes);
+ParsedDataText parseDataBytes(QByteArrayView bytes, int recordLimit = MaxRecordCount);
 
 // Files larger than this are refused: their text could not be held.
 inline constexpr qint64 MaxDataFileBytes = qint64(512) * 1024 * 1024;
@@ -117,15 +156,34 @@ struct DataFileReadResult
     bool ok = false;
     ReadFailureKind kind = ReadFailureKind::None;
     QString description;
-    // More than MaxRecordCount records followed line 1; only the first MaxRecordCount are kept
-    // and recordLimitMessage() is to be shown.
+    // More records than the limit followed line 1; only the first ones up to the limit are kept
+    // and (with the design's limit) recordLimitMessage() is to be shown.
     bool truncated = false;
     DataSet data;
 };
 
-// Reads the whole data file at `path` in one read (read only), decodes it and splits it into
-// records of `itemCount` items (DataSet::fromFileText). `beforeSplitting`, if given, is called
-// once between reading and splitting, for the status line.
+// The stages of reading a data file, as progress reports them.
+enum class ReadStage {
+    Reading, // reading and decoding the bytes
+    Splitting, // splitting the text into records and items
+};
+
+struct DataFileReadOptions
+{
+    // The most records kept: MaxRecordCount as designed, NoRecordLimit for all of them.
+    int recordLimit = MaxRecordCount;
+    // The file's text form when it is known and unchanged; the form decided is kept there.
+    TextFormMemo* memo = nullptr;
+    // Called once between reading and splitting, for the status line.
+    std::function<void()> beforeSplitting;
+    // Called now and then with the stage and its share done so far, in percent (0 to 100).
+    std::function<void(ReadStage, int)> progress;
+};
+
+// Reads the whole data file at `path` (read only, in large pieces), decodes it and splits it into
+// records of `itemCount` items (DataSet::fromFileText).
+DataFileReadResult readDataFile(
+    const QString& path, int itemCount, const DataFileReadOptions& options);
 DataFileReadResult readDataFile(
     const QString& path, int itemCount, const std::function<void()>& beforeSplitting = {});
 

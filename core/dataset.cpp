@@ -14,14 +14,18 @@ namespace {
 
     // Offsets are 32-bit, so the text is kept well below 4 G characters. The empty lines of a
     // small file with a very long first line could ask for hundreds of millions of empty items
-    // (about 6 bytes each); more than 64 M items are refused like a file that does not fit in
-    // memory. A file that really holds that many items is far beyond the size limit anyway.
+    // (about 6 bytes each); more than 128 M items are refused like a file that does not fit in
+    // memory. That is 2,000,000 records of 64 items, or 4,000,000 of 32.
     constexpr qsizetype MaxTextLength = qsizetype(1) << 30;
-    constexpr qsizetype MaxItemSlots = qsizetype(1) << 26;
+    constexpr qsizetype MaxItemSlots = qsizetype(1) << 27;
+
+    // Progress is reported about this often, in records.
+    constexpr int ProgressRecords = 1 << 16;
 
 } // namespace
 
-DataSet DataSet::fromFileText(QStringView text, int itemCount, bool* truncated)
+DataSet DataSet::fromFileText(QStringView text, int itemCount, bool* truncated, int recordLimit,
+    const std::function<void(int)>& progress)
 {
     if (truncated)
         *truncated = false;
@@ -36,20 +40,33 @@ DataSet DataSet::fromFileText(QStringView text, int itemCount, bool* truncated)
     const bool hasRecords = headerEnd != end;
     p = hasRecords ? headerEnd + eol : end;
 
-    // The records are counted first: a text whose items could not be held is refused before
-    // anything is allocated, and the item starts get their exact room.
+    // The records are not counted in a pass of their own: every record ends at a LF, so the LFs
+    // bound their number from above, and one vectorised count of them is enough to refuse a text
+    // whose items could not be held before anything is allocated, and to give the item starts
+    // their room at once.
     if (text.size() > MaxTextLength)
         throw std::length_error("data file text too long");
-    int recordsToKeep = 0;
-    for (const char16_t* line = p; hasRecords && recordsToKeep < MaxRecordCount;) {
-        ++recordsToKeep;
-        const char16_t* next = findLineEnd(line, end, lineEnd);
-        if (next == end)
-            break;
-        line = next + eol;
+    const int limit = std::max(recordLimit, 0);
+    qsizetype recordBound = 0;
+    if (hasRecords) {
+        // The text after the last line end is a record too.
+        recordBound = std::count(p, end, u'\n') + 1;
+        recordBound = std::min<qsizetype>(recordBound, limit);
     }
-    const qsizetype itemSlots = (qsizetype(recordsToKeep) + 1) * n;
-    if (itemSlots > MaxItemSlots)
+    const auto slotsFor = [n](qsizetype records) { return (records + 1) * n; };
+    if (slotsFor(recordBound) > MaxItemSlots && !lfLines) {
+        // Lone LFs inside the items of a CR LF file count in the bound but end no record: the
+        // records are counted exactly, which only such an unusual text ever needs.
+        recordBound = 0;
+        for (const char16_t* line = p; recordBound < limit;) {
+            ++recordBound;
+            const char16_t* next = findLineEnd(line, end, lineEnd);
+            if (next == end)
+                break;
+            line = next + eol;
+        }
+    }
+    if (slotsFor(recordBound) > MaxItemSlots)
         throw std::length_error("too many items in the data file");
 
     // A record's text never needs more room than its own line plus one separator per item and
@@ -63,9 +80,8 @@ DataSet DataSet::fromFileText(QStringView text, int itemCount, bool* truncated)
     set.m_text = QString(capacity, Qt::Uninitialized);
     char16_t* base = reinterpret_cast<char16_t*>(set.m_text.data());
     char16_t* out = base;
-    set.m_starts.resize(size_t(itemSlots) + 1);
-    quint32* nextStart = set.m_starts.data();
-    const auto markItemStart = [&] { *nextStart++ = quint32(out - base); };
+    set.m_starts.reserve(size_t(slotsFor(recordBound)) + 1);
+    const auto markItemStart = [&] { set.m_starts.push_back(quint32(out - base)); };
 
     // Record 0: n empty items.
     for (int k = 1; k <= n; ++k) {
@@ -76,12 +92,14 @@ DataSet DataSet::fromFileText(QStringView text, int itemCount, bool* truncated)
     int records = 0;
     bool lineEnded = hasRecords;
     while (lineEnded) {
-        if (records == MaxRecordCount) {
+        if (records == limit) {
             if (truncated)
                 *truncated = true;
             break;
         }
         ++records;
+        if (progress && records % ProgressRecords == 0)
+            progress(int((p - text.utf16()) * 100 / std::max<qsizetype>(text.size(), 1)));
 
         const qsizetype used = out - base;
         const qsizetype needed = used + (end - p) + roomPerRecord;
@@ -135,7 +153,11 @@ DataSet DataSet::fromFileText(QStringView text, int itemCount, bool* truncated)
     set.m_text.truncate(used);
     if (set.m_text.capacity() - used > used / 8)
         set.m_text.squeeze();
-    Q_ASSERT(records == recordsToKeep && nextStart == set.m_starts.data() + set.m_starts.size());
+    if (set.m_starts.capacity() - set.m_starts.size() > set.m_starts.size() / 8)
+        set.m_starts.shrink_to_fit();
+    Q_ASSERT(set.m_starts.size() == size_t(slotsFor(records)) + 1);
+    if (progress)
+        progress(100);
     return set;
 }
 

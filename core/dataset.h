@@ -3,12 +3,15 @@
 #include <QString>
 #include <QStringView>
 
+#include <functional>
 #include <vector>
 
 namespace korvanta {
 
-// The most records a data file can show (file lines 2 to 32,736).
+// The most records a data file can show as designed (file lines 2 to 32,736).
 inline constexpr int MaxRecordCount = 32735;
+// A record limit that keeps every record a file holds (what memory allows; see fromFileText).
+inline constexpr int NoRecordLimit = 2147483647;
 // The most items a data file can have (the item count is a 16-bit number).
 inline constexpr int MaxItemCount = 32767;
 
@@ -30,11 +33,14 @@ public:
     // pairs when the text holds one, otherwise LF (see lineEndOf); line 1 (the item names) is
     // skipped and lines 2 on are the records, the text after the last line end included. Each
     // record is split like CsvLineToTab then cut at every TAB: field j goes to item j while j <=
-    // itemCount, further fields are dropped and missing ones stay empty. At most MaxRecordCount
+    // itemCount, further fields are dropped and missing ones stay empty. At most `recordLimit`
     // records are kept; `truncated` (if given) tells whether more followed. `itemCount` is taken
     // between 1 and MaxItemCount. Throws std::bad_alloc when memory runs out and std::length_error
-    // for a text over 1 G characters or more than 2^26 items in all (record 0 included).
-    static DataSet fromFileText(QStringView text, int itemCount, bool* truncated = nullptr);
+    // for a text over 1 G characters or more than 2^27 items in all (record 0 included).
+    // `progress`, if given, is called now and then with the share of the text split so far, in
+    // percent (0 to 100).
+    static DataSet fromFileText(QStringView text, int itemCount, bool* truncated = nullptr,
+        int recordLimit = MaxRecordCount, const std::function<void(int)>& progress = {});
 
     int itemCount() const { return m_itemCount; }
     int recordCount() const { return m_recordCount; }

@@ -76,7 +76,14 @@ namespace {
         {
             if (m_wildcards.empty() || fileName.isEmpty())
                 return false;
-            const CodePoints name = foldedCodePoints(fileName, m_forgiving);
+            return matchesFolded(foldedCodePoints(fileName, m_forgiving));
+        }
+
+        // `name` folded as foldedCodePoints folds it for this pattern's kind of match.
+        bool matchesFolded(const CodePoints& name) const
+        {
+            if (name.isEmpty())
+                return false;
             return std::any_of(m_wildcards.cbegin(), m_wildcards.cend(),
                 [&name](const CodePoints& w) { return matchesWildcard(name, w); });
         }
@@ -110,6 +117,47 @@ QStringList listMatchingFiles(const QString& folder, const QString& pattern, boo
             names.append(name);
     }
     sortNamesIgnoringCase(names);
+    return names;
+}
+
+void FolderFiles::read(const QString& folder)
+{
+    clear();
+    if (folder.isEmpty())
+        return;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden);
+    while (it.hasNext()) {
+        it.next();
+        if (it.fileInfo().isFile())
+            m_names.append(it.fileName());
+    }
+    sortNamesIgnoringCase(m_names);
+}
+
+void FolderFiles::clear()
+{
+    m_names.clear();
+    for (auto& folded : m_folded)
+        folded.clear();
+}
+
+QStringList FolderFiles::matching(const QString& pattern, bool forgiving) const
+{
+    QStringList names;
+    const CompiledPattern compiled(pattern, forgiving);
+    if (compiled.isEmpty())
+        return names;
+    std::vector<CodePoints>& folded = m_folded[forgiving ? 1 : 0];
+    if (folded.size() != size_t(m_names.size())) {
+        folded.clear();
+        folded.reserve(size_t(m_names.size()));
+        for (const QString& name : m_names)
+            folded.push_back(foldedCodePoints(name, forgiving));
+    }
+    for (qsizetype i = 0; i < m_names.size(); ++i) {
+        if (compiled.matchesFolded(folded[size_t(i)]))
+            names.append(m_names.at(i));
+    }
     return names;
 }
 

@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <QStringView>
 
+#include <vector>
+
 namespace korvanta {
 
 // The file list's pattern as designed, and for an empty search key.
@@ -22,6 +24,27 @@ bool matchesFilePattern(const QString& fileName, const QString& pattern, bool fo
 // sortNamesIgnoringCase. A missing or unreadable folder gives an empty list.
 QStringList listMatchingFiles(
     const QString& folder, const QString& pattern, bool forgiving = false);
+
+// The regular files of one folder, read once and then narrowed by patterns as often as needed:
+// a search key typed over the file list filters the names in memory and never reads the folder
+// again. Each name is folded once per kind of match, when first needed.
+class FolderFiles
+{
+public:
+    // Lists `folder` (as listMatchingFiles does, every name); a missing or unreadable folder
+    // lists nothing.
+    void read(const QString& folder);
+    void clear();
+
+    // All the names, sorted with sortNamesIgnoringCase.
+    const QStringList& names() const { return m_names; }
+    // The names that match `pattern` (matchesFilePattern), in the same order.
+    QStringList matching(const QString& pattern, bool forgiving = false) const;
+
+private:
+    QStringList m_names;
+    mutable std::vector<QList<uint>> m_folded[2]; // [forgiving], made when first needed
+};
 
 // Sorts names by their text ignoring case; names equal but for case keep a fixed, case-sensitive
 // order so that a listing never depends on the order the file system returned.

@@ -273,6 +273,78 @@ std::vector<int> searchFoldedRecords(const FoldedDataSet& data, int displayItem,
     return searchIn(data, displayItem, foldForSearch(key));
 }
 
+namespace {
+
+    // Keys remembered per open file. Each holds at most one record number per record.
+    constexpr size_t RememberedSteps = 8;
+
+    template <class Texts>
+    std::vector<int> searchAmong(
+        const Texts& data, int displayItem, QStringView key, const std::vector<int>& among)
+    {
+        std::vector<int> records;
+        records.reserve(among.size());
+        const KeyFinder finder(key);
+        if (displayItem == -1) {
+            for (const int r : among) {
+                if (finder.foundIn(data.recordView(r)))
+                    records.push_back(r);
+            }
+        } else {
+            for (const int r : among) {
+                if (finder.foundIn(data.item(displayItem, r)))
+                    records.push_back(r);
+            }
+        }
+        records.shrink_to_fit();
+        return records;
+    }
+
+} // namespace
+
+std::vector<int> IncrementalSearch::search(const DataSet& data, const FoldedDataSet* folded,
+    bool forgiving, int displayItem, QStringView key)
+{
+    m_lastExamined = 0;
+    if (key.isEmpty() || (forgiving && !folded))
+        return forgiving && folded ? searchFoldedRecords(*folded, displayItem, key)
+                                   : searchRecords(data, displayItem, key);
+    const QString wanted = forgiving ? foldForSearch(key) : key.toString();
+
+    // The same key again, or the smallest set of hits of a key that `wanted` contains.
+    const Step* narrowest = nullptr;
+    for (auto it = m_steps.begin(); it != m_steps.end(); ++it) {
+        if (it->forgiving != forgiving || it->displayItem != displayItem)
+            continue;
+        if (it->key == wanted) {
+            // Used again: it becomes the most recent.
+            Step step = std::move(*it);
+            m_steps.erase(it);
+            m_steps.push_back(std::move(step));
+            return m_steps.back().records;
+        }
+        if (wanted.contains(it->key)
+            && (!narrowest || it->records.size() < narrowest->records.size()))
+            narrowest = &*it;
+    }
+
+    Step step { forgiving, displayItem, wanted, {} };
+    if (narrowest) {
+        m_lastExamined = qsizetype(narrowest->records.size());
+        step.records = forgiving ? searchAmong(*folded, displayItem, wanted, narrowest->records)
+                                 : searchAmong(data, displayItem, wanted, narrowest->records);
+    } else {
+        m_lastExamined = data.recordCount();
+        step.records = forgiving ? searchIn(*folded, displayItem, wanted)
+                                 : searchIn(data, displayItem, wanted);
+        step.records.shrink_to_fit();
+    }
+    if (m_steps.size() >= RememberedSteps)
+        m_steps.erase(m_steps.begin());
+    m_steps.push_back(std::move(step));
+    return m_steps.back().records;
+}
+
 QString fileSearchPattern(const QString& key)
 {
     if (key.isEmpty())

@@ -59,6 +59,37 @@ private:
 // searchRecords over folded texts: the key is folded here, the texts were folded beforehand.
 std::vector<int> searchFoldedRecords(const FoldedDataSet& data, int displayItem, QStringView key);
 
+// The incremental search of one open file: the hits of the keys searched lately, so that a key
+// that grows as it is typed is only looked for among the hits of the key it contains, and a key
+// shortened again is not searched at all. A record that contains a key contains every part of
+// it, so the hits of a key are among the hits of any key it contains. The results are exactly
+// those of searchRecords (searchFoldedRecords while `forgiving`).
+class IncrementalSearch
+{
+public:
+    // The records whose search text contains `key`, as searchRecords gives them. `data` (and
+    // `folded`, needed only while `forgiving`) must be the texts of the earlier calls until
+    // clear().
+    std::vector<int> search(const DataSet& data, const FoldedDataSet* folded, bool forgiving,
+        int displayItem, QStringView key);
+    // Forgets every result; to be called whenever the data change.
+    void clear() { m_steps.clear(); }
+
+    // How many records the last search looked at (for the tests).
+    qsizetype lastExamined() const { return m_lastExamined; }
+
+private:
+    struct Step
+    {
+        bool forgiving = false;
+        int displayItem = 0;
+        QString key; // folded while forgiving
+        std::vector<int> records;
+    };
+    std::vector<Step> m_steps; // the most recent last
+    qsizetype m_lastExamined = 0;
+};
+
 // The file list's pattern for a search key: DefaultFilePattern for an empty key, otherwise
 // "*" + key + "*.txt;*" + key + "*.CSV". The key goes in unchanged, so wildcards and ";" typed
 // into it keep their meaning in the pattern.

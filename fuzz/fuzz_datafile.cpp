@@ -166,16 +166,37 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     require(names.headerTexts == headerTexts, "wrong header texts");
     require(CsvLineToTab(firstLine) == header, "CsvLineToTab differs from the reference");
 
-    const DataFileReadResult read = readDataFile(path, names.itemCount());
+    // The record limit: as designed, none (the option that shows every record), or a small one
+    // that the input reaches often, chosen by the input's length. The second read goes through
+    // the text form kept by the first.
+    const int limits[] = { MaxRecordCount, NoRecordLimit, 3 };
+    const int limit = limits[size % 3];
+    TextFormMemo memo;
+    DataFileReadOptions options;
+    options.recordLimit = limit;
+    options.memo = &memo;
+    int lastPercent = -1;
+    options.progress = [&](ReadStage, int percent) {
+        require(percent >= 0 && percent <= 100, "progress out of range");
+        lastPercent = percent;
+    };
+    const ItemNamesResult namesAgain = readItemNames(path, &memo);
+    require(namesAgain.ok && namesAgain.headerTexts == names.headerTexts,
+        "the item names differ when read through the memo");
+    const DataFileReadResult read = readDataFile(path, names.itemCount(), options);
     require(read.ok, "the data were not read");
+    require(lastPercent == 100, "the progress did not reach its end");
+    const ItemNamesResult namesKnown = readItemNames(path, &memo);
+    require(namesKnown.ok && namesKnown.headerTexts == names.headerTexts,
+        "the item names differ when the text form is known");
 
     // Records: the pieces after the first line break, each cut at commas outside quotes and at
     // TABs, fields beyond the item count dropped, missing ones empty.
     QStringList pieces = text.split(lineBreak(text));
     pieces.removeFirst();
-    const bool truncated = pieces.size() > MaxRecordCount;
+    const bool truncated = pieces.size() > limit;
     if (truncated)
-        pieces.resize(MaxRecordCount);
+        pieces.resize(limit);
     require(read.truncated == truncated, "wrong record limit");
     require(read.data.recordCount() == pieces.size(), "wrong number of records");
     require(read.data.itemCount() == names.itemCount(), "wrong item count in the data");

@@ -21,6 +21,7 @@ std::span<const AnySettingKey> allSettingKeys()
         keys::WebJyunkai,
         keys::WebDblClickOpen,
         keys::AimaiKensaku,
+        keys::GyouSeigenNashi,
         keys::FilePath,
         keys::FileListIndex,
         // Position

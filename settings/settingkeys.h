@@ -116,6 +116,10 @@ namespace keys {
     // letter case, full and half width and katakana against hiragana. Added beside the design's
     // options; unchecked unless the user checks it, so an older settings file searches as before.
     inline constexpr BooleanKey AimaiKensaku { sections::Tool, "AimaiKensaku", false };
+    // Every record (行制限なし): while checked, a data file is read whole instead of stopping at
+    // 32,735 records with a message. Added beside the design's options; unchecked unless the user
+    // checks it, so an older settings file reads as before.
+    inline constexpr BooleanKey GyouSeigenNashi { sections::Tool, "GyouSeigenNashi", false };
     inline constexpr TextKey FilePath { sections::Tool, "FilePath" };
     inline constexpr IntegerKey FileListIndex { sections::Tool, "FileListIndex" };
 

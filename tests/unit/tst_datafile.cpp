@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <QStringDecoder>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 
 #include <sys/stat.h>
@@ -25,6 +26,9 @@ private slots:
     void splitMatchesLineByLineReading();
     void recordLimit_data();
     void recordLimit();
+    void textFormMemo_data();
+    void textFormMemo();
+    void textFormMemoSeesRewrittenFile();
     void emptyAndClearedSets();
     void detectEncoding_data();
     void detectEncoding();
@@ -167,16 +171,21 @@ void TestDataFile::splitMatchesLineByLineReading()
 void TestDataFile::recordLimit_data()
 {
     QTest::addColumn<int>("lines");
+    QTest::addColumn<int>("limit");
     QTest::addColumn<bool>("truncated");
     QTest::addColumn<int>("recordCount");
-    QTest::newRow("32,735 records") << 32735 << false << 32735;
-    QTest::newRow("32,736 records") << 32736 << true << 32735;
-    QTest::newRow("final CR LF makes 32,736") << -32735 << true << 32735;
+    QTest::newRow("32,735 records") << 32735 << MaxRecordCount << false << 32735;
+    QTest::newRow("32,736 records") << 32736 << MaxRecordCount << true << 32735;
+    QTest::newRow("final CR LF makes 32,736") << -32735 << MaxRecordCount << true << 32735;
+    QTest::newRow("no limit: 40,000 records") << 40000 << NoRecordLimit << false << 40000;
+    QTest::newRow("no limit: final CR LF") << -40000 << NoRecordLimit << false << 40001;
+    QTest::newRow("a limit of its own") << 40000 << 32736 << true << 32736;
 }
 
 void TestDataFile::recordLimit()
 {
     QFETCH(int, lines);
+    QFETCH(int, limit);
     QFETCH(bool, truncated);
     QFETCH(int, recordCount);
 
@@ -188,11 +197,80 @@ void TestDataFile::recordLimit()
         text += QStringLiteral("\r\n");
 
     bool wasTruncated = !truncated;
-    const DataSet set = DataSet::fromFileText(text, 2, &wasTruncated);
+    int lastPercent = -1;
+    bool percentsRise = true;
+    const DataSet set = DataSet::fromFileText(text, 2, &wasTruncated, limit, [&](int percent) {
+        percentsRise = percentsRise && percent >= lastPercent && percent <= 100;
+        lastPercent = percent;
+    });
     QCOMPARE(wasTruncated, truncated);
     QCOMPARE(set.recordCount(), recordCount);
     QCOMPARE(set.itemString(1, 32735), QStringLiteral("r32735"));
     QCOMPARE(set.recordJoined(1), QStringLiteral("r1\tx"));
+    if (std::abs(lines) >= 40000 && recordCount >= 40000)
+        QCOMPARE(set.recordJoined(40000), QStringLiteral("r40000\tx"));
+    QCOMPARE(set.recordJoined(recordCount + 1), QString());
+    QVERIFY(percentsRise);
+    QCOMPARE(lastPercent, 100);
+}
+
+// The encoding and the line end decided from the whole file are kept while the file is
+// unchanged: the first line is then read alone, and gives what the whole file gives.
+void TestDataFile::textFormMemo_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("firstLine");
+    QStringEncoder sjis("windows-31j");
+    const QByteArray names = sjis.encode(u8("名前,ﾌﾘｶﾞﾅ"));
+    QTest::newRow("code page 932")
+        << names + "\r\n" + sjis.encode(u8("山田,ﾔﾏﾀﾞ")) << u8("名前,ﾌﾘｶﾞﾅ");
+    QTest::newRow("LF line ends") << QByteArray("a,b\nc,d\n") << u8("a,b");
+    QTest::newRow("CR LF later: a LF is text") << QByteArray("a\nb,c\r\nd") << u8("a\nb,c");
+    QTest::newRow("UTF-16LE") << QByteArray("a\0,\0b\0\r\0\n\0x\0,\0y\0", 18) << u8("a,b");
+    QTest::newRow("no line end") << QByteArray("a,b") << u8("a,b");
+    QByteArray longLine(200000, 'x');
+    QTest::newRow("a line longer than the first read")
+        << longLine + "\r\n1" << QString::fromLatin1(longLine);
+}
+
+void TestDataFile::textFormMemo()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, firstLine);
+    const QString path = writeFile(QStringLiteral("memo.csv"), bytes);
+    TextFormMemo memo;
+    QVERIFY(!memo.find(path));
+    QCOMPARE(readFirstLine(path, &memo).line, firstLine);
+    QVERIFY(memo.find(path));
+    // Read again with the form known: the same line.
+    const FirstLineResult again = readFirstLine(path, &memo);
+    QVERIFY(again.ok);
+    QCOMPARE(again.line, firstLine);
+
+    // Any change to the file forgets its form.
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::Append));
+    file.write("\r\n");
+    file.close();
+    QVERIFY(!memo.find(path));
+}
+
+// A file rewritten in another encoding is not read in the old one.
+void TestDataFile::textFormMemoSeesRewrittenFile()
+{
+    QStringEncoder sjis("windows-31j");
+    const QString path
+        = writeFile(QStringLiteral("rewritten.csv"), sjis.encode(u8("名前,住所\r\n1,2")));
+    TextFormMemo memo;
+    QCOMPARE(readItemNames(path, &memo).headerTexts, QStringList({ u8("名前"), u8("住所") }));
+    QTest::qWait(20); // another modification time
+    writeFile(QStringLiteral("rewritten.csv"), u8("名前,住所\r\n1,2").toUtf8());
+    QCOMPARE(readItemNames(path, &memo).headerTexts, QStringList({ u8("名前"), u8("住所") }));
+    DataFileReadOptions options;
+    options.memo = &memo;
+    const DataFileReadResult read = readDataFile(path, 2, options);
+    QVERIFY(read.ok);
+    QCOMPARE(read.data.itemString(2, 1), u8("2"));
 }
 
 void TestDataFile::emptyAndClearedSets()

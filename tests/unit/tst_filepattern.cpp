@@ -26,6 +26,7 @@ private slots:
     void listsNothing_data();
     void listsNothing();
     void listsLargeFolderQuickly();
+    void folderFilesNarrowWithoutReadingAgain();
 
 private:
     static bool touch(const QString& path)
@@ -231,6 +232,31 @@ void TestFilePattern::listsLargeFolderQuickly()
     QCOMPARE(names, sorted);
     // Generous against a busy machine; a listing that stats or sorts badly takes far longer.
     QCOMPARE_LT(elapsed, 1000);
+}
+
+// A folder read once is narrowed by any pattern exactly as a fresh listing would narrow it, and
+// does not change before it is read again.
+void TestFilePattern::folderFilesNarrowWithoutReadingAgain()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    for (const char* name : { "b.CSV", "A.txt", "ｱﾄﾞﾚｽ.csv", "アドレス2.txt", "c.dat", "x1.txt" })
+        QVERIFY(touch(dir.filePath(QString::fromUtf8(name))));
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub.csv")));
+    FolderFiles files;
+    files.read(dir.path());
+    QCOMPARE(files.names().size(), 6);
+    for (const char* pattern :
+        { "*.CSV;*.txt", "*a*.txt;*a*.CSV", "*ｱﾄﾞ*.txt;*ｱﾄﾞ*.CSV", "", "?.*" }) {
+        for (const bool forgiving : { false, true }) {
+            const QString p = QString::fromUtf8(pattern);
+            QCOMPARE(files.matching(p, forgiving), listMatchingFiles(dir.path(), p, forgiving));
+        }
+    }
+    QVERIFY(touch(dir.filePath(QStringLiteral("new.csv"))));
+    QVERIFY(!files.matching(QStringLiteral("*.CSV")).contains(QStringLiteral("new.csv")));
+    files.read(dir.path());
+    QVERIFY(files.matching(QStringLiteral("*.CSV")).contains(QStringLiteral("new.csv")));
 }
 
 KORVANTA_CORE_TEST_MAIN(TestFilePattern)

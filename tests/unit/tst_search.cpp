@@ -201,6 +201,69 @@ private slots:
         QFETCH(QString, pattern);
         QCOMPARE(fileSearchPattern(key), pattern);
     }
+
+    // Typing a key character by character and deleting it again gives at every step what a
+    // search from scratch gives, with either match and in either view; a key that grows looks
+    // only at the hits of the key before it, and a key seen before is not searched again.
+    void incrementalSearchMatchesFullSearch_data()
+    {
+        QTest::addColumn<int>("displayItem");
+        QTest::addColumn<bool>("forgiving");
+        QTest::newRow("single item") << 1 << false;
+        QTest::newRow("all items") << -1 << false;
+        QTest::newRow("single item, forgiving") << 2 << true;
+        QTest::newRow("all items, forgiving") << -1 << true;
+    }
+    void incrementalSearchMatchesFullSearch()
+    {
+        QFETCH(int, displayItem);
+        QFETCH(bool, forgiving);
+        QRandomGenerator random(17);
+        const QString letters = QStringLiteral("abAｱアあｶﾞが\t");
+        QString text = QStringLiteral("x,y");
+        for (int r = 0; r < 3000; ++r) {
+            text += QStringLiteral("\r\n");
+            for (int k = 0; k < 2; ++k) {
+                if (k > 0)
+                    text += u',';
+                const int length = int(random.bounded(6));
+                for (int i = 0; i < length; ++i)
+                    text += letters.at(random.bounded(int(letters.size()) - 1));
+            }
+        }
+        const DataSet data = DataSet::fromFileText(text, 2);
+        const FoldedDataSet folded(data);
+        const auto full = [&](const QString& key) {
+            return forgiving ? searchFoldedRecords(folded, displayItem, key)
+                             : searchRecords(data, displayItem, key);
+        };
+
+        IncrementalSearch search;
+        // Typed, a voiced mark after its kana among them, a TAB in the all-items view, deleted
+        // from the end, then a key typed in the middle.
+        const QStringList keys
+            = { "a", "ab", "abA", "ab", "a", "", "ｶ", "ｶﾞ", "ｶﾞ\t", "ｶﾞ", "a", "xa", "xab" };
+        std::size_t previousHits = std::size_t(data.recordCount());
+        QString previous;
+        for (const QString& key : keys) {
+            const std::vector<int> hits = search.search(data, &folded, forgiving, displayItem, key);
+            QCOMPARE(hits, full(key));
+            // (A forgiving key narrows when its folded form holds the one before: "ｶ" folds to
+            // "か", which "ｶﾞ", folded to "が", does not hold.)
+            const auto form = [&](const QString& k) { return forgiving ? foldForSearch(k) : k; };
+            if (!key.isEmpty() && !previous.isEmpty() && form(key).startsWith(form(previous))
+                && key.size() > previous.size())
+                QCOMPARE_LE(search.lastExamined(), qsizetype(previousHits));
+            if (!key.isEmpty() && previous.startsWith(key) && previous != key)
+                QCOMPARE(search.lastExamined(), 0); // seen before: not searched again
+            previous = key;
+            previousHits = hits.size();
+        }
+        // New data: nothing earlier is reused.
+        search.clear();
+        const DataSet other = DataSet::fromFileText(u"x,y\r\nab,ab", 2);
+        QCOMPARE(search.search(other, nullptr, false, displayItem, u"ab"), std::vector<int> { 1 });
+    }
 };
 
 KORVANTA_CORE_TEST_MAIN(TestSearch)

@@ -70,7 +70,7 @@ void FileListBox::setPattern(const QString& pattern, bool forgiving)
 {
     m_pattern = pattern;
     m_forgiving = forgiving;
-    relist(fileName());
+    relist(fileName(), false);
 }
 
 QString FileListBox::fileName() const
@@ -132,9 +132,11 @@ int FileListBox::listAlso(const QString& name)
     return int(m_model->stringList().indexOf(name));
 }
 
-void FileListBox::relist(const QString& keepName)
+void FileListBox::relist(const QString& keepName, bool readFolder)
 {
-    QStringList names = listMatchingFiles(m_path, m_pattern, m_forgiving);
+    if (readFolder)
+        m_files.read(m_path);
+    QStringList names = m_files.matching(m_pattern, m_forgiving);
     if (!m_alsoListed.isEmpty() && !names.contains(m_alsoListed)
         && QFileInfo(QDir(m_path).filePath(m_alsoListed)).isFile()) {
         names.append(m_alsoListed);

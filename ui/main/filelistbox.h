@@ -28,7 +28,9 @@ public:
     bool setPath(const QString& folder);
 
     QString pattern() const { return m_pattern; }
-    // Lists the files matching `pattern`; the selected file stays selected while it is listed.
+    // Lists the files matching `pattern` among those the folder held when it was read last
+    // (setPath, refresh): a search key typed over the list does not read the folder again. The
+    // selected file stays selected while it is listed.
     // `forgiving` matches with width and katakana/hiragana ignored as well as case.
     void setPattern(const QString& pattern, bool forgiving = false);
 
@@ -67,10 +69,13 @@ protected:
         const QModelIndex& index, const QEvent* event = nullptr) const override;
 
 private:
-    // Re-lists the current folder and selects `keepName` again when it is listed.
-    void relist(const QString& keepName);
+    // Lists the current folder's files that match the pattern and selects `keepName` again when
+    // it is listed. The folder is read again only when `readFolder` is set; a new pattern only
+    // narrows the names read last.
+    void relist(const QString& keepName, bool readFolder = true);
 
     QStringListModel* m_model;
+    FolderFiles m_files;
     QString m_path;
     QString m_pattern = DefaultPattern;
     QString m_alsoListed;

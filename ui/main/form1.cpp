@@ -300,7 +300,13 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
 
 void Form1::closeEvent(QCloseEvent* event)
 {
-    // Closing is never cancelled; the sequence runs once whatever closes the window.
+    // Closing is never cancelled; the sequence runs once whatever closes the window. A close
+    // that comes while a data file is read waits for the read to end.
+    if (m_reading) {
+        m_closeAfterRead = true;
+        event->ignore();
+        return;
+    }
     if (!m_closed) {
         m_closed = true;
         Form_QueryUnload();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/datafile.h"
 #include "core/dataset.h"
 #include "core/search.h"
 #include "core/toolbuttons.h"
@@ -21,6 +22,7 @@ class QComboBox;
 class QDragEnterEvent;
 class QDragMoveEvent;
 class QDropEvent;
+class QElapsedTimer;
 class QKeyEvent;
 class QLabel;
 class QListView;
@@ -193,6 +195,7 @@ public:
     void SentakuDataKiroku_Click();
     void KensakuKaisi_Click();
     void AimaiKensaku_Click();
+    void GyouSeigenNashi_Click();
     void WebJyunkai_Click();
     void WebDblClickOpen_Click();
 
@@ -312,6 +315,7 @@ public:
     QAction* SentakuDataKiroku = nullptr;
     QAction* KensakuKaisi = nullptr;
     QAction* AimaiKensaku = nullptr;
+    QAction* GyouSeigenNashi = nullptr;
     QAction* ZZ7 = nullptr;
     QAction* Temae = nullptr;
     QAction* PuHyoujiSet = nullptr;
@@ -374,6 +378,9 @@ private:
     void listView1ColumnResized();
     // The folded search texts of the open file for the forgiving search, made when first needed.
     const FoldedDataSet& foldedData();
+    // The records whose search text (item `displayItem`, -1 all items) contains `key`, by the
+    // forgiving match while it is on; earlier results of the open file are reused.
+    std::vector<int> searchData(int displayItem, const QString& key);
     // The selected row of ListView1 is re-selected: the list takes the keyboard focus, unless
     // the search box holds it.
     void giveListView1Focus();
@@ -387,6 +394,8 @@ private:
     bool isWindowFree() const;
     // Leaves the data view as its own switch command does.
     void leaveDataView();
+    // The progress of a long read in Label1 (stage: a ReadStage), with the window painted.
+    void showReadProgress(const QElapsedTimer& started, int stage, int percent);
 
     Settings m_settings;
     Platform& m_platform;
@@ -427,6 +436,16 @@ private:
     std::optional<FoldedDataSet> m_foldedData;
     // The row-to-record map that List2 shows; see setRowMap().
     std::vector<int> m_rowMap;
+    // The search results of the open file, reused while a key is typed and deleted again.
+    IncrementalSearch m_search;
+    // The encodings and line ends of the data files read lately, while they are unchanged.
+    TextFormMemo m_textForms;
+    // A data file is being read; the window paints meanwhile, but nothing may act on it.
+    bool m_reading = false;
+    // The window was asked to close during the read.
+    bool m_closeAfterRead = false;
+    int m_progressStage = -1;
+    qint64 m_progressShownMs = 0;
 
 public:
     // --- shared state of the window

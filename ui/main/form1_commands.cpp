@@ -44,6 +44,11 @@ void Form1::SentakuDataKiroku_Click()
     SentakuDataKiroku->setChecked(!SentakuDataKiroku->isChecked());
 }
 
+void Form1::GyouSeigenNashi_Click()
+{
+    GyouSeigenNashi->setChecked(!GyouSeigenNashi->isChecked());
+}
+
 // The data file goes to the desktop's text editor; the program itself never changes it.
 void Form1::FileHensyu_Click()
 {

@@ -16,11 +16,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLabel>
 
 #include <QListView>
 #include <QScopedValueRollback>
+#include <QTimer>
 #include <QTreeView>
 
 #include <numeric>
@@ -30,7 +32,7 @@ namespace korvanta {
 bool Form1::ReadItemNames()
 {
     const QString path = CurrentFolder() + Filemado->fileName();
-    const ItemNamesResult names = readItemNames(path);
+    const ItemNamesResult names = readItemNames(path, &m_textForms);
     if (!names.ok) {
         if (names.kind == ReadFailureKind::Error)
             ItemCount = 1;
@@ -67,12 +69,56 @@ bool Form1::ReadItemNames()
     return true;
 }
 
+namespace {
+
+    // A read that takes longer than this shows its progress and lets the window paint.
+    constexpr qint64 ProgressAfterMs = 500;
+    // How often the progress caption changes, at most.
+    constexpr qint64 ProgressEveryMs = 50;
+
+} // namespace
+
+void Form1::showReadProgress(const QElapsedTimer& started, int stage, int percent)
+{
+    const qint64 elapsed = started.elapsed();
+    if (elapsed < ProgressAfterMs
+        || (stage == m_progressStage && elapsed - m_progressShownMs < ProgressEveryMs))
+        return;
+    m_progressStage = stage;
+    m_progressShownMs = elapsed;
+    const QString caption = ReadStage(stage) == ReadStage::Reading
+        ? ReadingFileCaption.toString()
+        : SplittingDataCaption.toString();
+    Label1->setText(caption + QLatin1Char(' ') + QString::number(percent) + QLatin1Char('%'));
+    // Paints and the window system's other events; the user's input waits until the file is
+    // open, and whatever would act on the window meanwhile is held back (see m_reading).
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
 bool Form1::ReadDataFile()
 {
     Label1->setText(ReadingFileCaption.toString());
     const QString path = CurrentFolder() + Filemado->fileName();
-    DataFileReadResult result = readDataFile(
-        path, ItemCount, [this] { Label1->setText(SplittingDataCaption.toString()); });
+    DataFileReadOptions options;
+    options.recordLimit = GyouSeigenNashi->isChecked() ? NoRecordLimit : MaxRecordCount;
+    options.memo = &m_textForms;
+    options.beforeSplitting = [this] { Label1->setText(SplittingDataCaption.toString()); };
+    QElapsedTimer started;
+    started.start();
+    m_progressStage = -1;
+    options.progress
+        = [&](ReadStage stage, int percent) { showReadProgress(started, int(stage), percent); };
+    DataFileReadResult result;
+    {
+        const QScopedValueRollback reading(m_reading, true);
+        result = readDataFile(path, ItemCount, options);
+    }
+    if (m_closeAfterRead) {
+        // The window was asked to close while the file was read: it closes now, from the event
+        // loop, as it would have then.
+        m_closeAfterRead = false;
+        QTimer::singleShot(0, this, [this] { close(); });
+    }
     if (!result.ok) {
         m_platform.showMessage(this, result.description);
         return false;
@@ -82,6 +128,7 @@ bool Form1::ReadDataFile()
     setRowMap({});
     Data = std::move(result.data);
     m_foldedData.reset();
+    m_search.clear();
     if (AimaiKensaku->isChecked())
         foldedData();
     return true;
@@ -192,6 +239,7 @@ void Form1::clearData()
     setRowMap({});
     Data.clear();
     m_foldedData.reset();
+    m_search.clear();
 }
 
 void Form1::ListUpData()

@@ -55,6 +55,9 @@ namespace {
               "あいまい検索(英大小・全半角・ｶﾅかなを区別しない)", "", Checkable,
               &Form1::AimaiKensaku_Click },
             keys::AimaiKensaku, OnLoad::SetMark, 4 },
+        { { &Form1::GyouSeigenNashi, "GyouSeigenNashi", "32,735行を超えるﾃﾞｰﾀｰも全て表示する", "",
+              Checkable, &Form1::GyouSeigenNashi_Click },
+            keys::GyouSeigenNashi, OnLoad::SetMark, 4 },
     };
 
     const MenuEntry& optionEntry(QAction* Form1::*action)
@@ -119,6 +122,7 @@ namespace {
         KV_OPTION(SentakuDataKiroku),
         KV_OPTION(KensakuKaisi),
         KV_OPTION(AimaiKensaku),
+        KV_OPTION(GyouSeigenNashi),
         KV_SEP(ZZ7),
         KV_OPTION(Temae),
         KV_OPTION(PuHyoujiSet),

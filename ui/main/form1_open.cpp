@@ -158,8 +158,8 @@ bool Form1::isWindowFree() const
 {
     // A modal box or popup runs its own event loop over the main one (the application's exec()
     // is level 1; tests that only process events run at level 0).
-    return isVisible() && !QApplication::activeModalWidget() && !QApplication::activePopupWidget()
-        && QThread::currentThread()->loopLevel() <= 1;
+    return isVisible() && !m_reading && !QApplication::activeModalWidget()
+        && !QApplication::activePopupWidget() && QThread::currentThread()->loopLevel() <= 1;
 }
 
 void Form1::openPendingPath()

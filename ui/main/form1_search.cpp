@@ -159,6 +159,12 @@ const FoldedDataSet& Form1::foldedData()
     return *m_foldedData;
 }
 
+std::vector<int> Form1::searchData(int displayItem, const QString& key)
+{
+    const bool forgiving = AimaiKensaku->isChecked();
+    return m_search.search(Data, forgiving ? &foldedData() : nullptr, forgiving, displayItem, key);
+}
+
 void Form1::setInputMethodMode(bool dataView)
 {
     Combo1->setInputMethodHints(dataView ? Qt::ImhNone : Qt::ImhPreferLatin);
@@ -183,8 +189,7 @@ void Form1::SearchList()
     if (DisplayItem != -1) {
         const int previous = recordOfRow(list1SelectedRow());
         List1->hide();
-        setRowMap(AimaiKensaku->isChecked() ? searchFoldedRecords(foldedData(), DisplayItem, key)
-                                            : searchRecords(Data, DisplayItem, key));
+        setRowMap(searchData(DisplayItem, key));
         const auto hit = std::find(List2.begin(), List2.end(), previous);
         if (previous > 0 && hit != List2.end())
             selectList1Row(int(hit - List2.begin()));
@@ -194,8 +199,7 @@ void Form1::SearchList()
     } else {
         const int row = listView1SelectedRow();
         const int previous = row >= 0 ? recordOfRow(row) : 0;
-        setRowMap(AimaiKensaku->isChecked() ? searchFoldedRecords(foldedData(), -1, key)
-                                            : searchRecords(Data, -1, key));
+        setRowMap(searchData(-1, key));
         const auto hit = std::find(List2.begin(), List2.end(), previous);
         if (previous > 0 && hit != List2.end()) {
             giveListView1Focus();

@@ -25,11 +25,12 @@ void Form1::SortList(int order)
     const int rec = recordOfRow(list1SelectedRow());
     Label1->setText(QStringLiteral("ﾃﾞｰﾀｰを格納中…"));
 
-    // The rows' texts as shown, blank rows left out, sorted as text.
-    std::vector<QString> texts;
+    // The rows' texts as shown, blank rows left out, sorted as text. The texts are views into
+    // the data: a million rows make no million strings.
+    std::vector<QStringView> texts;
     texts.reserve(List2.size());
     for (const int record : List2)
-        texts.push_back(Data.itemString(DisplayItem, record));
+        texts.push_back(Data.item(DisplayItem, record));
     const bool ascending = order == 1;
     const std::vector<int> sorted = sortedRows(texts, ascending);
 

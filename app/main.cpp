@@ -2,6 +2,7 @@
 #include "platform/singleinstance.h"
 #include "platform/translations.h"
 #include "settings/settings.h"
+#include "settings/settingslocation.h"
 #include "ui/main/form1.h"
 #include "ui/manual/versiondialog.h"
 
@@ -47,7 +48,7 @@ void closeOnTerminationSignals(Form1& window)
         if (::read(signalSockets[0], &byte, 1) < 0)
             return;
         notifier->setEnabled(false);
-        window.close();
+        window.closeForSessionEnd();
     });
 
     struct sigaction action = {};
@@ -89,14 +90,17 @@ int main(int argc, char** argv)
     if (!icon.isNull())
         QApplication::setWindowIcon(icon);
 
-    const QString appFolder = withTrailingSlash(QCoreApplication::applicationDirPath());
+    // Where the settings file lies and what the default folder is: decided here, once. The
+    // single-instance lock and the window both follow it.
+    const SettingsLocation location = locateSettings(
+        QCoreApplication::applicationDirPath(), QStringLiteral(KORVANTA_DATA_FROM_EXECUTABLE));
     DesktopPlatform platform;
 
     const QString fileToOpen = fileFromCommandLine(QCoreApplication::arguments());
 
     // A second copy hands over to the running one, with the file to open if one was named, and
     // ends without reading or writing the settings file.
-    SingleInstance instance(appFolder);
+    SingleInstance instance(location.settingsFolder);
     if (!instance.tryBecomePrimary()) {
         const bool handedOver = fileToOpen.isEmpty() ? instance.askPrimaryToComeForward()
                                                      : instance.askPrimaryToOpen(fileToOpen);
@@ -110,7 +114,7 @@ int main(int argc, char** argv)
         return 0;
     }
 
-    Form1 window(appFolder, platform);
+    Form1 window(location, platform);
     // A request that arrives while start-up is still running (the first start's manual is open)
     // needs nothing: the window comes up when start-up ends.
     QObject::connect(&instance, &SingleInstance::comeForwardRequested, &window, [&window] {
@@ -127,7 +131,7 @@ int main(int argc, char** argv)
 #ifndef QT_NO_SESSIONMANAGER
     // The desktop session is ending: close the window, which runs the closing sequence once.
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
-        [&window](QSessionManager&) { window.close(); });
+        [&window](QSessionManager&) { window.closeForSessionEnd(); });
 #endif
 
     window.show();

@@ -5,6 +5,7 @@
 
 #include "platform/platform.h"
 #include "platform/twips.h"
+#include "settings/conversions.h"
 #include "ui/main/datalistview.h"
 #include "ui/main/datamodels.h"
 #include "ui/main/filelistbox.h"
@@ -68,8 +69,14 @@ namespace {
 } // namespace
 
 Form1::Form1(const QString& appFolder, Platform& platform, QWidget* parent)
+    : Form1(portableSettingsLocation(appFolder), platform, parent)
+{
+}
+
+Form1::Form1(const SettingsLocation& location, Platform& platform, QWidget* parent)
     : QMainWindow(parent)
-    , m_settings(appFolder)
+    , m_location(location)
+    , m_settings(location.appFolder, location.settingsFolder)
     , m_platform(platform)
 {
     initResources();
@@ -303,8 +310,34 @@ void Form1::closeEvent(QCloseEvent* event)
     if (!m_closed) {
         m_closed = true;
         Form_QueryUnload();
+        reportUnsavedSettings();
     }
     event->accept();
+}
+
+void Form1::closeForSessionEnd()
+{
+    m_closingForSessionEnd = true;
+    close();
+}
+
+// The closing sequence has just written the options: when they cannot be read back as written
+// (or start-up found no folder it could write), nothing of this run is kept, and the user is
+// told where the program tried to save.
+void Form1::reportUnsavedSettings()
+{
+    const QString written = TextFromBoolean(Temae->isChecked());
+    m_settingsSaved = m_location.canSave && m_settings.read(keys::Temae) == written;
+    if (m_settingsSaved)
+        return;
+    QStringList tried = m_location.triedFolders;
+    if (tried.isEmpty())
+        tried.append(m_settings.settingsFolder());
+    const QString text = settingsNotSavedText(tried);
+    if (m_closingForSessionEnd)
+        qWarning("%s", qPrintable(text)); // nobody is there to answer a message box
+    else
+        m_platform.messageBox(this, text, QString::fromLatin1(AppTitle));
 }
 
 bool Form1::isFileView() const

@@ -3,6 +3,7 @@
 #include "core/dataset.h"
 #include "core/search.h"
 #include "settings/settings.h"
+#include "settings/settingslocation.h"
 #include "ui/main/statuslabel.h"
 
 #include <QHash>
@@ -55,7 +56,10 @@ public:
     static constexpr const char* DefaultPattern = "*.CSV;*.txt";
     static constexpr int ToolButtonCount = 7;
 
+    // A portable program folder `appFolder` that holds the settings file.
     Form1(const QString& appFolder, Platform& platform, QWidget* parent = nullptr);
+    // The settings file and the default folder where start-up found them.
+    Form1(const SettingsLocation& location, Platform& platform, QWidget* parent = nullptr);
     ~Form1() override;
 
     // --- start-up and shutdown
@@ -64,6 +68,12 @@ public:
     void LoadSettings();
     void Form_QueryUnload();
     void Owari_Click();
+    // Closes the window because the session or the process ends (a termination signal, logout):
+    // the closing sequence runs as always, but nothing waits for the user.
+    void closeForSessionEnd();
+    // Whether the settings were stored at closing; false when the settings folder could not be
+    // written (shown to the user once, at closing).
+    bool settingsSavedAtClose() const { return m_settingsSaved; }
     // A second copy asked this one to come forward: restore, raise and activate the window.
     void comeForward();
 
@@ -356,8 +366,14 @@ private:
     // Leaves the data view as its own switch command does.
     void leaveDataView();
 
+    // After the closing sequence: tells the user once when the settings could not be saved.
+    void reportUnsavedSettings();
+
+    SettingsLocation m_location;
     Settings m_settings;
     Platform& m_platform;
+    bool m_settingsSaved = true;
+    bool m_closingForSessionEnd = false;
     QWidget* m_canvas = nullptr;
     QHash<const QWidget*, QRectF> m_twips;
 

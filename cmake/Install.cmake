@@ -22,7 +22,7 @@ add_custom_target(korvanta_install_docs ALL
 # and the package strip it.
 install(PROGRAMS $<TARGET_FILE:Korvanta> DESTINATION ${CMAKE_INSTALL_BINDIR} RENAME korvanta)
 install(CODE "
-    if(CMAKE_INSTALL_DO_STRIP AND CMAKE_STRIP)
+    if(CMAKE_INSTALL_DO_STRIP)
         execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-unneeded --remove-section=.comment
             --remove-section=.note
             \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/korvanta\")
@@ -44,6 +44,9 @@ install(FILES ${KORVANTA_DIR}/resources/icons/korvanta.svg
 install(FILES ${KORVANTA_GENERATED}/${KORVANTA_APP_ID}.metainfo.xml
     DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${KORVANTA_GENERATED}/korvanta.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# The example files are in code page 932 on purpose: lintian is told so.
+install(FILES ${KORVANTA_DIR}/packaging/lintian-overrides
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME korvanta)
 install(FILES ${KORVANTA_DIR}/README.md ${KORVANTA_DIR}/packaging/copyright
     ${KORVANTA_GENERATED}/changelog.gz DESTINATION ${KORVANTA_DOC_DIR})
 

@@ -1,3 +1,5 @@
+#include "core/platformchoice.h"
+#include "platform/activation.h"
 #include "platform/desktopplatform.h"
 #include "platform/singleinstance.h"
 #include "platform/translations.h"
@@ -20,6 +22,7 @@
 #include <csignal>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <vector>
 
 using namespace korvanta;
 
@@ -75,13 +78,42 @@ QString fileFromCommandLine(const QStringList& arguments)
     return path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
 }
 
+// In a Wayland session with XWayland the program asks for X11 (native Wayland as the fallback),
+// unless the user chose a platform. It goes in as a -platform argument rather than through the
+// environment, so that programs started from here (the text editor, the opener) keep the
+// session's own choice.
+std::vector<char*> argumentsWithPlatform(int argc, char** argv, QByteArray& platform)
+{
+    std::vector<char*> args(argv, argv + argc);
+    PlatformChoiceInput in;
+    for (int i = 0; i < argc; ++i)
+        in.arguments.append(QString::fromLocal8Bit(argv[i]));
+    in.qtQpaPlatform = qgetenv("QT_QPA_PLATFORM");
+    in.sessionType = qgetenv("XDG_SESSION_TYPE");
+    in.waylandDisplay = qgetenv("WAYLAND_DISPLAY");
+    in.display = qgetenv("DISPLAY");
+    platform = preferredQtPlatform(in);
+    if (!platform.isEmpty()) {
+        static char option[] = "-platform";
+        args.insert(args.begin() + 1, { option, platform.data() });
+    }
+    args.push_back(nullptr);
+    return args;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     // The resources live in a static library; without this the linker leaves them out.
     Q_INIT_RESOURCE(korvanta);
-    QApplication app(argc, argv);
+    QByteArray platformChoice;
+    std::vector<char*> args = argumentsWithPlatform(argc, argv, platformChoice);
+    int qtArgc = int(args.size()) - 1;
+    QApplication app(qtArgc, args.data());
+    // The application id of the desktop entry and the metainfo: the Wayland app id and the
+    // desktop's link from the window to its entry.
+    QGuiApplication::setDesktopFileName(QStringLiteral(KORVANTA_APP_ID));
     // Without the translation file the standard buttons stay in English; the program still runs.
     installJapaneseQtTranslation(app);
     const QString title = QString::fromLatin1(Form1::AppTitle);
@@ -102,6 +134,7 @@ int main(int argc, char** argv)
     // ends without reading or writing the settings file.
     SingleInstance instance(location.settingsFolder);
     if (!instance.tryBecomePrimary()) {
+        instance.setActivationToken(startupActivationToken());
         const bool handedOver = fileToOpen.isEmpty() ? instance.askPrimaryToComeForward()
                                                      : instance.askPrimaryToOpen(fileToOpen);
         if (!handedOver) {
@@ -117,6 +150,8 @@ int main(int argc, char** argv)
     Form1 window(location, platform);
     // A request that arrives while start-up is still running (the first start's manual is open)
     // needs nothing: the window comes up when start-up ends.
+    QObject::connect(&instance, &SingleInstance::activationTokenReceived, &window,
+        [](const QByteArray& token) { takeActivationToken(token); });
     QObject::connect(&instance, &SingleInstance::comeForwardRequested, &window, [&window] {
         if (window.isVisible())
             window.comeForward();

@@ -88,6 +88,7 @@ Form1::Form1(const SettingsLocation& location, Platform& platform, QWidget* pare
     createControls();
     createToolBar();
     createMenus();
+    applyWindowSystemLimits();
     wireMouseEvents();
     wireSearchBox();
     acceptFileDrops();
@@ -309,6 +310,7 @@ void Form1::closeEvent(QCloseEvent* event)
     // Closing is never cancelled; the sequence runs once whatever closes the window.
     if (!m_closed) {
         m_closed = true;
+        restoreUnavailableOptions();
         Form_QueryUnload();
         reportUnsavedSettings();
     }
@@ -428,12 +430,14 @@ double Form1::formHeight() const
 
 void Form1::setFormTop(double twips)
 {
+    m_formPlacedAt.setY(twips);
     m_formTwips = QRectF(formLeft(), twips, formWidth(), formHeight());
     move(frameGeometry().left(), twipsToPixelsY(twips, this));
 }
 
 void Form1::setFormLeft(double twips)
 {
+    m_formPlacedAt.setX(twips);
     m_formTwips = QRectF(twips, formTop(), formWidth(), formHeight());
     move(twipsToPixelsX(twips, this), frameGeometry().top());
 }

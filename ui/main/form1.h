@@ -55,6 +55,8 @@ public:
     static constexpr const char* AppTitle = "Korvanta";
     static constexpr const char* DefaultPattern = "*.CSV;*.txt";
     static constexpr int ToolButtonCount = 7;
+    // The tool tip of the always-on-top entry where the window system cannot keep a window on top.
+    static const char* const TopmostUnavailableTip;
 
     // A portable program folder `appFolder` that holds the settings file.
     Form1(const QString& appFolder, Platform& platform, QWidget* parent = nullptr);
@@ -368,6 +370,13 @@ private:
 
     // After the closing sequence: tells the user once when the settings could not be saved.
     void reportUnsavedSettings();
+    // Disables what the window system cannot give (always on top on native Wayland).
+    void applyWindowSystemLimits();
+    // Before the closing sequence: the check marks of disabled options as they were stored.
+    void restoreUnavailableOptions();
+    bool m_topmostUnavailable = false;
+    // The always-on-top choice while the window system cannot carry it out.
+    bool m_temaeKept = false;
 
     SettingsLocation m_location;
     Settings m_settings;
@@ -380,6 +389,9 @@ private:
     // The last window geometry set by code, in twips; it is what the window reports for as long
     // as its pixel size and position still match it.
     QRectF m_formTwips;
+    // The position last given by code, in twips: what is stored where the window system does
+    // not let the program place its window (nor tells where it is).
+    QPointF m_formPlacedAt;
 
     std::array<int, ToolButtonCount> m_toolPicture {};
     DataListModel* m_list1Model = nullptr;

@@ -5,6 +5,7 @@
 #include "ui/main/form1.h"
 
 #include "core/layout.h"
+#include "platform/platform.h"
 #include "platform/twips.h"
 #include "platform/windowhelpers.h"
 #include "settings/conversions.h"
@@ -28,8 +29,11 @@ namespace korvanta {
 
 void Form1::SaveMainGeometry()
 {
-    m_settings.write(keys::Top, TextFromSingle(formTop()));
-    m_settings.write(keys::Left, TextFromSingle(formLeft()));
+    // Where the window system does not let the program place its window, the window cannot
+    // tell where it is: the position it was given (the stored one) is kept.
+    const bool placed = m_platform.canPlaceWindows();
+    m_settings.write(keys::Top, TextFromSingle(placed ? formTop() : m_formPlacedAt.y()));
+    m_settings.write(keys::Left, TextFromSingle(placed ? formLeft() : m_formPlacedAt.x()));
     m_settings.write(keys::Height, TextFromSingle(formHeight()));
     m_settings.write(keys::Width, TextFromSingle(formWidth()));
     m_settings.write(keys::Dir1Height, TextFromSingle(ctlHeight(Dir1)));
@@ -208,6 +212,12 @@ void Form1::ScrollBerSetei_Click()
 
 void Form1::Temae_Click()
 {
+    // Without always on top the command only turns the kept choice over; the entry stays
+    // unchecked and disabled.
+    if (m_topmostUnavailable) {
+        m_temaeKept = !m_temaeKept;
+        return;
+    }
     Temae->setChecked(!Temae->isChecked());
     if (Temae->isChecked())
         SetTopmost(this);

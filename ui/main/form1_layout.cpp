@@ -96,8 +96,10 @@ void Form1::LoadViewGeometry()
     const int h = IntegerFromText(m_settings.read(keys::ViewFormHight));
     const int w = IntegerFromText(m_settings.read(keys::ViewFormWidth));
     const QScreen* s = screen();
+    // The screen the window is on: its right edge is the limit, wherever that screen lies.
     const double screenWidth = s ? pixelsToTwipsX(s->geometry().width(), this) : 0;
-    const ViewGeometry g = viewGeometry(h, w, formWidth(), formLeft(), screenWidth);
+    const double screenLeft = s ? pixelsToTwipsX(s->geometry().x(), this) : 0;
+    const ViewGeometry g = viewGeometry(h, w, formWidth(), formLeft(), screenWidth, screenLeft);
     const QRectF r
         = restoredWindowRect(QRectF(g.left.value_or(formLeft()), formTop(), g.width, g.height),
             minimumFormSize(), screenRects());

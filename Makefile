@@ -2,6 +2,7 @@
 #   make run    install what is missing, build (Release) and start Korvanta on the example data
 #   make test   install what is missing, build and run every test through CTest, then every
 #               fuzz target for 30 s on its seeds and kept regression inputs
+#   make package  build the Debian package korvanta_<version>_<arch>.deb in $(BUILD_DIR)/
 #   make fuzz   the fuzz targets only, FUZZ_SECONDS (300) each: make fuzz FUZZ_SECONDS=3600
 
 BUILD_DIR ?= build
@@ -10,7 +11,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 300
 
-.PHONY: all deps build run test sanitize fuzz fuzz-build bench screenshots format clean
+.PHONY: all deps build run test package sanitize fuzz fuzz-build bench screenshots format clean
 
 all: build
 
@@ -31,6 +32,11 @@ run: build
 test: build fuzz-build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j$(JOBS)
 	bash fuzz/run.sh $(FUZZ_DIR) 30
+
+# The Debian package, made by CPack from the build: install it with
+#   sudo apt install ./$(BUILD_DIR)/korvanta_<version>_<arch>.deb
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
 
 # libFuzzer targets (clang, AddressSanitizer, UBSan) in a build folder of their own.
 fuzz-build: deps

@@ -1,8 +1,11 @@
+#include "core/platformchoice.h"
 #include "core/version.h"
+#include "platform/activation.h"
 #include "platform/desktopplatform.h"
 #include "platform/singleinstance.h"
 #include "platform/translations.h"
 #include "settings/settings.h"
+#include "settings/settingslocation.h"
 #include "ui/main/form1.h"
 #include "ui/manual/versiondialog.h"
 
@@ -20,6 +23,7 @@
 #include <csignal>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <vector>
 
 using namespace korvanta;
 
@@ -48,7 +52,7 @@ void closeOnTerminationSignals(Form1& window)
         if (::read(signalSockets[0], &byte, 1) < 0)
             return;
         notifier->setEnabled(false);
-        window.close();
+        window.closeForSessionEnd();
     });
 
     struct sigaction action = {};
@@ -75,13 +79,42 @@ QString fileFromCommandLine(const QStringList& arguments)
     return path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
 }
 
+// In a Wayland session with XWayland the program asks for X11 (native Wayland as the fallback),
+// unless the user chose a platform. It goes in as a -platform argument rather than through the
+// environment, so that programs started from here (the text editor, the opener) keep the
+// session's own choice.
+std::vector<char*> argumentsWithPlatform(int argc, char** argv, QByteArray& platform)
+{
+    std::vector<char*> args(argv, argv + argc);
+    PlatformChoiceInput in;
+    for (int i = 0; i < argc; ++i)
+        in.arguments.append(QString::fromLocal8Bit(argv[i]));
+    in.qtQpaPlatform = qgetenv("QT_QPA_PLATFORM");
+    in.sessionType = qgetenv("XDG_SESSION_TYPE");
+    in.waylandDisplay = qgetenv("WAYLAND_DISPLAY");
+    in.display = qgetenv("DISPLAY");
+    platform = preferredQtPlatform(in);
+    if (!platform.isEmpty()) {
+        static char option[] = "-platform";
+        args.insert(args.begin() + 1, { option, platform.data() });
+    }
+    args.push_back(nullptr);
+    return args;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     // The resources live in a static library; without this the linker leaves them out.
     Q_INIT_RESOURCE(korvanta);
-    QApplication app(argc, argv);
+    QByteArray platformChoice;
+    std::vector<char*> args = argumentsWithPlatform(argc, argv, platformChoice);
+    int qtArgc = int(args.size()) - 1;
+    QApplication app(qtArgc, args.data());
+    // The application id of the desktop entry and the metainfo: the Wayland app id and the
+    // desktop's link from the window to its entry.
+    QGuiApplication::setDesktopFileName(QStringLiteral(KORVANTA_APP_ID));
     // Without the translation file the standard buttons stay in English; the program still runs.
     installJapaneseQtTranslation(app);
     const QString title = ProgramTitle.toString();
@@ -90,15 +123,19 @@ int main(int argc, char** argv)
     if (!icon.isNull())
         QApplication::setWindowIcon(icon);
 
-    const QString appFolder = withTrailingSlash(QCoreApplication::applicationDirPath());
+    // Where the settings file lies and what the default folder is: decided here, once. The
+    // single-instance lock and the window both follow it.
+    const SettingsLocation location = locateSettings(
+        QCoreApplication::applicationDirPath(), QStringLiteral(KORVANTA_DATA_FROM_EXECUTABLE));
     DesktopPlatform platform;
 
     const QString fileToOpen = fileFromCommandLine(QCoreApplication::arguments());
 
     // A second copy hands over to the running one, with the file to open if one was named, and
     // ends without reading or writing the settings file.
-    SingleInstance instance(appFolder);
+    SingleInstance instance(location.settingsFolder);
     if (!instance.tryBecomePrimary()) {
+        instance.setActivationToken(startupActivationToken());
         const bool handedOver = fileToOpen.isEmpty() ? instance.askPrimaryToComeForward()
                                                      : instance.askPrimaryToOpen(fileToOpen);
         if (!handedOver) {
@@ -111,9 +148,11 @@ int main(int argc, char** argv)
         return 0;
     }
 
-    Form1 window(appFolder, platform);
+    Form1 window(location, platform);
     // A request that arrives while start-up is still running (the first start's manual is open)
     // needs nothing: the window comes up when start-up ends.
+    QObject::connect(&instance, &SingleInstance::activationTokenReceived, &window,
+        [](const QByteArray& token) { takeActivationToken(token); });
     QObject::connect(&instance, &SingleInstance::comeForwardRequested, &window, [&window] {
         if (window.isVisible())
             window.comeForward();
@@ -128,7 +167,7 @@ int main(int argc, char** argv)
 #ifndef QT_NO_SESSIONMANAGER
     // The desktop session is ending: close the window, which runs the closing sequence once.
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
-        [&window](QSessionManager&) { window.close(); });
+        [&window](QSessionManager&) { window.closeForSessionEnd(); });
 #endif
 
     window.show();

@@ -69,8 +69,11 @@ QString fileInformationText(const FileInformation& info)
     if (info.modified.isValid())
         text += NewLine + QStringLiteral("FileTime：    ") + fileTimeText(info.modified);
 
+    const QString settingsLine = info.settingsFile.isEmpty()
+        ? QString()
+        : NewLine + NewLine + QStringLiteral("設定ﾌｧｲﾙ： ") + info.settingsFile;
     if (!info.dataView)
-        return text;
+        return text + settingsLine;
 
     const qint64 product = qint64(info.itemCount) * qint64(info.recordCount);
     text += NewLine + NewLine + QStringLiteral("ﾃﾞｰﾀｰ数：    ") + number(info.itemCount)
@@ -85,7 +88,7 @@ QString fileInformationText(const FileInformation& info)
             + paddedItemName(info.itemNames.value(i - 1)) + QLatin1Char('\t')
             + info.values.value(i - 1);
     }
-    return text;
+    return text + settingsLine;
 }
 
 } // namespace korvanta

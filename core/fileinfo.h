@@ -24,6 +24,9 @@ struct FileInformation
     int record = 0; // the selected record; 0 when no row is selected
     QStringList itemNames; // item 1 at index 0
     QStringList values; // the selected record's items, item 1 at index 0
+
+    // Where the settings file lies; "" leaves the line out.
+    QString settingsFile;
 };
 
 // The whole information text, lines separated by CR LF:
@@ -40,6 +43,10 @@ struct FileInformation
 //
 //           ( 項目名 )<TAB>             ( 3番目のﾃﾞｰﾀｰ )
 //      項目1： <name padded to 15><TAB><value>
+//
+// and last, after an empty line, where the settings file lies:
+//
+//   設定ﾌｧｲﾙ： /home/user/.config/korvanta/Korvanta.ini
 QString fileInformationText(const FileInformation& info);
 
 // "12,345  ﾊﾞｲﾄ": the byte count with a comma every three digits (whatever the locale), two

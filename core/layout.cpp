@@ -52,8 +52,8 @@ SplitterRelease splitterRelease(double barTop, double dir1Top, double clientHeig
     return r;
 }
 
-ViewGeometry viewGeometry(
-    int storedHeight, int storedWidth, double currentWidth, double currentLeft, double screenWidth)
+ViewGeometry viewGeometry(int storedHeight, int storedWidth, double currentWidth,
+    double currentLeft, double screenWidth, double screenLeft)
 {
     double w = storedWidth;
     if (currentWidth > w)
@@ -61,7 +61,7 @@ ViewGeometry viewGeometry(
     if (screenWidth < w)
         w = std::nearbyint(screenWidth * 0.8);
     ViewGeometry g { double(storedHeight), w, std::nullopt };
-    const double x = std::nearbyint(screenWidth - w);
+    const double x = screenLeft + std::nearbyint(screenWidth - w);
     if (currentLeft > x)
         g.left = x;
     return g;

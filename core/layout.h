@@ -59,15 +59,16 @@ struct SplitterRelease
 SplitterRelease splitterRelease(double barTop, double dir1Top, double clientHeight);
 
 // The window size used for the all-items view from the stored view size, the current window and
-// the screen (all twips). `left` is set when the window must move left to stay on the screen.
+// the screen it is on, which starts at `screenLeft` (all twips). `left` is set when the window
+// must move left to stay on that screen.
 struct ViewGeometry
 {
     double height;
     double width;
     std::optional<double> left;
 };
-ViewGeometry viewGeometry(
-    int storedHeight, int storedWidth, double currentWidth, double currentLeft, double screenWidth);
+ViewGeometry viewGeometry(int storedHeight, int storedWidth, double currentWidth,
+    double currentLeft, double screenWidth, double screenLeft = 0);
 
 // Where a window restored from stored values goes (outer frame, twips): where it was, no smaller
 // than `minimum` and no larger than the screen that shows most of it. A window that would show

@@ -11,6 +11,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
 #include <QMenu>
@@ -280,6 +281,25 @@ void DesktopPlatform::showAbout(
         box.setIconPixmap(icon.pixmap(64, 64));
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();
+}
+
+namespace {
+
+    bool isNativeWayland()
+    {
+        return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+    }
+
+} // namespace
+
+bool DesktopPlatform::canKeepWindowsOnTop() const
+{
+    return !isNativeWayland();
+}
+
+bool DesktopPlatform::canPlaceWindows() const
+{
+    return !isNativeWayland();
 }
 
 } // namespace korvanta

@@ -12,6 +12,8 @@ public:
     Answer messageBox(QWidget* parent, const QString& text, const QString& title,
         Buttons buttons = Buttons::Ok, Icon icon = Icon::None) override;
     void beep() override;
+    bool canKeepWindowsOnTop() const override;
+    bool canPlaceWindows() const override;
     void setClipboardText(const QString& text) override;
     bool openUrl(const QUrl& url) override;
     bool startTextEditor(const QString& filePath, QString* error) override;

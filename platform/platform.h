@@ -68,6 +68,12 @@ public:
     // Pops `menu` up at the global position `pos` and returns when it closes.
     virtual void popupMenu(QMenu& menu, const QPoint& pos) = 0;
 
+    // What the window system gives: keeping a window above the others, and placing a window
+    // where the program asks. A native Wayland client has neither (Wayland has no requests for
+    // them); the size of a window is always honoured.
+    virtual bool canKeepWindowsOnTop() const { return true; }
+    virtual bool canPlaceWindows() const { return true; }
+
     // The About box: program name, text and icon.
     virtual void showAbout(
         QWidget* parent, const QString& name, const QString& text, const QIcon& icon)

@@ -24,7 +24,9 @@ namespace {
     const QByteArray UnknownAnswer = QByteArrayLiteral("unknown");
     // A request is one line, at most an open request with the longest path Base64-encoded; a peer
     // that sends more, or nothing for this long, is dropped.
-    constexpr qint64 MaxRequestLength = 16 + (SingleInstance::MaxPathBytes + 2) / 3 * 4;
+    // An activation token may follow, after a blank.
+    constexpr qint64 MaxRequestLength = 16 + (SingleInstance::MaxPathBytes + 2) / 3 * 4 + 1
+        + (SingleInstance::MaxTokenBytes + 2) / 3 * 4;
     constexpr int RequestTimeoutMs = 5000;
     constexpr int ConnectRetryMs = 100;
 
@@ -138,19 +140,40 @@ void SingleInstance::onRequestData(QLocalSocket* socket)
     disconnect(socket, &QLocalSocket::readyRead, this, nullptr);
 
     QPointer<QLocalSocket> guard(socket);
-    bool known = false;
-    if (request == ComeForwardRequest) {
-        known = true;
-        emit comeForwardRequested();
-    } else if (request.startsWith(OpenFileRequest)) {
+    // "come-forward" or "open-file PATH", each with the desktop's activation token after a blank
+    // when the second copy was given one.
+    QByteArray body = request;
+    QByteArray token;
+    const bool opening = body.startsWith(OpenFileRequest);
+    const qsizetype tokenAt = body.indexOf(' ', opening ? OpenFileRequest.size() : 0);
+    if (tokenAt >= 0) {
         const auto decoded = QByteArray::fromBase64Encoding(
-            request.mid(OpenFileRequest.size()), QByteArray::AbortOnBase64DecodingErrors);
+            body.mid(tokenAt + 1), QByteArray::AbortOnBase64DecodingErrors);
+        token = decoded ? decoded.decoded : QByteArray();
+        body.truncate(tokenAt);
+    }
+    const bool tokenValid = tokenAt < 0
+        || (!token.isEmpty() && token.size() <= MaxTokenBytes && !token.contains('\0')
+            && !token.contains('\n'));
+    bool known = false;
+    if (!tokenValid) {
+        known = false;
+    } else if (body == ComeForwardRequest) {
+        known = true;
+        if (!token.isEmpty())
+            emit activationTokenReceived(token);
+        emit comeForwardRequested();
+    } else if (opening) {
+        const auto decoded = QByteArray::fromBase64Encoding(
+            body.mid(OpenFileRequest.size()), QByteArray::AbortOnBase64DecodingErrors);
         // Only a well-formed absolute path in valid UTF-8 without NUL is obeyed.
         QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
         const QByteArray bytes = decoded ? decoded.decoded : QByteArray();
         const QString path = utf8(bytes);
         known = !bytes.isEmpty() && bytes.size() <= MaxPathBytes && !bytes.contains('\0')
             && !utf8.hasError() && path.startsWith(QLatin1Char('/'));
+        if (known && !token.isEmpty())
+            emit activationTokenReceived(token);
         if (known)
             emit openFileRequested(path);
     }
@@ -161,9 +184,27 @@ void SingleInstance::onRequestData(QLocalSocket* socket)
     socket->disconnectFromServer();
 }
 
+void SingleInstance::setActivationToken(const QByteArray& token)
+{
+    const bool usable = !token.isEmpty() && token.size() <= MaxTokenBytes && !token.contains('\0')
+        && !token.contains('\n');
+    m_activationToken = usable ? token : QByteArray();
+}
+
+QByteArray SingleInstance::withToken(const QByteArray& request) const
+{
+    return m_activationToken.isEmpty() ? request : request + ' ' + m_activationToken.toBase64();
+}
+
 bool SingleInstance::askPrimaryToComeForward(int timeoutMs)
 {
-    return sendRequest(ComeForwardRequest, timeoutMs) == OkAnswer;
+    const QDeadlineTimer deadline(timeoutMs);
+    const QByteArray answer = sendRequest(withToken(ComeForwardRequest), timeoutMs);
+    // A running copy that knows no tokens (an older one) is asked again without it.
+    if (answer == UnknownAnswer && !m_activationToken.isEmpty())
+        return sendRequest(ComeForwardRequest, int(qMax<qint64>(0, deadline.remainingTime())))
+            == OkAnswer;
+    return answer == OkAnswer;
 }
 
 bool SingleInstance::askPrimaryToOpen(const QString& filePath, int timeoutMs)
@@ -172,7 +213,10 @@ bool SingleInstance::askPrimaryToOpen(const QString& filePath, int timeoutMs)
     const QByteArray path = QFileInfo(filePath).absoluteFilePath().toUtf8();
     if (path.isEmpty() || path.size() > MaxPathBytes || path.contains('\0'))
         return askPrimaryToComeForward(timeoutMs);
-    const QByteArray answer = sendRequest(OpenFileRequest + path.toBase64(), timeoutMs);
+    QByteArray answer = sendRequest(withToken(OpenFileRequest + path.toBase64()), timeoutMs);
+    if (answer == UnknownAnswer && !m_activationToken.isEmpty())
+        answer = sendRequest(
+            OpenFileRequest + path.toBase64(), int(qMax<qint64>(0, deadline.remainingTime())));
     if (answer == UnknownAnswer)
         return askPrimaryToComeForward(int(qMax<qint64>(0, deadline.remainingTime())));
     return answer == OkAnswer;

@@ -17,7 +17,8 @@ namespace korvanta {
 // bring it forward and open a data file.
 //
 // A request is one line: "come-forward", or "open-file " and the file's absolute path in UTF-8,
-// Base64-encoded (a path may hold any byte but NUL, line breaks included). The answer is one
+// Base64-encoded (a path may hold any byte but NUL, line breaks included); either may end with a
+// blank and the desktop's activation token, Base64-encoded. The answer is one
 // line: "ok" when the request was carried out, "unknown" for anything else.
 class SingleInstance : public QObject
 {
@@ -47,6 +48,14 @@ public:
     // The longest path, in UTF-8 bytes, that a request carries. A longer one cannot name a file
     // on Linux anyway.
     static constexpr qsizetype MaxPathBytes = 8192;
+    // The longest activation token passed on.
+    static constexpr qsizetype MaxTokenBytes = 1024;
+
+    // From a second copy: the desktop's activation token it was started with
+    // (XDG_ACTIVATION_TOKEN on Wayland, DESKTOP_STARTUP_ID on X11), passed along with every
+    // request so that the running window may come forward where the desktop allows it. An empty,
+    // overlong or multi-line token is not passed.
+    void setActivationToken(const QByteArray& token);
 
     // "korvanta-" and a short hash of the program folder.
     QString key() const { return m_key; }
@@ -58,6 +67,9 @@ public:
     static QString runtimeFolder();
 
 signals:
+    // A second copy passed the desktop's activation token; emitted just before the request it
+    // came with.
+    void activationTokenReceived(const QByteArray& token);
     // A second copy asked this one to bring its window forward. The request is answered after
     // the connected slots have run.
     void comeForwardRequested();
@@ -71,12 +83,14 @@ private:
     void onRequestData(QLocalSocket* socket);
     // Sends one request line and waits for the answer line; "" when none came in time.
     QByteArray sendRequest(const QByteArray& request, int timeoutMs);
+    QByteArray withToken(const QByteArray& request) const;
 
     QString m_key;
     QString m_folder;
     std::unique_ptr<QLockFile> m_lock;
     QLocalServer* m_server = nullptr;
     bool m_primary = false;
+    QByteArray m_activationToken;
 };
 
 } // namespace korvanta

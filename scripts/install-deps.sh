@@ -10,6 +10,8 @@ PACKAGES=(
     fonts-noto-cjk qt6-translations-l10n
     xvfb xauth xdotool xclip x11-utils imagemagick xdg-utils openbox wmctrl desktop-file-utils
     clang libclang-rt-14-dev clang-format-14
+    dpkg-dev lintian appstream util-linux
+    weston xwayland qt6-wayland
 )
 
 missing=()

@@ -165,13 +165,19 @@ QString withTrailingSlash(const QString& folder)
 }
 
 Settings::Settings(const QString& appFolder)
+    : Settings(appFolder, appFolder)
+{
+}
+
+Settings::Settings(const QString& appFolder, const QString& settingsFolder)
     : m_appFolder(withTrailingSlash(appFolder))
+    , m_settingsFolder(withTrailingSlash(settingsFolder))
 {
 }
 
 QString Settings::filePath() const
 {
-    return m_appFolder + QLatin1String(FileName);
+    return m_settingsFolder + QLatin1String(FileName);
 }
 
 bool Settings::exists() const

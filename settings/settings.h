@@ -12,8 +12,9 @@ namespace korvanta {
 // as it is). This is the form of AppFolder and CurrentFolder.
 QString withTrailingSlash(const QString& folder);
 
-// The settings file Korvanta.ini in the program folder. Every call opens, reads or updates and
-// closes the file at once; nothing about the file is cached, so a value written is on disk when
+// The settings file Korvanta.ini in the program folder, or in the folder given for it (an
+// installed copy keeps it in the user's configuration folder). Every call opens, reads or updates
+// and closes the file at once; nothing about the file is cached, so a value written is on disk when
 // WriteSetting returns and the next ReadSetting sees it.
 class Settings
 {
@@ -21,9 +22,13 @@ public:
     static constexpr const char* FileName = "Korvanta.ini";
 
     explicit Settings(const QString& appFolder);
+    // AppFolder (the default folder) and the folder of the settings file, when they differ.
+    Settings(const QString& appFolder, const QString& settingsFolder);
 
     // The program folder with one trailing "/".
     QString AppFolder() const { return m_appFolder; }
+    // The folder that holds the settings file, with one trailing "/".
+    QString settingsFolder() const { return m_settingsFolder; }
     QString filePath() const;
     bool exists() const;
     // Deletes the whole file (the delete-all command). Returns false when it could not.
@@ -83,6 +88,7 @@ public:
 
 private:
     QString m_appFolder;
+    QString m_settingsFolder;
 };
 
 } // namespace korvanta

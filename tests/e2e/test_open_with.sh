@@ -104,7 +104,7 @@ check "the running copy still runs" app_alive
 
 # The desktop entry: valid, declares the data files' types and passes the file on.
 if command -v desktop-file-validate >/dev/null 2>&1; then
-    ENTRY="$(cd "$(dirname "$0")/../.." && pwd)/resources/korvanta.desktop"
+    ENTRY="$(cd "$(dirname "$0")/../.." && pwd)/resources/org.korvanta.Korvanta.desktop"
     check "the desktop entry validates" desktop-file-validate "$ENTRY"
     check "the desktop entry passes %f on" grep -q '^Exec=korvanta %f$' "$ENTRY"
     check "the desktop entry declares text/csv" grep -q '^MimeType=.*text/csv;' "$ENTRY"

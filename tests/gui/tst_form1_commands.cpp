@@ -53,6 +53,12 @@ private:
             QStringLiteral("FileTime：    (H15)2003年8月19日 　14時5分3秒  更新") };
     }
 
+    // The last lines of every information text: where the settings file lies.
+    QStringList settingsLines() const
+    {
+        return { QString(), QStringLiteral("設定ﾌｧｲﾙ： ") + m_app.iniPath() };
+    }
+
 private slots:
     void init()
     {
@@ -141,7 +147,7 @@ private slots:
         QCOMPARE(box.title, QStringLiteral("Korvanta"));
         QCOMPARE(box.buttons, Platform::Buttons::Ok);
         QCOMPARE(box.icon, Platform::Icon::None);
-        QCOMPARE(linesOf(box.text), headLines());
+        QCOMPARE(linesOf(box.text), headLines() + settingsLines());
     }
 
     void informationAboutAVanishedFile()
@@ -150,7 +156,7 @@ private slots:
         selectFile(f, FileName);
         QVERIFY(QFile::remove(m_folder + "/" + FileName));
         CHOOSE(f, "Jyouhou");
-        QCOMPARE(linesOf(lastMessage()), headLines().mid(0, 3));
+        QCOMPARE(linesOf(lastMessage()), headLines().mid(0, 3) + settingsLines());
     }
 
     void informationInTheSingleItemView_data()
@@ -190,7 +196,7 @@ private slots:
         const QStringList expected = headLines()
             + QStringList { QString(),
                   QStringLiteral("ﾃﾞｰﾀｰ数：    3 項目  ×  5 ﾃﾞｰﾀｰ   ＝   15 個"), QString() }
-            + tail;
+            + tail + settingsLines();
         QCOMPARE(linesOf(lastMessage()), expected);
     }
 
@@ -212,7 +218,7 @@ private slots:
 
         CHOOSE(f, "Jyouhou");
         const QStringList lines = linesOf(lastMessage());
-        QCOMPARE(lines.size(), 12);
+        QCOMPARE(lines.size(), 14);
         QCOMPARE(lines.at(8), QStringLiteral("        ( 項目名 )\t             ( 4番目のﾃﾞｰﾀｰ )"));
         QCOMPARE(lines.at(9), QStringLiteral("   項目1： 品名             \tPear & Co"));
         QCOMPARE(lines.at(11), QStringLiteral("   項目3： URL            \tshop@example.jp"));

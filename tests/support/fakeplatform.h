@@ -118,7 +118,13 @@ public:
     // Triggers `action` as a pick in `menu` does: the action's triggered(), then the menu's.
     static void triggerAsPicked(QMenu& menu, QAction* action);
 
+    // --- what the window system gives (false: as a native Wayland client)
+    bool keepOnTopAvailable = true;
+    bool placingAvailable = true;
+
     // --- Platform
+    bool canKeepWindowsOnTop() const override { return keepOnTopAvailable; }
+    bool canPlaceWindows() const override { return placingAvailable; }
     Answer messageBox(QWidget* parent, const QString& text, const QString& title,
         Buttons buttons = Buttons::Ok, Icon icon = Icon::None) override;
     void beep() override { ++beeps; }

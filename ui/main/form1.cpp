@@ -6,6 +6,7 @@
 #include "core/version.h"
 #include "platform/platform.h"
 #include "platform/twips.h"
+#include "settings/conversions.h"
 #include "ui/common/vbmouse.h"
 #include "ui/main/datalistview.h"
 #include "ui/main/datamodels.h"
@@ -69,8 +70,14 @@ namespace {
 } // namespace
 
 Form1::Form1(const QString& appFolder, Platform& platform, QWidget* parent)
+    : Form1(portableSettingsLocation(appFolder), platform, parent)
+{
+}
+
+Form1::Form1(const SettingsLocation& location, Platform& platform, QWidget* parent)
     : QMainWindow(parent)
-    , m_settings(appFolder)
+    , m_location(location)
+    , m_settings(location.appFolder, location.settingsFolder)
     , m_platform(platform)
 {
     initResources();
@@ -82,6 +89,7 @@ Form1::Form1(const QString& appFolder, Platform& platform, QWidget* parent)
     createControls();
     createToolBar();
     createMenus();
+    applyWindowSystemLimits();
     wireMouseEvents();
     wireSearchBox();
     acceptFileDrops();
@@ -309,9 +317,36 @@ void Form1::closeEvent(QCloseEvent* event)
     }
     if (!m_closed) {
         m_closed = true;
+        restoreUnavailableOptions();
         Form_QueryUnload();
+        reportUnsavedSettings();
     }
     event->accept();
+}
+
+void Form1::closeForSessionEnd()
+{
+    m_closingForSessionEnd = true;
+    close();
+}
+
+// The closing sequence has just written the options: when they cannot be read back as written
+// (or start-up found no folder it could write), nothing of this run is kept, and the user is
+// told where the program tried to save.
+void Form1::reportUnsavedSettings()
+{
+    m_settingsSaved
+        = m_location.canSave && m_settings.value(keys::Temae) == std::optional(Temae->isChecked());
+    if (m_settingsSaved)
+        return;
+    QStringList tried = m_location.triedFolders;
+    if (tried.isEmpty())
+        tried.append(m_settings.settingsFolder());
+    const QString text = settingsNotSavedText(tried);
+    if (m_closingForSessionEnd)
+        qWarning("%s", qPrintable(text)); // nobody is there to answer a message box
+    else
+        m_platform.showMessage(this, text);
 }
 
 bool Form1::isFileView() const
@@ -368,12 +403,14 @@ double Form1::formHeight() const
 
 void Form1::setFormTop(double twips)
 {
+    m_formPlacedAt.setY(twips);
     m_formTwips = QRectF(formLeft(), twips, formWidth(), formHeight());
     move(frameGeometry().left(), twipsToPixelsY(twips, this));
 }
 
 void Form1::setFormLeft(double twips)
 {
+    m_formPlacedAt.setX(twips);
     m_formTwips = QRectF(twips, formTop(), formWidth(), formHeight());
     move(twipsToPixelsX(twips, this), frameGeometry().top());
 }

@@ -6,6 +6,7 @@
 #include "core/toolbuttons.h"
 #include "platform/twipslayout.h"
 #include "settings/settings.h"
+#include "settings/settingslocation.h"
 #include "ui/main/statuslabel.h"
 
 #include <QMainWindow>
@@ -56,8 +57,13 @@ class Form1 : public QMainWindow
 
 public:
     static constexpr int ToolButtonCount = 7;
+    // The tool tip of the always-on-top entry where the window system cannot keep a window on top.
+    static const char* const TopmostUnavailableTip;
 
+    // A portable program folder `appFolder` that holds the settings file.
     Form1(const QString& appFolder, Platform& platform, QWidget* parent = nullptr);
+    // The settings file and the default folder where start-up found them.
+    Form1(const SettingsLocation& location, Platform& platform, QWidget* parent = nullptr);
     ~Form1() override;
 
     // --- start-up and shutdown
@@ -66,6 +72,12 @@ public:
     void LoadSettings();
     void Form_QueryUnload();
     void Owari_Click();
+    // Closes the window because the session or the process ends (a termination signal, logout):
+    // the closing sequence runs as always, but nothing waits for the user.
+    void closeForSessionEnd();
+    // Whether the settings were stored at closing; false when the settings folder could not be
+    // written (shown to the user once, at closing).
+    bool settingsSavedAtClose() const { return m_settingsSaved; }
     // A second copy asked this one to come forward: restore, raise and activate the window.
     void comeForward();
 
@@ -397,14 +409,30 @@ private:
     // The progress of a long read in Label1 (stage: a ReadStage), with the window painted.
     void showReadProgress(const QElapsedTimer& started, int stage, int percent);
 
+    // After the closing sequence: tells the user once when the settings could not be saved.
+    void reportUnsavedSettings();
+    // Disables what the window system cannot give (always on top on native Wayland).
+    void applyWindowSystemLimits();
+    // Before the closing sequence: the check marks of disabled options as they were stored.
+    void restoreUnavailableOptions();
+    bool m_topmostUnavailable = false;
+    // The always-on-top choice while the window system cannot carry it out.
+    bool m_temaeKept = false;
+
+    SettingsLocation m_location;
     Settings m_settings;
     Platform& m_platform;
+    bool m_settingsSaved = true;
+    bool m_closingForSessionEnd = false;
     QWidget* m_canvas = nullptr;
     TwipsLayout m_layout { this };
 
     // The last window geometry set by code, in twips; it is what the window reports for as long
     // as its pixel size and position still match it.
     QRectF m_formTwips;
+    // The position last given by code, in twips: what is stored where the window system does
+    // not let the program place its window (nor tells where it is).
+    QPointF m_formPlacedAt;
 
     std::array<int, ToolButtonCount> m_toolPicture {};
     DataListModel* m_list1Model = nullptr;

@@ -77,6 +77,7 @@ void Form1::Jyouhou_Click()
     FileInformation info;
     info.folderText = Dir1->path();
     info.fileName = Filemado->fileName();
+    info.settingsFile = m_settings.filePath();
 
     // A fresh look at the file: it may have changed or gone since it was listed.
     if (!info.fileName.isEmpty()) {

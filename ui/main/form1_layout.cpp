@@ -5,6 +5,7 @@
 #include "ui/main/form1.h"
 
 #include "core/layout.h"
+#include "platform/platform.h"
 #include "platform/twips.h"
 #include "platform/windowhelpers.h"
 #include "ui/main/datalistview.h"
@@ -27,8 +28,11 @@ namespace korvanta {
 
 void Form1::SaveMainGeometry()
 {
-    m_settings.setValue(keys::Top, formTop());
-    m_settings.setValue(keys::Left, formLeft());
+    // Where the window system does not let the program place its window, the window cannot
+    // tell where it is: the position it was given (the stored one) is kept.
+    const bool placed = m_platform.canPlaceWindows();
+    m_settings.setValue(keys::Top, placed ? formTop() : m_formPlacedAt.y());
+    m_settings.setValue(keys::Left, placed ? formLeft() : m_formPlacedAt.x());
     m_settings.setValue(keys::Height, formHeight());
     m_settings.setValue(keys::Width, formWidth());
     m_settings.setValue(keys::Dir1Height, ctlHeight(Dir1));
@@ -91,8 +95,10 @@ void Form1::LoadViewGeometry()
     const int h = int(m_settings.value(keys::ViewFormHight));
     const int w = int(m_settings.value(keys::ViewFormWidth));
     const QScreen* s = screen();
+    // The screen the window is on: its right edge is the limit, wherever that screen lies.
     const double screenWidth = s ? pixelsToTwipsX(s->geometry().width(), this) : 0;
-    const ViewGeometry g = viewGeometry(h, w, formWidth(), formLeft(), screenWidth);
+    const double screenLeft = s ? pixelsToTwipsX(s->geometry().x(), this) : 0;
+    const ViewGeometry g = viewGeometry(h, w, formWidth(), formLeft(), screenWidth, screenLeft);
     const QRectF r
         = restoredWindowRect(QRectF(g.left.value_or(formLeft()), formTop(), g.width, g.height),
             minimumFormSize(), screenRects());
@@ -207,6 +213,12 @@ void Form1::ScrollBerSetei_Click()
 
 void Form1::Temae_Click()
 {
+    // Without always on top the command only turns the kept choice over; the entry stays
+    // unchecked and disabled.
+    if (m_topmostUnavailable) {
+        m_temaeKept = !m_temaeKept;
+        return;
+    }
     Temae->setChecked(!Temae->isChecked());
     if (Temae->isChecked())
         SetTopmost(this);

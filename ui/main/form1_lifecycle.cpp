@@ -60,9 +60,10 @@ void Form1::CenterOnScreen()
     const QScreen* s = screen();
     if (!s)
         return;
+    // The screen the window is on, offset included: a window on a second screen stays there.
     const QRect g = s->geometry();
-    setFormTop((pixelsToTwipsY(g.height(), this) - formHeight()) / 2);
-    setFormLeft((pixelsToTwipsX(g.width(), this) - formWidth()) / 2);
+    setFormTop(pixelsToTwipsY(g.y(), this) + (pixelsToTwipsY(g.height(), this) - formHeight()) / 2);
+    setFormLeft(pixelsToTwipsX(g.x(), this) + (pixelsToTwipsX(g.width(), this) - formWidth()) / 2);
 }
 
 // Each step runs on its own: a step that fails is skipped and the next one runs.

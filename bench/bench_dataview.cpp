@@ -4,6 +4,7 @@
 // painting count too.
 
 #include "benchdata.h"
+#include "benchmain.h"
 
 #include "platform/desktopplatform.h"
 #include "ui/main/filelistbox.h"
@@ -245,13 +246,4 @@ BENCHMARK(BM_SortListDistinctCodes)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+KORVANTA_WINDOW_BENCHMARK_MAIN()

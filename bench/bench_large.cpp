@@ -7,6 +7,7 @@
 // each step including the events it posts and a paint of the window.
 
 #include "benchdata.h"
+#include "benchmain.h"
 
 #include "core/dataset.h"
 #include "platform/platform.h"
@@ -398,13 +399,4 @@ BENCHMARK(BM_FileListKeystroke)->Arg(20000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+KORVANTA_WINDOW_BENCHMARK_MAIN()

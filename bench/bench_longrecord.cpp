@@ -2,6 +2,8 @@
 // (offscreen), which lists it up, selects the remembered row and copies it, then painting the
 // window, against reading the file alone. Opening should cost at most twice the reading.
 
+#include "benchmain.h"
+
 #include "core/datafile.h"
 #include "platform/desktopplatform.h"
 #include "ui/main/filelistbox.h"
@@ -111,13 +113,4 @@ BENCHMARK(BM_OpenCopyRepaintLongRecord)->Unit(benchmark::kMillisecond)->Iteratio
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+KORVANTA_WINDOW_BENCHMARK_MAIN()

@@ -312,8 +312,8 @@ ParsedDataText parseDataBytes(QByteArrayView bytes)
     return parsed;
 }
 
-DataFileReadResult readDataFile(
-    const QString& path, int itemCount, const std::function<void()>& beforeSplitting)
+DataFileReadResult readDataFile(const QString& path, int itemCount,
+    const std::function<void()>& beforeSplitting, const std::function<void()>& onRecordLimit)
 {
     DataFileReadResult result;
     try {
@@ -322,6 +322,8 @@ DataFileReadResult readDataFile(
             return failed<DataFileReadResult>(whole.check);
         QString text = decodeDataText(whole.bytes);
         whole.bytes = QByteArray();
+        if (onRecordLimit && DataSet::exceedsRecordLimit(text))
+            onRecordLimit();
         if (beforeSplitting)
             beforeSplitting();
         result.data = DataSet::fromFileText(text, itemCount, &result.truncated);

@@ -124,9 +124,12 @@ struct DataFileReadResult
 };
 
 // Reads the whole data file at `path` in one read (read only), decodes it and splits it into
-// records of `itemCount` items (DataSet::fromFileText). `beforeSplitting`, if given, is called
-// once between reading and splitting, for the status line.
-DataFileReadResult readDataFile(
-    const QString& path, int itemCount, const std::function<void()>& beforeSplitting = {});
+// records of `itemCount` items (DataSet::fromFileText). Between reading and splitting, when
+// given: `onRecordLimit` is called once if the file holds more than MaxRecordCount records (to
+// show recordLimitMessage() before the splitting starts), then `beforeSplitting` once, for the
+// status line.
+DataFileReadResult readDataFile(const QString& path, int itemCount,
+    const std::function<void()>& beforeSplitting = {},
+    const std::function<void()>& onRecordLimit = {});
 
 } // namespace korvanta

@@ -19,7 +19,34 @@ namespace {
     constexpr qsizetype MaxTextLength = qsizetype(1) << 30;
     constexpr qsizetype MaxItemSlots = qsizetype(1) << 26;
 
+    // The records of a text whose line 1 ends before `p` (none when it has no line end), up to
+    // `limit`: one per line end after line 1, and the text after the last line end.
+    int countRecords(
+        const char16_t* p, const char16_t* end, bool hasRecords, LineEnd lineEnd, int limit)
+    {
+        int records = 0;
+        for (const char16_t* line = p; hasRecords && records < limit;) {
+            ++records;
+            const char16_t* next = findLineEnd(line, end, lineEnd);
+            if (next == end)
+                break;
+            line = next + lineEndLength(lineEnd);
+        }
+        return records;
+    }
+
 } // namespace
+
+bool DataSet::exceedsRecordLimit(QStringView text)
+{
+    const char16_t* p = text.utf16();
+    const char16_t* const end = p + text.size();
+    const LineEnd lineEnd = lineEndOf(p, end);
+    const char16_t* const headerEnd = findLineEnd(p, end, lineEnd);
+    const bool hasRecords = headerEnd != end;
+    p = hasRecords ? headerEnd + lineEndLength(lineEnd) : end;
+    return countRecords(p, end, hasRecords, lineEnd, MaxRecordCount + 1) > MaxRecordCount;
+}
 
 DataSet DataSet::fromFileText(QStringView text, int itemCount, bool* truncated)
 {
@@ -40,14 +67,7 @@ DataSet DataSet::fromFileText(QStringView text, int itemCount, bool* truncated)
     // anything is allocated, and the item starts get their exact room.
     if (text.size() > MaxTextLength)
         throw std::length_error("data file text too long");
-    int recordsToKeep = 0;
-    for (const char16_t* line = p; hasRecords && recordsToKeep < MaxRecordCount;) {
-        ++recordsToKeep;
-        const char16_t* next = findLineEnd(line, end, lineEnd);
-        if (next == end)
-            break;
-        line = next + eol;
-    }
+    const int recordsToKeep = countRecords(p, end, hasRecords, lineEnd, MaxRecordCount);
     const qsizetype itemSlots = (qsizetype(recordsToKeep) + 1) * n;
     if (itemSlots > MaxItemSlots)
         throw std::length_error("too many items in the data file");

@@ -36,6 +36,10 @@ public:
     // for a text over 1 G characters or more than 2^26 items in all (record 0 included).
     static DataSet fromFileText(QStringView text, int itemCount, bool* truncated = nullptr);
 
+    // Whether a data file's whole decoded text holds more records than MaxRecordCount, as
+    // fromFileText counts them; so that the limit can be told before the text is split.
+    static bool exceedsRecordLimit(QStringView text);
+
     int itemCount() const { return m_itemCount; }
     int recordCount() const { return m_recordCount; }
 

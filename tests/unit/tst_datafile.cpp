@@ -25,6 +25,8 @@ private slots:
     void splitMatchesLineByLineReading();
     void recordLimit_data();
     void recordLimit();
+    void recordLimitIsToldBeforeSplitting_data();
+    void recordLimitIsToldBeforeSplitting();
     void emptyAndClearedSets();
     void detectEncoding_data();
     void detectEncoding();
@@ -190,9 +192,42 @@ void TestDataFile::recordLimit()
     bool wasTruncated = !truncated;
     const DataSet set = DataSet::fromFileText(text, 2, &wasTruncated);
     QCOMPARE(wasTruncated, truncated);
+    QCOMPARE(DataSet::exceedsRecordLimit(text), truncated);
     QCOMPARE(set.recordCount(), recordCount);
     QCOMPARE(set.itemString(1, 32735), QStringLiteral("r32735"));
     QCOMPARE(set.recordJoined(1), QStringLiteral("r1\tx"));
+}
+
+void TestDataFile::recordLimitIsToldBeforeSplitting_data()
+{
+    QTest::addColumn<int>("records");
+    QTest::addColumn<QByteArray>("lineEnd");
+    QTest::addColumn<QStringList>("calls");
+    const QStringList split { "split" };
+    const QStringList limitThenSplit { "limit", "split" };
+    QTest::newRow("32,735 records") << 32735 << QByteArray("\r\n") << split;
+    QTest::newRow("32,736 records") << 32736 << QByteArray("\r\n") << limitThenSplit;
+    QTest::newRow("32,736 records, LF lines") << 32736 << QByteArray("\n") << limitThenSplit;
+    // Without a CR LF pair a file with lone CRs has a single line: no records at all.
+    QTest::newRow("lone CRs") << 40000 << QByteArray("\r") << split;
+}
+
+void TestDataFile::recordLimitIsToldBeforeSplitting()
+{
+    QFETCH(int, records);
+    QFETCH(QByteArray, lineEnd);
+    QFETCH(QStringList, calls);
+
+    QByteArray bytes = "h";
+    for (int r = 1; r <= records; ++r)
+        bytes += lineEnd + QByteArray::number(r);
+    const QString path = writeFile(QStringLiteral("limit.csv"), bytes);
+    QStringList seen;
+    const DataFileReadResult read = readDataFile(
+        path, 1, [&] { seen << "split"; }, [&] { seen << "limit"; });
+    QVERIFY(read.ok);
+    QCOMPARE(seen, calls);
+    QCOMPARE(read.truncated, calls.size() == 2);
 }
 
 void TestDataFile::emptyAndClearedSets()

@@ -72,14 +72,16 @@ bool Form1::ReadDataFile()
 {
     Label1->setText(QStringLiteral("ﾌｧｲﾙを読込み中…"));
     const QString path = CurrentFolder() + Filemado->fileName();
+    // The record limit is told before the splitting starts and its caption shows.
     DataFileReadResult result = readDataFile(
-        path, ItemCount, [this] { Label1->setText(QStringLiteral("ﾃﾞｰﾀｰを分解中…")); });
+        path, ItemCount, [this] { Label1->setText(QStringLiteral("ﾃﾞｰﾀｰを分解中…")); },
+        [this] {
+            m_platform.messageBox(this, recordLimitMessage(), QString::fromLatin1(AppTitle));
+        });
     if (!result.ok) {
         m_platform.messageBox(this, result.description, QString::fromLatin1(AppTitle));
         return false;
     }
-    if (result.truncated)
-        m_platform.messageBox(this, recordLimitMessage(), QString::fromLatin1(AppTitle));
     m_list1Model->clear();
     m_listView1Model->clearRows();
     List2.clear();

@@ -334,6 +334,10 @@ private:
     double frameExtraTwipsY() const;
     bool isFileView() const;
     bool isSingleItemView() const;
+    // The commands of the file view (re-listing, the folder pane, the editor and the file
+    // manager) are enabled in the file view only, the editor only while a file is selected. Run
+    // wherever the view or the file selection changes, so that their keys follow at once.
+    void updateFileViewCommands();
     // Empties the open file's data.
     void clearData();
     // ListView1 shows the rows of the row-to-record map, which was just rebuilt in file order.

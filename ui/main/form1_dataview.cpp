@@ -150,6 +150,7 @@ void Form1::EnterDataView()
     m_openFileName = Filemado->fileName();
     Dir1->hide();
     Filemado->hide();
+    updateFileViewCommands();
     Label2->show();
     Label2->raise();
     Label1->clear();

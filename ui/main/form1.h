@@ -320,6 +320,9 @@ private:
     void wireSearchBox();
     bool searchBoxEvent(QEvent* event);
     void searchBoxKeyReleased(QKeyEvent* event);
+    // -1 or 1 for a key that picks the history entry above or below in the search box, else 0.
+    static int historyStep(const QKeyEvent* event);
+    void pickNeighbourHistoryKey(int step);
     // The settings section of a history: RirekiFileKey, or the open data file's name.
     QString historySection(bool fileList) const;
     QMenu* buildMenu(const char* name, const QString& title, const MenuEntry* entries, int count);

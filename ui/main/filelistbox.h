@@ -26,8 +26,11 @@ public:
 
     QString pattern() const { return m_pattern; }
     // Lists the files matching `pattern`; the selected file stays selected while it is listed.
-    // `forgiving` matches with width and katakana/hiragana ignored as well as case.
-    void setPattern(const QString& pattern, bool forgiving = false);
+    // `forgiving` matches with width and katakana/hiragana ignored as well as case. The file
+    // listed by listAlso is listed only while its name matches `alsoListedFilter` (the search
+    // key's part of the pattern, without the extensions).
+    void setPattern(const QString& pattern, bool forgiving = false,
+        const QString& alsoListedFilter = QStringLiteral("*"));
 
     // The selected file's name without folder; "" when none is selected.
     QString fileName() const;
@@ -45,7 +48,8 @@ public:
 
     // Lists the file `name` of the current folder besides the pattern's matches, for as long as
     // the folder stays the current one: a file opened by its path (a .tsv, say) can then be
-    // selected like a listed one. Only an existing file (not a folder) is listed. Returns its
+    // selected like a listed one. Like any other name it is listed only while the filter of
+    // setPattern lets it through. Only an existing file (not a folder) is listed. Returns its
     // row, -1 when it is not listed.
     int listAlso(const QString& name);
 
@@ -71,6 +75,7 @@ private:
     QString m_path;
     QString m_pattern = DefaultPattern;
     QString m_alsoListed;
+    QString m_alsoListedFilter = QStringLiteral("*");
     bool m_forgiving = false;
 };
 

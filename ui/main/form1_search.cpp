@@ -266,7 +266,9 @@ void Form1::SearchFileList()
     const QString key = Combo1->currentText();
     const QString selected = Filemado->fileName();
     // The forgiving match applies to a search key only; the listing without a key stays as is.
-    Filemado->setPattern(fileSearchPattern(key), AimaiKensaku->isChecked() && !key.isEmpty());
+    // A file listed besides the pattern (opened by its path) is filtered by the key alone.
+    Filemado->setPattern(
+        fileSearchPattern(key), AimaiKensaku->isChecked() && !key.isEmpty(), fileKeyPattern(key));
     int index = -1;
     if (!selected.isEmpty()) {
         for (int i = 0; i < Filemado->listCount(); ++i) {

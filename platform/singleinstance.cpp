@@ -161,26 +161,29 @@ void SingleInstance::onRequestData(QLocalSocket* socket)
     socket->disconnectFromServer();
 }
 
-bool SingleInstance::askPrimaryToComeForward(int timeoutMs)
+bool SingleInstance::askPrimaryToComeForward(int connectTimeoutMs, int answerTimeoutMs)
 {
-    return sendRequest(ComeForwardRequest, timeoutMs) == OkAnswer;
+    return sendRequest(ComeForwardRequest, connectTimeoutMs, answerTimeoutMs) == OkAnswer;
 }
 
-bool SingleInstance::askPrimaryToOpen(const QString& filePath, int timeoutMs)
+bool SingleInstance::askPrimaryToOpen(
+    const QString& filePath, int connectTimeoutMs, int answerTimeoutMs)
 {
-    const QDeadlineTimer deadline(timeoutMs);
     const QByteArray path = QFileInfo(filePath).absoluteFilePath().toUtf8();
     if (path.isEmpty() || path.size() > MaxPathBytes || path.contains('\0'))
-        return askPrimaryToComeForward(timeoutMs);
-    const QByteArray answer = sendRequest(OpenFileRequest + path.toBase64(), timeoutMs);
+        return askPrimaryToComeForward(connectTimeoutMs, answerTimeoutMs);
+    const QByteArray answer
+        = sendRequest(OpenFileRequest + path.toBase64(), connectTimeoutMs, answerTimeoutMs);
+    // The primary that answered is up and listening: it is asked again at once.
     if (answer == UnknownAnswer)
-        return askPrimaryToComeForward(int(qMax<qint64>(0, deadline.remainingTime())));
+        return askPrimaryToComeForward(connectTimeoutMs, answerTimeoutMs);
     return answer == OkAnswer;
 }
 
-QByteArray SingleInstance::sendRequest(const QByteArray& request, int timeoutMs)
+QByteArray SingleInstance::sendRequest(
+    const QByteArray& request, int connectTimeoutMs, int answerTimeoutMs)
 {
-    const QDeadlineTimer deadline(timeoutMs);
+    const QDeadlineTimer deadline(connectTimeoutMs);
     QLocalSocket socket;
 
     // A primary that has just taken the lock may not be listening yet: try again until the time
@@ -216,9 +219,11 @@ QByteArray SingleInstance::sendRequest(const QByteArray& request, int timeoutMs)
     });
     connect(&socket, &QLocalSocket::disconnected, &loop, &QEventLoop::quit);
     connect(&socket, &QLocalSocket::errorOccurred, &loop, &QEventLoop::quit);
-    const qint64 remaining = deadline.remainingTime();
-    if (remaining > 0 && socket.state() == QLocalSocket::ConnectedState) {
-        timer.start(int(remaining));
+    // The connection is made: the primary is alive and will answer when it gets to it. Its
+    // answer, or the connection closing, ends the wait; the bound only ends the wait for a copy
+    // that is stuck.
+    if (answerTimeoutMs > 0 && socket.state() == QLocalSocket::ConnectedState) {
+        timer.start(answerTimeoutMs);
         loop.exec(QEventLoop::ExcludeUserInputEvents);
     }
     reply += socket.readAll();

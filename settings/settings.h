@@ -45,6 +45,13 @@ public:
     // gap-free.
     static bool canStore(const QString& text);
 
+    // `text` as it comes back when stored now, and stored that way it comes back exactly
+    // (canStore holds for the result): blanks and tabs at either end and one pair of enclosing
+    // quotes dropped, as reading drops them, and cut to at most 254 bytes in the file between
+    // two characters (a character the code page lacks is kept or dropped whole, with its
+    // escape). Empty for text that cannot be stored at all (a line break or NUL in it).
+    static QString storedForm(const QString& text);
+
     QString read(const SettingKey& key) const { return ReadSetting(key.section, key.key); }
     bool write(const SettingKey& key, const QString& value) const
     {

@@ -331,9 +331,8 @@ void Form1::SaveFileState(bool fileList)
         section = historySection(true);
         if (!Filemado->fileName().isEmpty()) {
             // A key that would not come back exactly (blanks at an end, enclosing quotes, too
-            // long) is not stored: the next start begins with an empty key instead.
-            const QString key = Combo1->currentText();
-            m_settings.write(keys::StrFileKey, Settings::canStore(key) ? key : QString());
+            // long) is stored as it will come back, so that the next start shows that.
+            m_settings.write(keys::StrFileKey, Settings::storedForm(Combo1->currentText()));
         }
     } else {
         // The state of the open data file; without one (the file view) there is nothing to store.
@@ -360,7 +359,7 @@ void Form1::SaveFileState(bool fileList)
         }
     }
 
-    const QStringList stored = historyToStore(items, &Settings::canStore);
+    const QStringList stored = historyToStore(items, &Settings::storedForm);
     for (int i = 0; i < stored.size() && i < HistoryKeyCount; ++i)
         m_settings.WriteSetting(section, historyKey(i), stored.at(i));
 }

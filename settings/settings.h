@@ -40,9 +40,8 @@ public:
 
     // Whether `text` can be stored as a value and comes back exactly: it holds no line break or
     // NUL, has no blanks at either end, no enclosing pair of quotes and at most 254 bytes in the
-    // file (characters the code page lacks written as their escapes). Writers of lists (the
-    // search-key histories) leave out entries that fail this, so that the stored list stays
-    // gap-free.
+    // file (characters the code page lacks written as their escapes). The search keys are
+    // stored in their storedForm, for which this holds.
     static bool canStore(const QString& text);
 
     // `text` as it comes back when stored now, and stored that way it comes back exactly

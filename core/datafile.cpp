@@ -531,6 +531,8 @@ DataFileReadResult readDataFile(
             options.memo->remember(path, form);
         }
         whole.bytes = QByteArray();
+        if (options.onRecordLimit && DataSet::exceedsRecordLimit(text, options.recordLimit))
+            options.onRecordLimit();
         if (options.beforeSplitting)
             options.beforeSplitting();
         result.data = DataSet::fromFileText(text, itemCount, &result.truncated, options.recordLimit,

@@ -174,6 +174,9 @@ struct DataFileReadOptions
     int recordLimit = MaxRecordCount;
     // The file's text form when it is known and unchanged; the form decided is kept there.
     TextFormMemo* memo = nullptr;
+    // Called once after decoding when the file holds more records than recordLimit, before
+    // beforeSplitting: the record-limit message comes before the splitting starts.
+    std::function<void()> onRecordLimit;
     // Called once between reading and splitting, for the status line.
     std::function<void()> beforeSplitting;
     // Called now and then with the stage and its share done so far, in percent (0 to 100).

@@ -22,7 +22,37 @@ namespace {
     // Progress is reported about this often, in records.
     constexpr int ProgressRecords = 1 << 16;
 
+    // The records of a text whose line 1 ends before `p` (none when it has no line end), up to
+    // `limit`: one per line end after line 1, and the text after the last line end.
+    int countRecords(
+        const char16_t* p, const char16_t* end, bool hasRecords, LineEnd lineEnd, int limit)
+    {
+        int records = 0;
+        for (const char16_t* line = p; hasRecords && records < limit;) {
+            ++records;
+            const char16_t* next = findLineEnd(line, end, lineEnd);
+            if (next == end)
+                break;
+            line = next + lineEndLength(lineEnd);
+        }
+        return records;
+    }
+
 } // namespace
+
+bool DataSet::exceedsRecordLimit(QStringView text, int recordLimit)
+{
+    if (recordLimit == NoRecordLimit)
+        return false;
+    const int limit = std::max(recordLimit, 0);
+    const char16_t* p = text.utf16();
+    const char16_t* const end = p + text.size();
+    const LineEnd lineEnd = lineEndOf(p, end);
+    const char16_t* const headerEnd = findLineEnd(p, end, lineEnd);
+    const bool hasRecords = headerEnd != end;
+    p = hasRecords ? headerEnd + lineEndLength(lineEnd) : end;
+    return countRecords(p, end, hasRecords, lineEnd, limit + 1) > limit;
+}
 
 DataSet DataSet::fromFileText(QStringView text, int itemCount, bool* truncated, int recordLimit,
     const std::function<void(int)>& progress)
@@ -57,14 +87,7 @@ DataSet DataSet::fromFileText(QStringView text, int itemCount, bool* truncated, 
     if (slotsFor(recordBound) > MaxItemSlots && !lfLines) {
         // Lone LFs inside the items of a CR LF file count in the bound but end no record: the
         // records are counted exactly, which only such an unusual text ever needs.
-        recordBound = 0;
-        for (const char16_t* line = p; recordBound < limit;) {
-            ++recordBound;
-            const char16_t* next = findLineEnd(line, end, lineEnd);
-            if (next == end)
-                break;
-            line = next + eol;
-        }
+        recordBound = countRecords(p, end, hasRecords, lineEnd, limit);
     }
     if (slotsFor(recordBound) > MaxItemSlots)
         throw std::length_error("too many items in the data file");

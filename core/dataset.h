@@ -42,6 +42,10 @@ public:
     static DataSet fromFileText(QStringView text, int itemCount, bool* truncated = nullptr,
         int recordLimit = MaxRecordCount, const std::function<void(int)>& progress = {});
 
+    // Whether a data file's whole decoded text holds more records than `recordLimit`, as
+    // fromFileText counts them; so that the limit can be told before the text is split.
+    static bool exceedsRecordLimit(QStringView text, int recordLimit = MaxRecordCount);
+
     int itemCount() const { return m_itemCount; }
     int recordCount() const { return m_recordCount; }
 

@@ -37,26 +37,28 @@ QStringList historyFromStored(const std::function<QString(int)>& readKey)
         QString value = readKey(i);
         if (value.isEmpty())
             break;
-        items.append(std::move(value));
+        if (!items.contains(value))
+            items.append(std::move(value));
     }
     return items;
 }
 
 QStringList historyToStore(
-    const QStringList& items, const std::function<bool(const QString&)>& storable)
+    const QStringList& items, const std::function<QString(const QString&)>& storedForm)
 {
     QStringList values;
     if (items.isEmpty())
         return values;
     values.reserve(items.size() - 1);
-    qsizetype refused = 0;
+    qsizetype leftOut = 0;
     for (qsizetype i = 1; i < items.size(); ++i) {
-        if (!storable || storable(items.at(i)))
-            values.append(items.at(i));
+        const QString value = storedForm ? storedForm(items.at(i)) : items.at(i);
+        if (!value.isEmpty() && !values.contains(value))
+            values.append(value);
         else
-            ++refused;
+            ++leftOut;
     }
-    for (; refused > 0; --refused)
+    for (; leftOut > 0; --leftOut)
         values.append(QString());
     return values;
 }

@@ -30,16 +30,18 @@ struct AddKeyResult
 AddKeyResult addSearchKey(QStringList items, const QString& key);
 
 // The history as stored: the blank entry, then the values readKey(0), readKey(1) … up to
-// readKey(7), stopping before the first empty one.
+// readKey(7), stopping before the first empty one. A value equal to an earlier one (a file
+// edited by hand) is left out, so the history never holds a key twice.
 QStringList historyFromStored(const std::function<QString(int)>& readKey);
 
 // The values to write as the keys "0", "1" … of a history's section: the entries after entry 0
-// (the blank entry), one value per entry. An entry that `storable` refuses (text the settings
-// file cannot hold unchanged, Settings::canStore) is left out before numbering, so the keys
-// stay gap-free and in order; each one left out adds an empty value at the end instead, so that
-// the same keys are written as without it, none keeps a stale key from an earlier save, and the
-// stored history ends there. An empty `storable` accepts everything.
+// (the blank entry), each as `storedForm` gives it (the text it comes back as from the settings
+// file, Settings::storedForm; empty for text the file cannot hold). An entry that comes back
+// empty, or equal to an entry before it, is left out before numbering, so the keys stay
+// gap-free, in order and unique; each one left out adds an empty value at the end instead, so
+// that the same keys are written as without it, none keeps a stale key from an earlier save,
+// and the stored history ends there. An empty `storedForm` stores every entry as it is.
 QStringList historyToStore(
-    const QStringList& items, const std::function<bool(const QString&)>& storable);
+    const QStringList& items, const std::function<QString(const QString&)>& storedForm);
 
 } // namespace korvanta

@@ -352,4 +352,9 @@ QString fileSearchPattern(const QString& key)
     return QLatin1Char('*') + key + QLatin1String("*.txt;*") + key + QLatin1String("*.CSV");
 }
 
+QString fileKeyPattern(const QString& key)
+{
+    return QLatin1Char('*') + key + (key.isEmpty() ? QString() : QStringLiteral("*"));
+}
+
 } // namespace korvanta

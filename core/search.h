@@ -95,4 +95,9 @@ private:
 // into it keep their meaning in the pattern.
 QString fileSearchPattern(const QString& key);
 
+// The names a search key leaves in the file list whatever their extension: "*" for an empty key,
+// otherwise "*" + key + "*" (wildcards and ";" in the key keep their meaning, as above). A file
+// listed besides the pattern (one opened by its path) is filtered by this.
+QString fileKeyPattern(const QString& key);
+
 } // namespace korvanta

@@ -196,35 +196,37 @@ QByteArray SingleInstance::withToken(const QByteArray& request) const
     return m_activationToken.isEmpty() ? request : request + ' ' + m_activationToken.toBase64();
 }
 
-bool SingleInstance::askPrimaryToComeForward(int timeoutMs)
+bool SingleInstance::askPrimaryToComeForward(int connectTimeoutMs, int answerTimeoutMs)
 {
-    const QDeadlineTimer deadline(timeoutMs);
-    const QByteArray answer = sendRequest(withToken(ComeForwardRequest), timeoutMs);
-    // A running copy that knows no tokens (an older one) is asked again without it.
+    const QByteArray answer
+        = sendRequest(withToken(ComeForwardRequest), connectTimeoutMs, answerTimeoutMs);
+    // A running copy that knows no tokens (an older one) is asked again without it; it answered,
+    // so it is up and listening.
     if (answer == UnknownAnswer && !m_activationToken.isEmpty())
-        return sendRequest(ComeForwardRequest, int(qMax<qint64>(0, deadline.remainingTime())))
-            == OkAnswer;
+        return sendRequest(ComeForwardRequest, connectTimeoutMs, answerTimeoutMs) == OkAnswer;
     return answer == OkAnswer;
 }
 
-bool SingleInstance::askPrimaryToOpen(const QString& filePath, int timeoutMs)
+bool SingleInstance::askPrimaryToOpen(
+    const QString& filePath, int connectTimeoutMs, int answerTimeoutMs)
 {
-    const QDeadlineTimer deadline(timeoutMs);
     const QByteArray path = QFileInfo(filePath).absoluteFilePath().toUtf8();
     if (path.isEmpty() || path.size() > MaxPathBytes || path.contains('\0'))
-        return askPrimaryToComeForward(timeoutMs);
-    QByteArray answer = sendRequest(withToken(OpenFileRequest + path.toBase64()), timeoutMs);
+        return askPrimaryToComeForward(connectTimeoutMs, answerTimeoutMs);
+    QByteArray answer = sendRequest(
+        withToken(OpenFileRequest + path.toBase64()), connectTimeoutMs, answerTimeoutMs);
+    // The primary that answered is up and listening: it is asked again at once.
     if (answer == UnknownAnswer && !m_activationToken.isEmpty())
-        answer = sendRequest(
-            OpenFileRequest + path.toBase64(), int(qMax<qint64>(0, deadline.remainingTime())));
+        answer = sendRequest(OpenFileRequest + path.toBase64(), connectTimeoutMs, answerTimeoutMs);
     if (answer == UnknownAnswer)
-        return askPrimaryToComeForward(int(qMax<qint64>(0, deadline.remainingTime())));
+        return askPrimaryToComeForward(connectTimeoutMs, answerTimeoutMs);
     return answer == OkAnswer;
 }
 
-QByteArray SingleInstance::sendRequest(const QByteArray& request, int timeoutMs)
+QByteArray SingleInstance::sendRequest(
+    const QByteArray& request, int connectTimeoutMs, int answerTimeoutMs)
 {
-    const QDeadlineTimer deadline(timeoutMs);
+    const QDeadlineTimer deadline(connectTimeoutMs);
     QLocalSocket socket;
 
     // A primary that has just taken the lock may not be listening yet: try again until the time
@@ -260,9 +262,11 @@ QByteArray SingleInstance::sendRequest(const QByteArray& request, int timeoutMs)
     });
     connect(&socket, &QLocalSocket::disconnected, &loop, &QEventLoop::quit);
     connect(&socket, &QLocalSocket::errorOccurred, &loop, &QEventLoop::quit);
-    const qint64 remaining = deadline.remainingTime();
-    if (remaining > 0 && socket.state() == QLocalSocket::ConnectedState) {
-        timer.start(int(remaining));
+    // The connection is made: the primary is alive and will answer when it gets to it. Its
+    // answer, or the connection closing, ends the wait; the bound only ends the wait for a copy
+    // that is stuck.
+    if (answerTimeoutMs > 0 && socket.state() == QLocalSocket::ConnectedState) {
+        timer.start(answerTimeoutMs);
         loop.exec(QEventLoop::ExcludeUserInputEvents);
     }
     reply += socket.readAll();

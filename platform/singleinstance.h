@@ -35,15 +35,27 @@ public:
     bool tryBecomePrimary();
     bool isPrimary() const { return m_primary; }
 
+    // How long a second copy waits: for the connection (a primary that has just taken the lock
+    // may not listen yet), and then for the answer of a primary that holds the connection. A
+    // primary answers only from its event loop, so one that is busy (reading a large file,
+    // waiting for the desktop) answers late; it is waited for as long as it keeps the
+    // connection, up to the answer bound. One that dies closes the connection, which ends the
+    // wait at once.
+    static constexpr int ConnectTimeoutMs = 3000;
+    static constexpr int AnswerTimeoutMs = 30000;
+
     // From a second copy: asks the primary to come forward and waits for its answer. Connection
-    // attempts are repeated until `timeoutMs` runs out, so a primary that is still starting up is
-    // reached too. Returns true when the primary answered that it did. Runs a local event loop.
-    bool askPrimaryToComeForward(int timeoutMs = 3000);
+    // attempts are repeated until `connectTimeoutMs` runs out, so a primary that is still
+    // starting up is reached too. Returns true when the primary answered that it did. Runs a
+    // local event loop.
+    bool askPrimaryToComeForward(
+        int connectTimeoutMs = ConnectTimeoutMs, int answerTimeoutMs = AnswerTimeoutMs);
     // From a second copy: asks the primary to come forward and open `filePath`, which is made
     // absolute here, against this process's working folder. A primary that does not know the
     // request (an older copy) is asked to come forward instead. Returns true when the primary
     // answered that it did either.
-    bool askPrimaryToOpen(const QString& filePath, int timeoutMs = 3000);
+    bool askPrimaryToOpen(const QString& filePath, int connectTimeoutMs = ConnectTimeoutMs,
+        int answerTimeoutMs = AnswerTimeoutMs);
 
     // The longest path, in UTF-8 bytes, that a request carries. A longer one cannot name a file
     // on Linux anyway.
@@ -81,8 +93,10 @@ signals:
 private:
     void onNewConnection();
     void onRequestData(QLocalSocket* socket);
-    // Sends one request line and waits for the answer line; "" when none came in time.
-    QByteArray sendRequest(const QByteArray& request, int timeoutMs);
+    // Sends one request line and waits for the answer line; "" when no connection was made in
+    // `connectTimeoutMs`, or no answer came in `answerTimeoutMs` after it or before the primary
+    // closed the connection.
+    QByteArray sendRequest(const QByteArray& request, int connectTimeoutMs, int answerTimeoutMs);
     QByteArray withToken(const QByteArray& request) const;
 
     QString m_key;

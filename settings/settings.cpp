@@ -202,6 +202,41 @@ bool Settings::canStore(const QString& text)
     return bytes && ini::readsBackUnchanged(*bytes);
 }
 
+QString Settings::storedForm(const QString& text)
+{
+    QString value = text;
+    for (;;) {
+        if (canStore(value))
+            return value;
+        const auto bytes = toFileText(value);
+        if (!bytes || !ini::isValidValue(*bytes))
+            return {};
+        // One step of what reading does at a time, until the value reads back as it is.
+        qsizetype begin = 0;
+        qsizetype end = value.size();
+        while (begin < end && (value.at(begin) == u' ' || value.at(begin) == u'\t'))
+            ++begin;
+        while (end > begin && (value.at(end - 1) == u' ' || value.at(end - 1) == u'\t'))
+            --end;
+        if (begin > 0 || end < value.size()) {
+            value = value.sliced(begin, end - begin);
+            continue;
+        }
+        const QChar first = value.front();
+        if (value.size() >= 2 && (first == u'"' || first == u'\'') && value.back() == first) {
+            value = value.sliced(1, value.size() - 2);
+            continue;
+        }
+        // Too long: whole characters go from the end until it fits (each takes a byte at least).
+        value.truncate(ini::MaxValueBytes);
+        while (!value.isEmpty() && toFileText(value)->size() > ini::MaxValueBytes) {
+            const bool pair = value.size() >= 2 && value.back().isLowSurrogate()
+                && value.at(value.size() - 2).isHighSurrogate();
+            value.chop(pair ? 2 : 1);
+        }
+    }
+}
+
 QString Settings::ReadSetting(const QString& section, const QString& key) const
 {
     const auto sectionBytes = toFileText(section);

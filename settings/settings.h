@@ -47,10 +47,16 @@ public:
 
     // Whether `text` can be stored as a value and comes back exactly: it holds no line break or
     // NUL, has no blanks at either end, no enclosing pair of quotes and at most 254 bytes in the
-    // file (characters the code page lacks written as their escapes). Writers of lists (the
-    // search-key histories) leave out entries that fail this, so that the stored list stays
-    // gap-free.
+    // file (characters the code page lacks written as their escapes). The search keys are
+    // stored in their storedForm, for which this holds.
     static bool canStore(const QString& text);
+
+    // `text` as it comes back when stored now, and stored that way it comes back exactly
+    // (canStore holds for the result): blanks and tabs at either end and one pair of enclosing
+    // quotes dropped, as reading drops them, and cut to at most 254 bytes in the file between
+    // two characters (a character the code page lacks is kept or dropped whole, with its
+    // escape). Empty for text that cannot be stored at all (a line break or NUL in it).
+    static QString storedForm(const QString& text);
 
     // The stored text of `key` as it stands, and storing a text under it.
     QString read(const SettingKey& key) const { return ReadSetting(key.section, key.key); }

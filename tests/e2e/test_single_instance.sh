@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # A second start of the program hands over to the running copy: the running window comes back
 # (restored, raised and activated), the second copy ends with status 0 without showing a window,
-# and the settings file is left alone. When the running copy cannot answer, the second copy shows
-# its message box titled "Korvanta_2" and ends after OK. A termination signal closes the program.
+# and the settings file is left alone. When the running copy does not answer within 30 s, the
+# second copy shows its message box titled "Korvanta_2" and ends after OK. A termination signal closes the program.
 #
 # Usage: bash test_single_instance.sh <Korvanta executable> <work dir>
 
@@ -86,10 +86,11 @@ check "the first copy still runs" app_alive
 check "the settings file is unchanged by the hand-over" test "$(md5sum <"$INI")" = "$INI_MD5"
 check "the program folder is unchanged by the hand-over" test "$(folder_listing)" = "$LISTING"
 
-# A running copy that does not answer: the second copy says so and ends after OK.
+# A running copy that does not answer: the second copy waits for it as for a busy copy, up to
+# its bound of 30 s, then says so and ends after OK.
 kill -STOP "$FIRST_PID"
 start_second unanswered
-BOX=$(timeout 20 xdotool search --all --sync --onlyvisible --pid "$SECOND_PID" --name '^Korvanta_2$' 2>/dev/null | head -n 1)
+BOX=$(timeout 45 xdotool search --all --sync --onlyvisible --pid "$SECOND_PID" --name '^Korvanta_2$' 2>/dev/null | head -n 1)
 if [[ -n "$BOX" ]]; then
     pass "a message box titled Korvanta_2 when the running copy does not answer"
     check "the second copy waits for OK" kill -0 "$SECOND_PID"

@@ -635,15 +635,15 @@ private slots:
         QCOMPARE(rowsOf(f.List1->model()), QStringList { "grape" });
     }
 
-    // A file-list key with a blank at its end would come back without it: it is not stored.
-    void fileListKeyIsStoredOnlyWhenItComesBack()
+    // A file-list key with a blank at its end would come back without it: it is stored so.
+    void fileListKeyIsStoredAsItComesBack()
     {
         m_app.writeFile("sh .csv", "X\r\n1\r\n");
         Form1& f = startNormally();
         type(f, "sh ");
         QVERIFY(clickFile(f, "sh .csv"));
         f.close();
-        QCOMPARE(read("RirekiFileKey", "StrFileKey"), QString());
+        QCOMPARE(read("RirekiFileKey", "StrFileKey"), QStringLiteral("sh"));
     }
 
     void relistIsForTheDataViewOnly()

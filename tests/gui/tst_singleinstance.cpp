@@ -13,6 +13,7 @@
 #include <QSignalSpy>
 #include <QSysInfo>
 #include <QTemporaryDir>
+#include <QTimer>
 
 using namespace korvanta;
 
@@ -39,6 +40,10 @@ private slots:
     void badOpenRequestIsNotObeyed_data();
     void badOpenRequestIsNotObeyed();
     void olderPrimaryIsAskedToComeForward();
+    void busyPrimaryIsWaitedFor_data();
+    void busyPrimaryIsWaitedFor();
+    void goneOrStuckPrimaryIsNotWaitedFor_data();
+    void goneOrStuckPrimaryIsNotWaitedFor();
 
 private:
     QTemporaryDir m_runtime;
@@ -334,6 +339,82 @@ void TestSingleInstance::olderPrimaryIsAskedToComeForward()
     QCOMPARE(requests.size(), 2);
     QVERIFY(requests.at(0).startsWith("open-file "));
     QCOMPARE(requests.at(1), QByteArray("come-forward"));
+}
+
+// A running copy that took the connection but is busy (reading a large file, say) answers only
+// when it is done, later than a copy that is starting up would take to listen.
+void TestSingleInstance::busyPrimaryIsWaitedFor_data()
+{
+    QTest::addColumn<bool>("withFile");
+    QTest::newRow("come forward") << false;
+    QTest::newRow("open a file") << true;
+}
+
+void TestSingleInstance::busyPrimaryIsWaitedFor()
+{
+    QFETCH(bool, withFile);
+    constexpr int busyMs = 4500;
+
+    const SingleInstance probe(m_folder);
+    QLocalServer server;
+    QVERIFY(server.listen(probe.serverName()));
+    QByteArrayList requests;
+    connect(&server, &QLocalServer::newConnection, &server, [&] {
+        QLocalSocket* peer = server.nextPendingConnection();
+        QTimer::singleShot(busyMs, Qt::PreciseTimer, peer, [&, peer] {
+            requests << peer->readLine().trimmed();
+            peer->write("ok\n");
+            peer->flush();
+        });
+    });
+
+    SingleInstance second(m_folder);
+    QElapsedTimer timer;
+    timer.start();
+    const bool answered = withFile ? second.askPrimaryToOpen(QStringLiteral("/data/list.csv"))
+                                   : second.askPrimaryToComeForward();
+    QVERIFY2(answered, qPrintable(QString::number(timer.elapsed())));
+    // Longer than a copy that is starting up takes to listen.
+    QVERIFY(timer.elapsed() > SingleInstance::ConnectTimeoutMs);
+    QCOMPARE(requests.size(), 1);
+    QCOMPARE(requests.at(0).startsWith("open-file "), withFile);
+}
+
+// A primary that took the connection and then closes it without an answer has gone; one that
+// never answers is stuck. Either is reported, the gone one at once, the stuck one after the
+// answer bound.
+void TestSingleInstance::goneOrStuckPrimaryIsNotWaitedFor_data()
+{
+    QTest::addColumn<bool>("closes");
+    QTest::addColumn<int>("minMs");
+    QTest::addColumn<int>("maxMs");
+    QTest::newRow("gone") << true << 400 << 3000;
+    QTest::newRow("stuck") << false << 1400 << 6000;
+}
+
+void TestSingleInstance::goneOrStuckPrimaryIsNotWaitedFor()
+{
+    QFETCH(bool, closes);
+    QFETCH(int, minMs);
+    QFETCH(int, maxMs);
+
+    const SingleInstance probe(m_folder);
+    QLocalServer server;
+    QVERIFY(server.listen(probe.serverName()));
+    connect(&server, &QLocalServer::newConnection, &server, [&] {
+        QLocalSocket* peer = server.nextPendingConnection();
+        if (closes)
+            QTimer::singleShot(500, peer, [peer] { peer->abort(); });
+    });
+
+    SingleInstance second(m_folder);
+    QElapsedTimer timer;
+    timer.start();
+    // The gone primary is given the full bound: it is the closing that ends the wait.
+    QVERIFY(!second.askPrimaryToComeForward(
+        SingleInstance::ConnectTimeoutMs, closes ? SingleInstance::AnswerTimeoutMs : 1500));
+    const qint64 elapsed = timer.elapsed();
+    QVERIFY2(elapsed >= minMs && elapsed < maxMs, qPrintable(QString::number(elapsed)));
 }
 
 KORVANTA_TEST_MAIN(TestSingleInstance)

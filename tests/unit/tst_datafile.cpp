@@ -29,6 +29,8 @@ private slots:
     void textFormMemo_data();
     void textFormMemo();
     void textFormMemoSeesRewrittenFile();
+    void recordLimitIsToldBeforeSplitting_data();
+    void recordLimitIsToldBeforeSplitting();
     void emptyAndClearedSets();
     void detectEncoding_data();
     void detectEncoding();
@@ -204,6 +206,7 @@ void TestDataFile::recordLimit()
         lastPercent = percent;
     });
     QCOMPARE(wasTruncated, truncated);
+    QCOMPARE(DataSet::exceedsRecordLimit(text, limit), truncated);
     QCOMPARE(set.recordCount(), recordCount);
     QCOMPARE(set.itemString(1, 32735), QStringLiteral("r32735"));
     QCOMPARE(set.recordJoined(1), QStringLiteral("r1\tx"));
@@ -271,6 +274,38 @@ void TestDataFile::textFormMemoSeesRewrittenFile()
     const DataFileReadResult read = readDataFile(path, 2, options);
     QVERIFY(read.ok);
     QCOMPARE(read.data.itemString(2, 1), u8("2"));
+}
+
+void TestDataFile::recordLimitIsToldBeforeSplitting_data()
+{
+    QTest::addColumn<int>("records");
+    QTest::addColumn<QByteArray>("lineEnd");
+    QTest::addColumn<QStringList>("calls");
+    const QStringList split { "split" };
+    const QStringList limitThenSplit { "limit", "split" };
+    QTest::newRow("32,735 records") << 32735 << QByteArray("\r\n") << split;
+    QTest::newRow("32,736 records") << 32736 << QByteArray("\r\n") << limitThenSplit;
+    QTest::newRow("32,736 records, LF lines") << 32736 << QByteArray("\n") << limitThenSplit;
+    // Without a CR LF pair a file with lone CRs has a single line: no records at all.
+    QTest::newRow("lone CRs") << 40000 << QByteArray("\r") << split;
+}
+
+void TestDataFile::recordLimitIsToldBeforeSplitting()
+{
+    QFETCH(int, records);
+    QFETCH(QByteArray, lineEnd);
+    QFETCH(QStringList, calls);
+
+    QByteArray bytes = "h";
+    for (int r = 1; r <= records; ++r)
+        bytes += lineEnd + QByteArray::number(r);
+    const QString path = writeFile(QStringLiteral("limit.csv"), bytes);
+    QStringList seen;
+    const DataFileReadResult read = readDataFile(
+        path, 1, [&] { seen << "split"; }, [&] { seen << "limit"; });
+    QVERIFY(read.ok);
+    QCOMPARE(seen, calls);
+    QCOMPARE(read.truncated, calls.size() == 2);
 }
 
 void TestDataFile::emptyAndClearedSets()

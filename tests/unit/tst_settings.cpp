@@ -230,6 +230,47 @@ private slots:
         QTest::newRow("254 half-width kana") << QString::fromUtf8("ﾃ").repeated(254) << true;
     }
 
+    // What cannot come back exactly is stored as it will come back, and then comes back so.
+    void storedForm_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("storable as it is")
+            << QString::fromUtf8("売上") << QString::fromUtf8("売上");
+        QTest::newRow("leading blank") << QString::fromUtf8(" 売上") << QString::fromUtf8("売上");
+        QTest::newRow("blanks and tabs") << " \tkey\t "
+                                         << "key";
+        QTest::newRow("ideographic blanks stay")
+            << QString::fromUtf8("　key　") << QString::fromUtf8("　key　");
+        QTest::newRow("quotes around") << "\"key\""
+                                       << "key";
+        QTest::newRow("blanks inside quotes") << "' key '"
+                                              << "key";
+        QTest::newRow("only blanks") << "   "
+                                     << "";
+        QTest::newRow("line break") << "a\nb"
+                                    << "";
+        QTest::newRow("300 bytes") << QString(300, 'x') << QString(254, 'x');
+        QTest::newRow("kana cut between characters")
+            << QString::fromUtf8("テ").repeated(128) << QString::fromUtf8("テ").repeated(127);
+        QTest::newRow("half-width kana")
+            << QString::fromUtf8("ﾃ").repeated(300) << QString::fromUtf8("ﾃ").repeated(254);
+        // An escaped character (here 9 bytes) is never cut in two.
+        QTest::newRow("escape kept whole")
+            << QString(250, 'x') + QString::fromUtf8("😀") << QString(250, 'x');
+        QTest::newRow("cut, then a blank at the end")
+            << QString(253, 'x') + " y" << QString(253, 'x');
+    }
+
+    void storedForm()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, stored);
+        QCOMPARE(Settings::storedForm(text), stored);
+        QVERIFY(m_settings->WriteSetting("RirekiFileKey", "0", stored));
+        QCOMPARE(m_settings->ReadSetting("RirekiFileKey", "0"), stored);
+    }
+
     void canStore()
     {
         QFETCH(QString, text);

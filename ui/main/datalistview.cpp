@@ -4,6 +4,14 @@
 
 namespace korvanta {
 
+QItemSelectionModel::SelectionFlags keepingTheSelection(QItemSelectionModel::SelectionFlags flags)
+{
+    if (flags.testFlag(QItemSelectionModel::Deselect)
+        || flags.testFlag(QItemSelectionModel::Toggle))
+        return QItemSelectionModel::NoUpdate;
+    return flags;
+}
+
 DataListView::DataListView(QWidget* parent)
     : QListView(parent)
 {
@@ -48,6 +56,18 @@ void DataListView::updateGeometries()
     bar->setRange(0, range);
     bar->setPageStep(viewport()->width());
     bar->setValue(position);
+}
+
+QItemSelectionModel::SelectionFlags DataListView::selectionCommand(
+    const QModelIndex& index, const QEvent* event) const
+{
+    return keepingTheSelection(QListView::selectionCommand(index, event));
+}
+
+QItemSelectionModel::SelectionFlags AllItemsView::selectionCommand(
+    const QModelIndex& index, const QEvent* event) const
+{
+    return keepingTheSelection(QTreeView::selectionCommand(index, event));
 }
 
 } // namespace korvanta

@@ -66,10 +66,12 @@ bool FileListBox::setPath(const QString& folder)
     return true;
 }
 
-void FileListBox::setPattern(const QString& pattern, bool forgiving)
+void FileListBox::setPattern(
+    const QString& pattern, bool forgiving, const QString& alsoListedFilter)
 {
     m_pattern = pattern;
     m_forgiving = forgiving;
+    m_alsoListedFilter = alsoListedFilter;
     relist(fileName(), false);
 }
 
@@ -138,6 +140,7 @@ void FileListBox::relist(const QString& keepName, bool readFolder)
         m_files.read(m_path);
     QStringList names = m_files.matching(m_pattern, m_forgiving);
     if (!m_alsoListed.isEmpty() && !names.contains(m_alsoListed)
+        && matchesFilePattern(m_alsoListed, m_alsoListedFilter, m_forgiving)
         && QFileInfo(QDir(m_path).filePath(m_alsoListed)).isFile()) {
         names.append(m_alsoListed);
         sortNamesIgnoringCase(names);

@@ -31,8 +31,11 @@ public:
     // Lists the files matching `pattern` among those the folder held when it was read last
     // (setPath, refresh): a search key typed over the list does not read the folder again. The
     // selected file stays selected while it is listed.
-    // `forgiving` matches with width and katakana/hiragana ignored as well as case.
-    void setPattern(const QString& pattern, bool forgiving = false);
+    // `forgiving` matches with width and katakana/hiragana ignored as well as case. The file
+    // listed by listAlso is listed only while its name matches `alsoListedFilter` (the search
+    // key's part of the pattern, without the extensions).
+    void setPattern(const QString& pattern, bool forgiving = false,
+        const QString& alsoListedFilter = QStringLiteral("*"));
 
     // The selected file's name without folder; "" when none is selected.
     QString fileName() const;
@@ -50,7 +53,8 @@ public:
 
     // Lists the file `name` of the current folder besides the pattern's matches, for as long as
     // the folder stays the current one: a file opened by its path (a .tsv, say) can then be
-    // selected like a listed one. Only an existing file (not a folder) is listed. Returns its
+    // selected like a listed one. Like any other name it is listed only while the filter of
+    // setPattern lets it through. Only an existing file (not a folder) is listed. Returns its
     // row, -1 when it is not listed.
     int listAlso(const QString& name);
 
@@ -79,6 +83,7 @@ private:
     QString m_path;
     QString m_pattern = DefaultPattern;
     QString m_alsoListed;
+    QString m_alsoListedFilter = QStringLiteral("*");
     bool m_forgiving = false;
 };
 

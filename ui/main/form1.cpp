@@ -147,7 +147,7 @@ void Form1::createControls()
     Label2->setAutoFillBackground(true);
     Label2->hide();
 
-    ListView1 = new QTreeView(m_canvas);
+    ListView1 = new AllItemsView(m_canvas);
     ListView1->setObjectName(QStringLiteral("ListView1"));
     ListView1->setRootIsDecorated(false);
     ListView1->setUniformRowHeights(true);

@@ -360,6 +360,9 @@ private:
     void wireSearchBox();
     bool searchBoxEvent(QEvent* event);
     void searchBoxKeyReleased(QKeyEvent* event);
+    // -1 or 1 for a key that picks the history entry above or below in the search box, else 0.
+    static int historyStep(const QKeyEvent* event);
+    void pickNeighbourHistoryKey(int step);
     // The settings section of a history: RirekiFileKey, or the open data file's name.
     QString historySection(bool fileList) const;
     QMenu* buildMenu(const char* name, const QString& title, const MenuEntry* entries, int count);
@@ -373,6 +376,10 @@ private:
     double frameExtraTwipsY() const;
     bool isFileView() const;
     bool isSingleItemView() const;
+    // The commands of the file view (re-listing, the folder pane, the editor and the file
+    // manager) are enabled in the file view only, the editor only while a file is selected. Run
+    // wherever the view or the file selection changes, so that their keys follow at once.
+    void updateFileViewCommands();
     // Empties the open file's data.
     void clearData();
     // How the row-to-record map changes.

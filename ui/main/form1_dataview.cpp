@@ -102,6 +102,8 @@ bool Form1::ReadDataFile()
     DataFileReadOptions options;
     options.recordLimit = GyouSeigenNashi->isChecked() ? NoRecordLimit : MaxRecordCount;
     options.memo = &m_textForms;
+    // The record limit is told before the splitting starts and its caption shows.
+    options.onRecordLimit = [this] { m_platform.showMessage(this, recordLimitMessage()); };
     options.beforeSplitting = [this] { Label1->setText(SplittingDataCaption.toString()); };
     QElapsedTimer started;
     started.start();
@@ -123,8 +125,6 @@ bool Form1::ReadDataFile()
         m_platform.showMessage(this, result.description);
         return false;
     }
-    if (result.truncated)
-        m_platform.showMessage(this, recordLimitMessage());
     setRowMap({});
     Data = std::move(result.data);
     m_foldedData.reset();
@@ -192,6 +192,7 @@ void Form1::EnterDataView()
     m_openFileName = Filemado->fileName();
     Dir1->hide();
     Filemado->hide();
+    updateFileViewCommands();
     Label2->show();
     Label2->raise();
     Label1->clear();

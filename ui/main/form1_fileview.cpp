@@ -60,9 +60,18 @@ void Form1::UpdateFileSelection()
     }
     Kirikae->setEnabled(selected);
     Jyouhou->setEnabled(selected);
-    FileHensyu->setEnabled(selected);
+    updateFileViewCommands();
     setToolButtonEnabled(ToolButtonId::SwitchData, selected);
     ResetToolButtons();
+}
+
+void Form1::updateFileViewCommands()
+{
+    const bool fileView = isFileView();
+    FilemadoRefresh->setEnabled(fileView);
+    Dir1OpenClose->setEnabled(fileView);
+    FileHensyu->setEnabled(fileView && !Filemado->fileName().isEmpty());
+    ExploerKidou->setEnabled(fileView);
 }
 
 void Form1::UpdateDefaultFolderMenus()
@@ -112,11 +121,11 @@ void Form1::Label2_DblClick()
 
 void Form1::FileMenyu_Click()
 {
-    const bool fileView = isFileView();
-    FilemadoRefresh->setEnabled(fileView);
-    Dir1OpenClose->setEnabled(fileView);
-    FileHensyu->setEnabled(fileView);
-    ExploerKidou->setEnabled(fileView);
+    updateFileViewCommands();
+    // The open menu of the file view offers the editor even without a selected file; choosing
+    // it then only beeps.
+    if (isFileView())
+        FileHensyu->setEnabled(true);
 }
 
 void Form1::Kirikae_Click()
@@ -196,6 +205,7 @@ void Form1::ShowFileList()
     Filemado->show();
     if (Dir1OpenClose->isChecked())
         Dir1->show();
+    updateFileViewCommands();
 
     RirekiSakujyo->setEnabled(true);
     ZZ10->setVisible(true);

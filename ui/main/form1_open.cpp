@@ -104,9 +104,14 @@ void Form1::openDataFileByPath(const QString& path)
         UpdateFileSelection();
     }
 
-    const int row = !folder.isEmpty() && Filemado->path() == folder
-        ? Filemado->listAlso(info.fileName())
-        : -1;
+    const bool inFolder = !folder.isEmpty() && Filemado->path() == folder;
+    int row = inFolder ? Filemado->listAlso(info.fileName()) : -1;
+    if (row < 0 && inFolder && info.isFile() && !Combo1->currentText().isEmpty()) {
+        // The file view's search key hides the file asked for: the key gives way, so that the
+        // file is listed and selected (and stays listed when the view comes back).
+        setCombo1Text(QString());
+        row = Filemado->listAlso(info.fileName());
+    }
     if (row < 0) {
         // Missing, a folder, or a folder that cannot be listed: the reader says why.
         const ItemNamesResult names = readItemNames(info.absoluteFilePath());

@@ -50,11 +50,16 @@ bool Form1::searchBoxEvent(QEvent* event)
 {
     switch (event->type()) {
     case QEvent::KeyPress:
+        if (const int step = historyStep(static_cast<QKeyEvent*>(event))) {
+            pickNeighbourHistoryKey(step);
+            return true;
+        }
+        Q_FALLTHROUGH();
     case QEvent::FocusOut: {
         // The box ends an edit on Return and when it loses the focus, and then announces the
         // history entry equal to the text as if it had been picked. Only a pick from the
-        // drop-down is a click, so those announcements are dropped while the box handles these
-        // events.
+        // drop-down (or with the arrow keys, above) is a click, so those announcements are
+        // dropped while the box handles these events.
         const QScopedValueRollback guard(m_searchBoxKeyOrFocus, true);
         static_cast<QObject*>(Combo1)->event(event);
         return true;
@@ -65,6 +70,43 @@ bool Form1::searchBoxEvent(QEvent* event)
     default:
         return false;
     }
+}
+
+// Up and Page Up pick the history entry above, Down and Page Down the one below, as in a combo
+// box; with Ctrl they go to the edit line, and Alt+Down drops the list down.
+int Form1::historyStep(const QKeyEvent* event)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if (modifiers & (Qt::ControlModifier | Qt::AltModifier))
+        return 0;
+    switch (event->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_PageUp:
+        return -1;
+    case Qt::Key_Down:
+    case Qt::Key_PageDown:
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+// Picking a key with the arrow keys is a pick from the drop-down: the click handler runs. The
+// walk goes on from the entry that holds the search key, also after the history was rebuilt
+// (which leaves no entry current); a key that is not in the history walks from above entry 0.
+void Form1::pickNeighbourHistoryKey(int step)
+{
+    int at = Combo1->currentIndex();
+    if (at < 0 || Combo1->itemText(at) != Combo1->currentText())
+        at = Combo1->findText(Combo1->currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive);
+    const int next = at + step;
+    if (next < 0 || next >= Combo1->count())
+        return;
+    {
+        const QSignalBlocker block(Combo1);
+        Combo1->setCurrentIndex(next);
+    }
+    Combo1_Click();
 }
 
 void Form1::searchBoxKeyReleased(QKeyEvent* event)
@@ -216,7 +258,9 @@ void Form1::SearchFileList()
     const QString key = Combo1->currentText();
     const QString selected = Filemado->fileName();
     // The forgiving match applies to a search key only; the listing without a key stays as is.
-    Filemado->setPattern(fileSearchPattern(key), AimaiKensaku->isChecked() && !key.isEmpty());
+    // A file listed besides the pattern (opened by its path) is filtered by the key alone.
+    Filemado->setPattern(
+        fileSearchPattern(key), AimaiKensaku->isChecked() && !key.isEmpty(), fileKeyPattern(key));
     int index = -1;
     if (!selected.isEmpty()) {
         for (int i = 0; i < Filemado->listCount(); ++i) {
@@ -279,9 +323,8 @@ void Form1::SaveFileState(bool fileList)
         section = historySection(true);
         if (!Filemado->fileName().isEmpty()) {
             // A key that would not come back exactly (blanks at an end, enclosing quotes, too
-            // long) is not stored: the next start begins with an empty key instead.
-            const QString key = Combo1->currentText();
-            m_settings.setValue(keys::StrFileKey, Settings::canStore(key) ? key : QString());
+            // long) is stored as it will come back, so that the next start shows that.
+            m_settings.setValue(keys::StrFileKey, Settings::storedForm(Combo1->currentText()));
         }
     } else {
         // The state of the open data file; without one (the file view) there is nothing to store.
@@ -308,7 +351,7 @@ void Form1::SaveFileState(bool fileList)
         }
     }
 
-    const QStringList stored = historyToStore(items, &Settings::canStore);
+    const QStringList stored = historyToStore(items, &Settings::storedForm);
     for (int i = 0; i < stored.size() && i < HistoryKeyCount; ++i)
         m_settings.setValue(section, keys::History.at(i), stored.at(i));
 }

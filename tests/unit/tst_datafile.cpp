@@ -301,8 +301,10 @@ void TestDataFile::recordLimitIsToldBeforeSplitting()
         bytes += lineEnd + QByteArray::number(r);
     const QString path = writeFile(QStringLiteral("limit.csv"), bytes);
     QStringList seen;
-    const DataFileReadResult read = readDataFile(
-        path, 1, [&] { seen << "split"; }, [&] { seen << "limit"; });
+    DataFileReadOptions options;
+    options.beforeSplitting = [&] { seen << "split"; };
+    options.onRecordLimit = [&] { seen << "limit"; };
+    const DataFileReadResult read = readDataFile(path, 1, options);
     QVERIFY(read.ok);
     QCOMPARE(seen, calls);
     QCOMPARE(read.truncated, calls.size() == 2);

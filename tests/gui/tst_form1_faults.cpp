@@ -3,23 +3,13 @@
 // its path under a search key, and the record-limit message. Driven through the real main window
 // with a recording platform; keys go to the window's focus widget.
 
-#include "support/fakeplatform.h"
 #include "support/formfixture.h"
-#include "support/keyinput.h"
-#include "support/tempappfolder.h"
 #include "support/testmain.h"
 
 #include "core/datafile.h"
-#include "settings/settings.h"
 #include "ui/main/datalistview.h"
-#include "ui/main/filelistbox.h"
-#include "ui/main/form1.h"
 #include "ui/main/statuslabel.h"
 
-#include <QAction>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QMenu>
 #include <QTreeView>
 
 using namespace korvanta;
@@ -52,63 +42,37 @@ QStringList listedFiles(const Form1& f)
 
 } // namespace
 
-class TestForm1Faults : public QObject
+class TestForm1Faults : public QObject, private FormFixture
 {
     Q_OBJECT
 
 private:
-    TempAppFolder m_app;
-    RecordingPlatform m_platform;
-    std::unique_ptr<Form1> m_form;
-
-    Form1& startForm(const QByteArray& extra = QByteArray())
+    Form1& start(const QByteArray& extra = QByteArray())
     {
-        m_app.writeIni(normalStartIni(m_app.path().chopped(1)) + extra);
-        m_form = std::make_unique<Form1>(m_app.path(), m_platform);
-        m_form->Form_Load();
-        m_form->show();
-        m_form->activateWindow();
-        if (!QTest::qWaitForWindowActive(m_form.get()))
-            qWarning("the window did not become active");
-        return *m_form;
+        return startNormally(extra, true, Show::Active);
     }
 
     // Opens shop.csv showing item 1, copying item 2, with record `record` (from 1) remembered.
     Form1& openShop(int display = 1, int record = 2, const QByteArray& extra = QByteArray())
     {
-        Form1& f = startForm("[shop.csv]\r\nSentakuKoumokuNo=" + QByteArray::number(display)
+        Form1& f = start("[shop.csv]\r\nSentakuKoumokuNo=" + QByteArray::number(display)
             + "\r\nKoumokuHyoujiNo=2\r\nDataListIndex=" + QByteArray::number(record - 1) + "\r\n"
             + extra);
-        clickFile(f, "shop.csv");
+        selectFile(f, "shop.csv");
         f.Filemado_DblClick();
         return f;
-    }
-
-    QString read(const QString& section, const QString& key) const
-    {
-        return Settings(m_app.path()).ReadSetting(section, key);
-    }
-
-    // Chooses a menu entry as a person can: only while it is enabled.
-    static bool choose(QAction* action)
-    {
-        if (!action->isEnabled())
-            return false;
-        action->trigger();
-        return true;
     }
 
 private slots:
     void init()
     {
-        m_app.reset();
-        m_platform.reset();
+        resetFixture();
         m_app.writeFile("shop.csv", ShopCsv);
         m_app.writeFile("products.CSV", "Name\r\nbolt\r\n");
         m_app.writeFile("staff.csv", "Name\r\nHanako\r\n");
     }
 
-    void cleanup() { m_form.reset(); }
+    void cleanup() { closeForm(); }
 
     // --- the editor and the file manager belong to the file view
 
@@ -123,7 +87,6 @@ private slots:
         QVERIFY(!f.isMinimized());
 
         // The all-items view is a data view too.
-        cleanup();
         Form1& g = openShop(-1);
         QVERIFY(g.ListView1->isVisible());
         QVERIFY(!g.FileHensyu->isEnabled());
@@ -135,7 +98,7 @@ private slots:
     {
         Form1& f = openShop();
         // The file menu opened and closed again in the data view, then F2 back to the files.
-        f.FileMenyu_Click();
+        openMenu(*f.FileMenyu);
         QVERIFY(!f.FileHensyu->isEnabled());
         pressKey(&f, Qt::Key_F2);
         QVERIFY(f.Filemado->isVisible());
@@ -150,16 +113,14 @@ private slots:
         f.Filemado->setListIndex(-1);
         f.UpdateFileSelection();
         QVERIFY(!f.FileHensyu->isEnabled());
-        f.FileMenyu_Click();
-        QVERIFY(choose(f.FileHensyu));
+        CHOOSE(f, "FileHensyu");
         QCOMPARE(m_platform.beeps, 1);
         QCOMPARE(m_platform.editorLaunches.size(), 1);
 
         // Choosing a folder from the all-items view keeps the data view: still no editor.
-        cleanup();
         Form1& g = openShop(-1);
         m_platform.nextFolder.enqueue(m_app.path());
-        g.Fopen_Click();
+        CHOOSE(g, "Fopen");
         QVERIFY(g.ListView1->isVisible());
         QVERIFY(!g.FileHensyu->isEnabled());
         QVERIFY(!g.ExploerKidou->isEnabled());
@@ -212,7 +173,7 @@ private slots:
     void arrowKeyPickWaitsForShiftReturnWithTheOption()
     {
         Form1& f = openShop(1, 2, "0=gr\r\n1=ap\r\n");
-        f.KensakuKaisi_Click();
+        CHOOSE(f, "KensakuKaisi");
         QVERIFY(clickToFocus(f.Combo1->lineEdit()));
         pressKey(&f, Qt::Key_Down);
         QCOMPARE(f.Combo1->currentText(), QStringLiteral("gr"));
@@ -223,7 +184,7 @@ private slots:
 
     void arrowKeysPickHistoryKeysInTheFileView()
     {
-        Form1& f = startForm("[RirekiFileKey]\r\n0=prod\r\n1=sta\r\n");
+        Form1& f = start("[RirekiFileKey]\r\n0=prod\r\n1=sta\r\n");
         QCOMPARE(f.combo1Items(), (QStringList { "", "prod", "sta" }));
         QVERIFY(clickToFocus(f.Combo1->lineEdit()));
         pressKey(&f, Qt::Key_Down);
@@ -234,7 +195,7 @@ private slots:
         pressKey(&f, Qt::Key_Up);
         QCOMPARE(listedFiles(f), (QStringList { "products.CSV", "shop.csv", "staff.csv" }));
         // A typed key that is not in the history walks from above the blank entry.
-        QVERIFY(typeSearchKey(f, "s"));
+        type(f, "s");
         pressKey(&f, Qt::Key_Down);
         QCOMPARE(f.Combo1->currentText(), QString());
         pressKey(&f, Qt::Key_Down);
@@ -292,40 +253,40 @@ private slots:
     void fileOpenedByPathIsFilteredByTheKey()
     {
         m_app.writeFile("notes.tsv", "Name\r\nx\r\n");
-        Form1& f = startForm();
+        Form1& f = start();
         f.openDataFileByPath(m_app.filePath("staff.csv"));
         QVERIFY(f.List1->isVisible());
-        f.Kirikae_Click();
-        QVERIFY(typeSearchKey(f, "prod"));
+        CHOOSE(f, "Kirikae");
+        type(f, "prod");
         QCOMPARE(listedFiles(f), QStringList { "products.CSV" });
-        QVERIFY(typeSearchKey(f, ""));
+        type(f, "");
         QCOMPARE(listedFiles(f), (QStringList { "products.CSV", "shop.csv", "staff.csv" }));
 
         // A name outside the pattern stays listed while the key is in it, and only then.
         f.openDataFileByPath(m_app.filePath("notes.tsv"));
         QVERIFY(f.List1->isVisible());
-        f.Kirikae_Click();
+        CHOOSE(f, "Kirikae");
         QCOMPARE(
             listedFiles(f), (QStringList { "notes.tsv", "products.CSV", "shop.csv", "staff.csv" }));
         QCOMPARE(f.Filemado->fileName(), QStringLiteral("notes.tsv"));
-        QVERIFY(typeSearchKey(f, "not"));
+        type(f, "not");
         QCOMPARE(listedFiles(f), QStringList { "notes.tsv" });
-        QVERIFY(typeSearchKey(f, "prod"));
+        type(f, "prod");
         QCOMPARE(listedFiles(f), QStringList { "products.CSV" });
-        QVERIFY(typeSearchKey(f, ""));
+        type(f, "");
         QCOMPARE(listedFiles(f).first(), QStringLiteral("notes.tsv"));
     }
 
     // A key that hides the file asked for gives way: the file opens and is listed afterwards.
     void fileOpenedByPathUnderAKeyThatHidesIt()
     {
-        Form1& f = startForm();
-        QVERIFY(typeSearchKey(f, "prod"));
+        Form1& f = start();
+        type(f, "prod");
         f.openDataFileByPath(m_app.filePath("staff.csv"));
         QVERIFY(m_platform.messageBoxes.isEmpty());
         QVERIFY(f.List1->isVisible());
         QCOMPARE(rowsOf(f.List1->model()).first(), QStringLiteral("Hanako"));
-        f.Kirikae_Click();
+        CHOOSE(f, "Kirikae");
         QCOMPARE(f.Filemado->fileName(), QStringLiteral("staff.csv"));
         QCOMPARE(f.Combo1->currentText(), QString());
     }
@@ -335,18 +296,17 @@ private slots:
     void searchKeysAreStoredAsTheyComeBack()
     {
         m_app.writeFile(QString::fromUtf8("月 売上.csv"), "Name\r\nx\r\n");
-        Form1& f = startForm();
-        QVERIFY(typeSearchKey(f, QString::fromUtf8(" 売上")));
+        Form1& f = start();
+        type(f, QString::fromUtf8(" 売上"));
         QCOMPARE(listedFiles(f), QStringList { QString::fromUtf8("月 売上.csv") });
-        QVERIFY(clickFile(f, QString::fromUtf8("月 売上.csv")));
+        selectFile(f, QString::fromUtf8("月 売上.csv"));
         f.close();
         QCOMPARE(read("RirekiFileKey", "StrFileKey"), QString::fromUtf8("売上"));
         QCOMPARE(read("RirekiFileKey", "0"), QString::fromUtf8("売上"));
 
         // In a data file's history a key that comes back equal to another one is kept once.
-        cleanup();
         Form1& g = openShop(1, 2, "0=ap\r\n1=gr\r\n");
-        QVERIFY(typeSearchKey(g, " ap"));
+        type(g, " ap");
         QCOMPARE(rowsOf(g.List1->model()), QStringList { "big apple" });
         g.selectList1Row(0);
         QCOMPARE(g.combo1Items(), (QStringList { "", " ap", "ap", "gr" }));
@@ -356,13 +316,10 @@ private slots:
         QCOMPARE(read("shop.csv", "2"), QString());
 
         // The next start reads the history back as it was stored.
-        cleanup();
-        m_form = std::make_unique<Form1>(m_app.path(), m_platform);
-        m_form->Form_Load();
-        m_form->show();
-        QVERIFY(clickFile(*m_form, "shop.csv"));
-        m_form->Filemado_DblClick();
-        QCOMPARE(m_form->combo1Items(), (QStringList { "", "ap", "gr" }));
+        Form1& h = startForm();
+        selectFile(h, "shop.csv");
+        h.Filemado_DblClick();
+        QCOMPARE(h.combo1Items(), (QStringList { "", "ap", "gr" }));
     }
 
     // --- the record-limit message comes before the splitting
@@ -373,12 +330,12 @@ private slots:
         for (int r = 1; r <= MaxRecordCount; ++r)
             bytes += QByteArray::number(r % 10) + "\r\n";
         m_app.writeFile("big.csv", bytes); // MaxRecordCount + 1 records: the last one empty
-        Form1& f = startForm();
+        Form1& f = start();
         QStringList captionsAtMessage;
         m_platform.onMessageBox = [&](const RecordingPlatform::MessageBoxCall&) {
             captionsAtMessage << f.Label1->text();
         };
-        QVERIFY(clickFile(f, "big.csv"));
+        selectFile(f, "big.csv");
         f.Filemado_DblClick();
         QCOMPARE(m_platform.messageBoxes.size(), 1);
         QCOMPARE(m_platform.messageBoxes.first().text, recordLimitMessage());

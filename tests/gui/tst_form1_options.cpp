@@ -1,38 +1,22 @@
 // The option table drives the menus, the first start, LoadSettings and closing: every option is
 // walked through the real window and the real settings file.
 
-#include "support/fakeplatform.h"
-#include "support/tempappfolder.h"
+#include "support/formfixture.h"
 #include "support/testmain.h"
 
-#include "settings/settings.h"
-#include "ui/main/form1.h"
 #include "ui/main/options.h"
 
 #include <QAction>
 #include <QMenu>
 
 #include <algorithm>
-#include <memory>
 #include <variant>
 
 using namespace korvanta;
 
-class TestForm1Options : public QObject
+class TestForm1Options : public QObject, private FormFixture
 {
     Q_OBJECT
-
-    TempAppFolder m_app;
-    RecordingPlatform m_platform;
-    std::unique_ptr<Form1> m_form;
-
-    Form1& startForm()
-    {
-        m_form = std::make_unique<Form1>(m_app.path(), m_platform);
-        m_form->Form_Load();
-        m_form->show();
-        return *m_form;
-    }
 
     static QAction* actionOf(const Form1& form, const OptionEntry& option)
     {
@@ -62,13 +46,13 @@ class TestForm1Options : public QObject
 private slots:
     void init()
     {
-        m_app.reset();
-        m_platform.reset();
+        resetFixture();
         m_app.writeFile("a.csv", "x,y\r\n1,2\r\n");
     }
-    void cleanup() { m_form.reset(); }
+    void cleanup() { closeForm(); }
 
-    // Each option's menu entry carries its design name, state and check mark.
+    // Each option's menu entry carries its design name, state and check mark: the window as
+    // constructed, before any settings are loaded.
     void menuEntriesAreInTheirDesignState()
     {
         Form1 form(m_app.path(), m_platform);
@@ -113,7 +97,7 @@ private slots:
         QByteArray ini = "[Tool]\r\n";
         for (const OptionEntry& option : optionTable())
             ini += option.key.key + QByteArray(option.designChecked() ? "=False\r\n" : "=True\r\n");
-        ini += "FilePath=" + m_app.path().chopped(1).toUtf8() + "\r\n";
+        ini += "FilePath=" + m_dataFolder.toUtf8() + "\r\n";
         QVERIFY(m_app.writeIni(ini));
 
         Form1& f = startForm();

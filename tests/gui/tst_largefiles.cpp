@@ -2,19 +2,13 @@
 // its check mark kept over a restart, the designed limit and its message while it is off, and
 // every road of the data view reaching record 40,000 while it is on.
 
-#include "support/fakeplatform.h"
 #include "support/formfixture.h"
-#include "support/keyinput.h"
-#include "support/tempappfolder.h"
 #include "support/testmain.h"
 
 #include "core/datafile.h"
 #include "ui/main/datalistview.h"
-#include "ui/main/filelistbox.h"
-#include "ui/main/form1.h"
 
 #include <QAction>
-#include <QComboBox>
 #include <QLabel>
 #include <QMenu>
 #include <QStringEncoder>
@@ -55,26 +49,21 @@ QStringList rowsOf(const QAbstractItemModel* model, int first, int count)
 
 } // namespace
 
-class TestLargeFiles : public QObject
+class TestLargeFiles : public QObject, private FormFixture
 {
     Q_OBJECT
 
 private:
-    TempAppFolder m_app;
-    RecordingPlatform m_platform;
-    std::unique_ptr<Form1> m_form;
+    QByteArray m_big;
 
     // A start with big.csv beside the program; `tool` adds keys to the Tool section and
     // `section` a section of big.csv's own.
     Form1& start(const QByteArray& tool, const QByteArray& section = QByteArray())
     {
-        QByteArray ini = normalStartIni(m_app.path().chopped(1));
+        QByteArray ini = normalStartIni(m_dataFolder);
         ini.replace("[Tool]\r\n", "[Tool]\r\n" + tool);
         m_app.writeIni(ini + section);
-        m_form = std::make_unique<Form1>(m_app.path(), m_platform);
-        m_form->Form_Load();
-        m_form->show();
-        return *m_form;
+        return startForm();
     }
 
     Form1& openBig(const QByteArray& tool, int display = 2, int copy = 2, int row = 0)
@@ -83,19 +72,9 @@ private:
             "[big.csv]\r\nSentakuKoumokuNo=" + QByteArray::number(display)
                 + "\r\nKoumokuHyoujiNo=" + QByteArray::number(copy)
                 + "\r\nDataListIndex=" + QByteArray::number(row) + "\r\n");
-        if (!clickFile(f, QStringLiteral("big.csv")))
-            qFatal("big.csv is not listed");
+        selectFile(f, QStringLiteral("big.csv"));
         f.Filemado_DblClick();
         return f;
-    }
-
-    // A menu command as a person chooses it: only while it is enabled.
-    static bool choose(QAction* action)
-    {
-        if (!action || !action->isEnabled())
-            return false;
-        action->trigger();
-        return true;
     }
 
     int limitMessages() const
@@ -107,16 +86,19 @@ private:
     }
 
 private slots:
-    void initTestCase() { QVERIFY(m_app.writeFile(QStringLiteral("big.csv"), bigCsv())); }
+    void initTestCase() { m_big = bigCsv(); }
 
-    void init() { m_platform.reset(); }
+    void init()
+    {
+        resetFixture();
+        QVERIFY(m_app.writeFile(QStringLiteral("big.csv"), m_big));
+    }
 
     void cleanup()
     {
         if (m_form)
             m_form->close();
-        m_form.reset();
-        m_app.removeIni();
+        closeForm();
     }
 
     // The entry sits in the tool menu right after the forgiving search, unchecked at first;
@@ -135,15 +117,14 @@ private slots:
         QVERIFY(option->isCheckable());
         QVERIFY(!option->isChecked());
 
-        QVERIFY(choose(option));
+        CHOOSE(f, "GyouSeigenNashi");
         QVERIFY(option->isChecked());
-        m_form->close();
+        f.close();
         QVERIFY(m_app.readIni().contains("GyouSeigenNashi=True"));
-        m_form = std::make_unique<Form1>(m_app.path(), m_platform);
-        m_form->Form_Load();
-        QVERIFY(m_form->GyouSeigenNashi->isChecked());
-        QVERIFY(choose(m_form->GyouSeigenNashi));
-        m_form->close();
+        Form1& g = startForm();
+        QVERIFY(g.GyouSeigenNashi->isChecked());
+        CHOOSE(g, "GyouSeigenNashi");
+        g.close();
         QVERIFY(m_app.readIni().contains("GyouSeigenNashi=False"));
     }
 
@@ -155,7 +136,7 @@ private slots:
         QCOMPARE(f.RecordCount(), MaxRecordCount);
         QCOMPARE(int(f.List2.size()), MaxRecordCount);
         QCOMPARE(f.List1->model()->rowCount(), MaxRecordCount);
-        QVERIFY(typeSearchKey(f, QStringLiteral("最後")));
+        type(f, QStringLiteral("最後"));
         QCOMPARE(f.List2.size(), std::size_t(0));
     }
 
@@ -175,7 +156,7 @@ private slots:
         QCOMPARE(m_platform.clipboardText(), LastName);
 
         // The search: a key only the last record holds, typed.
-        QVERIFY(typeSearchKey(f, QStringLiteral("最後")));
+        type(f, QStringLiteral("最後"));
         QCOMPARE(f.List2, std::vector<int> { Records });
         QCOMPARE(f.list1SelectedRow(), 0); // the selected record stays selected
         // Shortened and typed again: the same as a fresh search.
@@ -186,15 +167,15 @@ private slots:
         QCOMPARE(int(f.List2.size()), Records); // the empty key lists every record again
 
         // The sort, descending: the last record comes first.
-        QVERIFY(choose(f.Narabikae2));
+        CHOOSE(f, "Narabikae2");
         QCOMPARE(int(f.List2.size()), Records);
         QCOMPARE(f.List2.front(), Records);
         QCOMPARE(rowsOf(f.List1->model(), 0, 1), QStringList { LastName });
-        QVERIFY(choose(f.DataSaiinput));
+        CHOOSE(f, "DataSaiinput");
 
         // The chooser over the data list: item 3 of the selected record, the last one.
         f.selectList1Row(Records - 1);
-        QVERIFY(choose(f.bikouEntry(3)));
+        CHOOSE(f, "Bikou(3)");
         QCOMPARE(m_platform.clipboardText(), LastUrl);
 
         // The Web patrol: opening the address of record 39,999 moves on to record 40,000.
@@ -225,9 +206,9 @@ private slots:
         QCOMPARE(m_platform.clipboardText(),
             QStringLiteral("N40000\t") + LastName + QLatin1Char('\t') + LastUrl);
 
-        QVERIFY(typeSearchKey(f, QStringLiteral("40000最")));
+        type(f, QStringLiteral("40000最"));
         QCOMPARE(f.List2, std::vector<int> { Records });
-        QVERIFY(typeSearchKey(f, QString()));
+        type(f, QString());
         QCOMPARE(int(f.List2.size()), Records);
 
         // Two clicks on the first column: ascending, then descending with the last first.

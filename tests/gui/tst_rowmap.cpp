@@ -2,17 +2,11 @@
 // opening, searching, both sorts, the column sort of the all-items view, re-listing and leaving
 // the data view. Both list models run under QAbstractItemModelTester all the while.
 
-#include "support/fakeplatform.h"
 #include "support/formfixture.h"
-#include "support/keyinput.h"
-#include "support/tempappfolder.h"
 #include "support/testmain.h"
 
 #include "ui/main/datalistview.h"
-#include "ui/main/form1.h"
 
-#include <QAbstractItemModelTester>
-#include <QAction>
 #include <QHeaderView>
 #include <QTreeView>
 
@@ -20,46 +14,28 @@
 
 using namespace korvanta;
 
-class TestRowMap : public QObject
+class TestRowMap : public QObject, private FormFixture
 {
     Q_OBJECT
 
 private:
-    TempAppFolder m_app;
-    RecordingPlatform m_platform;
-    std::unique_ptr<Form1> m_form;
-    std::unique_ptr<QAbstractItemModelTester> m_list1Tester;
-    std::unique_ptr<QAbstractItemModelTester> m_listView1Tester;
     // How often each model told its view that its rows changed, since the last check.
     int m_list1Changes = 0;
     int m_listView1Changes = 0;
 
-    Form1& startForm()
+    Form1& start()
     {
-        m_app.writeIni(normalStartIni(m_app.path().chopped(1)));
-        m_form = std::make_unique<Form1>(m_app.path(), m_platform);
-        const auto mode = QAbstractItemModelTester::FailureReportingMode::QtTest;
-        m_list1Tester = std::make_unique<QAbstractItemModelTester>(m_form->List1->model(), mode);
-        m_listView1Tester
-            = std::make_unique<QAbstractItemModelTester>(m_form->ListView1->model(), mode);
+        Form1& f = startNormally();
         // The models read the map in place, so their data is right even when the view was never
         // told: what keeps a view in step is the signal.
         const auto count = [this](const QAbstractItemModel* model, int& changes) {
+            changes = 0;
             connect(model, &QAbstractItemModel::modelReset, this, [&changes] { ++changes; });
             connect(model, &QAbstractItemModel::layoutChanged, this, [&changes] { ++changes; });
         };
-        count(m_form->List1->model(), m_list1Changes);
-        count(m_form->ListView1->model(), m_listView1Changes);
-        m_form->Form_Load();
-        m_form->show();
-        return *m_form;
-    }
-
-    // Chooses a menu command as a person can: only while it is enabled.
-    static void choose(QAction* action)
-    {
-        QVERIFY2(action->isEnabled(), qPrintable(action->objectName()));
-        action->trigger();
+        count(f.List1->model(), m_list1Changes);
+        count(f.ListView1->model(), m_listView1Changes);
+        return f;
     }
 
     // The list on screen was told of the new rows, shows exactly the map's rows, each with its
@@ -110,23 +86,17 @@ private:
 private slots:
     void init()
     {
-        m_app.reset();
-        m_platform.reset();
+        resetFixture();
         m_app.writeFile("goods.csv", GoodsCsv);
     }
 
-    void cleanup()
-    {
-        m_list1Tester.reset();
-        m_listView1Tester.reset();
-        m_form.reset();
-    }
+    void cleanup() { closeForm(); }
 
     void singleItemList()
     {
-        Form1& f = startForm();
-        QVERIFY(clickFile(f, "goods.csv"));
-        choose(f.Kirikae);
+        Form1& f = start();
+        selectFile(f, "goods.csv");
+        CHOOSE(f, "Kirikae");
         QVERIFY(f.List1->isVisible());
         QCOMPARE(f.List2, (std::vector<int> { 1, 2, 3, 4, 5 }));
         inStep(f);
@@ -134,44 +104,44 @@ private slots:
             return;
 
         // A search narrows the map and the list with it, keystroke by keystroke.
-        QVERIFY(typeSearchKey(f, "e"));
+        type(f, "e");
         QCOMPARE(f.List2, (std::vector<int> { 2, 4 }));
         inStep(f);
         if (QTest::currentTestFailed())
             return;
-        QVERIFY(typeSearchKey(f, "zz"));
+        type(f, "zz");
         QVERIFY(f.List2.empty());
         inStep(f);
         if (QTest::currentTestFailed())
             return;
-        QVERIFY(typeSearchKey(f, "e"));
+        type(f, "e");
 
-        choose(f.Narabikae2);
+        CHOOSE(f, "Narabikae2");
         QCOMPARE(f.List2, (std::vector<int> { 4, 2 }));
         inStep(f);
         if (QTest::currentTestFailed())
             return;
-        choose(f.Narabikae);
+        CHOOSE(f, "Narabikae");
         QCOMPARE(f.List2, (std::vector<int> { 2, 4 }));
         inStep(f);
         if (QTest::currentTestFailed())
             return;
 
-        choose(f.DataSaiinput);
+        CHOOSE(f, "DataSaiinput");
         QCOMPARE(f.List2, (std::vector<int> { 1, 2, 3, 4, 5 }));
         inStep(f);
         if (QTest::currentTestFailed())
             return;
 
         // Sorting the full list leaves out the empty record.
-        choose(f.Narabikae2);
+        CHOOSE(f, "Narabikae2");
         QCOMPARE(f.List2.size(), size_t(4));
         QCOMPARE(rowOfRecord(f, 5), -1);
         inStep(f);
         if (QTest::currentTestFailed())
             return;
 
-        choose(f.Kirikae);
+        CHOOSE(f, "Kirikae");
         QVERIFY(f.Filemado->isVisible());
         QVERIFY(f.List2.empty());
         inStep(f);
@@ -179,10 +149,9 @@ private slots:
 
     void allItemsView()
     {
-        Form1& f = startForm();
-        QVERIFY(clickFile(f, "goods.csv"));
-        m_platform.nextPicks.enqueue(QStringLiteral("ZenDataHyouji"));
-        f.Filemado_MouseUp(2, 0);
+        Form1& f = start();
+        selectFile(f, "goods.csv");
+        CHOOSE(f, "ZenDataHyouji");
         QVERIFY(f.ListView1->isVisible());
         QCOMPARE(f.List2, (std::vector<int> { 1, 2, 3, 4, 5 }));
         inStep(f);
@@ -190,12 +159,12 @@ private slots:
             return;
 
         // "example" is in the URLs of records 1 and 4.
-        QVERIFY(typeSearchKey(f, "example"));
+        type(f, "example");
         QCOMPARE(f.List2, (std::vector<int> { 1, 4 }));
         inStep(f);
         if (QTest::currentTestFailed())
             return;
-        QVERIFY(typeSearchKey(f, "A-0"));
+        type(f, "A-0");
         QCOMPARE(f.List2, (std::vector<int> { 1, 2, 3, 4 }));
         inStep(f);
         if (QTest::currentTestFailed())
@@ -218,13 +187,13 @@ private slots:
         QVERIFY(!f.listReady());
 
         // Re-listing brings the file order back.
-        choose(f.DataSaiinput);
+        CHOOSE(f, "DataSaiinput");
         QCOMPARE(f.List2, (std::vector<int> { 1, 2, 3, 4, 5 }));
         inStep(f);
         if (QTest::currentTestFailed())
             return;
 
-        choose(f.Kirikae);
+        CHOOSE(f, "Kirikae");
         QVERIFY(f.Filemado->isVisible());
         QVERIFY(f.List2.empty());
         inStep(f);

@@ -1,12 +1,8 @@
 // Two screens side by side (Qt's offscreen platform given two screens, 1024 × 768 pixels each,
 // the second starting at x = 1024): every placement works on the screen the window is on.
 
-#include "support/fakeplatform.h"
 #include "support/formfixture.h"
-#include "support/tempappfolder.h"
 
-#include "settings/settings.h"
-#include "ui/main/form1.h"
 #include "ui/manual/form3.h"
 
 #include <QGuiApplication>
@@ -26,16 +22,13 @@ constexpr double ScreenHeight = 768 * 15;
 
 } // namespace
 
-class TestScreens : public QObject
+class TestScreens : public QObject, private FormFixture
 {
     Q_OBJECT
 
-    TempAppFolder m_app;
-    RecordingPlatform m_platform;
-
     QByteArray iniAt(double left, double top, double viewWidth) const
     {
-        QByteArray ini = normalStartIni(m_app.path().chopped(1));
+        QByteArray ini = normalStartIni(m_dataFolder);
         ini.replace("Top=0\r\nLeft=0",
             "Top=" + QByteArray::number(top) + "\r\nLeft=" + QByteArray::number(left));
         ini.replace("ViewFormWidth=9000", "ViewFormWidth=" + QByteArray::number(viewWidth));
@@ -55,11 +48,8 @@ class TestScreens : public QObject
 private slots:
     void initTestCase() { QCOMPARE(QGuiApplication::screens().size(), 2); }
 
-    void init()
-    {
-        m_app.reset();
-        m_platform.reset();
-    }
+    void init() { resetFixture(); }
+    void cleanup() { closeForm(); }
 
     // Restored onto the second screen, the window stays there; the all-items view opens and
     // closes there, cut at the second screen's right edge, not the first's.
@@ -78,15 +68,13 @@ private slots:
         QFETCH(double, expectedViewLeft);
         QVERIFY(m_app.writeIni(iniAt(left, 1500, 9000)));
         QVERIFY(m_app.writeFile(QStringLiteral("goods.csv"), GoodsCsv));
-        Form1 f(m_app.path(), m_platform);
-        f.Form_Load();
-        f.show();
+        Form1& f = startForm();
         QCOMPARE(f.formLeft(), left);
         QCOMPARE(f.formTop(), 1500.0);
         QCOMPARE(f.screen()->geometry().x(), 1024);
 
-        QVERIFY(clickFile(f, QStringLiteral("goods.csv")));
-        f.openAllItems();
+        selectFile(f, QStringLiteral("goods.csv"));
+        CHOOSE(f, "ZenDataHyouji");
         QVERIFY(f.ListView1->isVisible());
         QCOMPARE(f.formWidth(), 9000.0);
         QCOMPARE(f.formLeft(), expectedViewLeft);
@@ -96,15 +84,14 @@ private slots:
         QCOMPARE(f.formLeft(), left);
         QCOMPARE(f.screen()->geometry().x(), 1024);
         f.close();
-        QCOMPARE(Settings(m_app.path()).ReadSetting("Position", "Left").toDouble(), left);
+        QCOMPARE(read("Position", "Left").toDouble(), left);
     }
 
     // Centring uses the screen the window is on, offset included.
     void centredOnItsOwnScreen()
     {
         QVERIFY(m_app.writeIni(iniAt(SecondLeft + 100, 100, 9000)));
-        Form1 f(m_app.path(), m_platform);
-        f.Form_Load();
+        Form1& f = startForm(Show::No);
         f.CenterOnScreen();
         QCOMPARE(f.formLeft(), SecondLeft + (ScreenWidth - f.formWidth()) / 2);
         QCOMPARE(f.formTop(), (ScreenHeight - f.formHeight()) / 2);
@@ -114,9 +101,7 @@ private slots:
     void manualOnTheMainWindowsScreen()
     {
         QVERIFY(m_app.writeIni(iniAt(SecondLeft + 1500, 1500, 9000)));
-        Form1 f(m_app.path(), m_platform);
-        f.Form_Load();
-        f.show();
+        Form1& f = startForm();
         Form3 manual(m_platform, false, &f);
         const QRect g = manual.frameGeometry();
         QVERIFY2(g.left() >= 1024 && g.right() < 2048, qPrintable(QString::number(g.left())));
@@ -126,8 +111,7 @@ private slots:
     // The first start centres the window on the screen it is on.
     void firstStartCentres()
     {
-        Form1 f(m_app.path(), m_platform);
-        f.Form_Load();
+        Form1& f = startForm(Show::No);
         const QRect g = f.screen()->geometry();
         const double screenLeft = g.x() * 15.0;
         QCOMPARE(f.formLeft(), screenLeft + (g.width() * 15.0 - f.formWidth()) / 2);

@@ -1,82 +1,63 @@
 // Where an installed copy keeps its settings and what it does when no folder can be written.
 
-#include "support/fakeplatform.h"
 #include "support/formfixture.h"
-#include "support/tempappfolder.h"
 #include "support/testmain.h"
-
-#include "settings/settingslocation.h"
-#include "ui/main/filelistbox.h"
-#include "ui/main/folderlistbox.h"
-#include "ui/main/form1.h"
 
 #include <QAction>
 
 using namespace korvanta;
 
-class TestSettingsPlace : public QObject
+class TestSettingsPlace : public QObject, private FormFixture
 {
     Q_OBJECT
 
-    TempAppFolder m_root;
-    RecordingPlatform m_platform;
-
-    // An installed layout inside the temporary folder: examples/ is the default folder and
-    // config/ the settings folder.
-    SettingsLocation installedLocation(bool canSave) const
+    // An installed layout inside the temporary folder, where the window will start: examples/ is
+    // the default folder and config/ the settings folder.
+    SettingsLocation& installedLocation(bool canSave)
     {
-        SettingsLocation l;
+        SettingsLocation& l = m_location.emplace();
         l.kind = SettingsLocation::Kind::Installed;
-        l.appFolder = m_root.makeFolder(QStringLiteral("share/korvanta/examples"));
-        l.settingsFolder = m_root.makeFolder(QStringLiteral("config/korvanta"));
+        l.appFolder = m_app.makeFolder(QStringLiteral("share/korvanta/examples"));
+        l.settingsFolder = m_app.makeFolder(QStringLiteral("config/korvanta"));
         l.canSave = canSave;
         l.triedFolders = { l.settingsFolder };
         return l;
     }
 
 private slots:
-    void init()
-    {
-        m_root.reset();
-        m_platform.reset();
-    }
+    void init() { resetFixture(); }
+    void cleanup() { closeForm(); }
 
     // The first start of an installed copy: the examples are the default folder, the settings
     // file is written in the settings folder and nothing beside the examples.
     void installedFirstStartAndNextStart()
     {
         const SettingsLocation l = installedLocation(true);
-        QVERIFY(m_root.writeFile(QStringLiteral("share/korvanta/examples/staff.csv"), GoodsCsv));
-        {
-            Form1 f(l, m_platform);
-            f.Form_Load();
-            QCOMPARE(m_platform.dialogs.size(), 1); // the manual
-            QCOMPARE(f.Filemado->path(), l.appFolder.chopped(1));
-            QVERIFY(!f.ToDeFaultFolder->isEnabled());
-            f.show();
-            QVERIFY(clickFile(f, QStringLiteral("staff.csv")));
-            f.close();
-            QVERIFY(f.settingsSavedAtClose());
-        }
+        QVERIFY(m_app.writeFile(QStringLiteral("share/korvanta/examples/staff.csv"), GoodsCsv));
+        Form1& f = startForm();
+        QCOMPARE(m_platform.dialogs.size(), 1); // the manual
+        QCOMPARE(f.Filemado->path(), l.appFolder.chopped(1));
+        QVERIFY(!f.ToDeFaultFolder->isEnabled());
+        selectFile(f, QStringLiteral("staff.csv"));
+        f.close();
+        QVERIFY(f.settingsSavedAtClose());
+        closeForm();
         QVERIFY(QFileInfo::exists(l.settingsFilePath()));
         QVERIFY(!QFileInfo::exists(l.appFolder + QStringLiteral("Korvanta.ini")));
         QVERIFY(m_platform.messageBoxes.isEmpty());
 
         m_platform.reset();
-        Form1 f(l, m_platform);
-        f.Form_Load();
+        Form1& g = startForm(Show::No);
         QVERIFY(m_platform.dialogs.isEmpty()); // a normal start
-        QCOMPARE(f.Filemado->fileName(), QStringLiteral("staff.csv"));
+        QCOMPARE(g.Filemado->fileName(), QStringLiteral("staff.csv"));
     }
 
     // Nothing can be written: the program runs, and closing says so once, naming the folders.
     void closingTellsWhenNothingCanBeSaved()
     {
-        SettingsLocation l = installedLocation(false);
+        SettingsLocation& l = installedLocation(false);
         l.triedFolders = { QStringLiteral("/ro/program/"), l.settingsFolder };
-        Form1 f(l, m_platform);
-        f.Form_Load();
-        f.show();
+        Form1& f = startForm();
         m_platform.messageBoxes.clear();
         f.close();
         QVERIFY(!f.settingsSavedAtClose());
@@ -94,11 +75,9 @@ private slots:
     void closingTellsWhenTheWriteFails()
     {
         const SettingsLocation l = installedLocation(true);
-        QVERIFY(m_root.writeFile(QStringLiteral("config/korvanta/Korvanta.ini"),
+        QVERIFY(m_app.writeFile(QStringLiteral("config/korvanta/Korvanta.ini"),
             normalStartIni(l.appFolder.chopped(1))));
-        Form1 f(l, m_platform);
-        f.Form_Load();
-        f.show();
+        Form1& f = startForm();
         QVERIFY(QFile::remove(l.settingsFilePath()));
         QVERIFY(QDir().mkpath(l.settingsFilePath()));
         m_platform.messageBoxes.clear();

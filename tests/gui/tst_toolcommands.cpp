@@ -1,15 +1,11 @@
 // The tool buttons by name: the picture each face shows, the menu entries that go with a button,
 // button 1's tool tips in the two views, and the program's own messages.
 
-#include "support/fakeplatform.h"
 #include "support/formfixture.h"
-#include "support/tempappfolder.h"
 #include "support/testmain.h"
 
 #include "core/toolbuttons.h"
 #include "ui/main/datalistview.h"
-#include "ui/main/filelistbox.h"
-#include "ui/main/form1.h"
 
 #include <QAction>
 #include <QImage>
@@ -36,38 +32,11 @@ bool isGreyLine(const QImage& image, int x, int y, int dx, int dy)
 
 } // namespace
 
-class TestToolCommands : public QObject
+class TestToolCommands : public QObject, private FormFixture
 {
     Q_OBJECT
 
 private:
-    TempAppFolder m_app;
-    RecordingPlatform m_platform;
-    std::unique_ptr<Form1> m_form;
-    QString m_folder;
-
-    Form1& startForm(bool remember = true)
-    {
-        m_app.writeIni(normalStartIni(m_folder, remember));
-        m_form = std::make_unique<Form1>(m_app.path(), m_platform);
-        m_form->Form_Load();
-        m_form->show();
-        return *m_form;
-    }
-
-    // A click on a tool button as a person makes it: press and release on the button.
-    static void click(Form1& f, ToolButtonId button)
-    {
-        QTest::mousePress(f.toolButton(button), Qt::LeftButton);
-        QTest::mouseRelease(f.toolButton(button), Qt::LeftButton);
-    }
-
-    static void choose(QAction* entry)
-    {
-        QVERIFY2(entry->isEnabled(), qPrintable(entry->objectName()));
-        entry->trigger();
-    }
-
     // Each menu entry agrees with the tool button it goes with.
     static void verifyPairs(Form1& f)
     {
@@ -78,13 +47,12 @@ private:
 private slots:
     void init()
     {
-        m_app.reset();
-        m_platform.reset();
-        m_folder = m_app.makeFolder(FolderName).chopped(1);
+        resetFixture();
+        m_dataFolder = m_app.makeFolder(FolderName).chopped(1);
         QVERIFY(m_app.writeFile(FolderName + "/" + FileName, GoodsCsv));
     }
 
-    void cleanup() { m_form.reset(); }
+    void cleanup() { closeForm(); }
 
     // Every named face is the picture drawn for that state: normal with a clear border, hover
     // with the raised edge at the right and bottom, pressed with the sunken edge at the top and
@@ -139,11 +107,11 @@ private slots:
     void menuEntriesGoWithTheirButtons()
     {
         // Nothing remembered, so no row is selected and the status line keeps the sort caption.
-        Form1& f = startForm(false);
+        Form1& f = startNormally(QByteArray(), false);
         QLabel* button1 = f.toolButton(ToolButtonId::FolderPaneOrReList);
         QCOMPARE(button1->toolTip(), QStringLiteral("ﾌｫﾙﾀﾞｰ窓の表示切替"));
-        QVERIFY(clickFile(f, FileName));
-        click(f, ToolButtonId::SwitchData);
+        selectFile(f, FileName);
+        CLICK_TOOL_BUTTON(f, int(ToolButtonId::SwitchData));
         QVERIFY(f.Filemado->isHidden());
         QCOMPARE(button1->toolTip(), QStringLiteral("元ﾃﾞｰﾀｰを再読込み"));
         QCOMPARE(button1->toolTip(), f.DataSaiinput->text());
@@ -152,32 +120,32 @@ private slots:
         QVERIFY(!f.DataSaiinput->isEnabled());
         QVERIFY(!f.toolButtonEnabled(ToolButtonId::FolderPaneOrReList));
 
-        click(f, ToolButtonId::SortAscending);
+        CLICK_TOOL_BUTTON(f, int(ToolButtonId::SortAscending));
         QCOMPARE(f.Label1->text(), QStringLiteral("昇順に並び替え"));
         verifyPairs(f);
         QVERIFY(!f.Narabikae->isEnabled() && f.Narabikae2->isEnabled());
         QVERIFY(f.DataSaiinput->isEnabled());
         QVERIFY(f.toolButtonEnabled(ToolButtonId::FolderPaneOrReList));
 
-        choose(f.Narabikae2);
+        CHOOSE(f, "Narabikae2");
         QCOMPARE(f.Label1->text(), QStringLiteral("降順に並び替え"));
         verifyPairs(f);
         QVERIFY(f.Narabikae->isEnabled() && !f.Narabikae2->isEnabled());
 
-        click(f, ToolButtonId::FolderPaneOrReList);
+        CLICK_TOOL_BUTTON(f, int(ToolButtonId::FolderPaneOrReList));
         verifyPairs(f);
         QVERIFY(f.Narabikae->isEnabled() && f.Narabikae2->isEnabled());
         QVERIFY(!f.DataSaiinput->isEnabled());
         QVERIFY(!f.toolButtonEnabled(ToolButtonId::FolderPaneOrReList));
 
-        QVERIFY(typeSearchKey(f, QStringLiteral("A-0")));
+        type(f, QStringLiteral("A-0"));
         verifyPairs(f);
         QVERIFY(f.DataSaiinput->isEnabled());
         QVERIFY(f.toolButtonEnabled(ToolButtonId::FolderPaneOrReList));
 
         // The file view: no sorting; button 1 toggles the folder pane while the menu has no
         // list to re-list.
-        choose(f.Kirikae);
+        CHOOSE(f, "Kirikae");
         QVERIFY(f.Filemado->isVisible());
         QCOMPARE(button1->toolTip(), QStringLiteral("ﾌｫﾙﾀﾞｰ窓の表示切替"));
         verifyPairs(f);
@@ -190,16 +158,16 @@ private slots:
 
     void vanishedFolderIsReported()
     {
-        Form1& f = startForm();
+        Form1& f = startNormally();
         m_platform.nextFolder.enqueue(m_app.path() + "gone");
-        choose(f.Fopen);
+        CHOOSE(f, "Fopen");
         QCOMPARE(m_platform.messageBoxes.size(), 1);
         const auto& box = m_platform.messageBoxes.first();
         QCOMPARE(box.text, QStringLiteral("パスが見つかりません。"));
         QCOMPARE(box.title, QStringLiteral("Korvanta"));
         QCOMPARE(box.buttons, Platform::Buttons::Ok);
         QCOMPARE(box.icon, Platform::Icon::None);
-        QCOMPARE(f.Filemado->path(), m_folder);
+        QCOMPARE(f.Filemado->path(), m_dataFolder);
     }
 
     // A launcher that fails without saying why still gets a message that names what failed.
@@ -221,9 +189,9 @@ private slots:
         m_platform.fileManagerSucceeds = false;
         m_platform.editorError.clear();
         m_platform.fileManagerError.clear();
-        Form1& f = startForm();
-        QVERIFY(clickFile(f, FileName));
-        choose(editor ? f.FileHensyu : f.ExploerKidou);
+        Form1& f = startNormally();
+        selectFile(f, FileName);
+        CHOOSE(f, editor ? "FileHensyu" : "ExploerKidou");
         QCOMPARE(m_platform.messageBoxes.size(), 1);
         QCOMPARE(m_platform.messageBoxes.first().text, expected);
         QCOMPARE(m_platform.messageBoxes.first().title, QStringLiteral("Korvanta"));

@@ -2,46 +2,29 @@
 // native Wayland client): always on top disabled with a tool tip, the stored choice and the
 // stored position kept, the size still restored.
 
-#include "support/fakeplatform.h"
 #include "support/formfixture.h"
-#include "support/tempappfolder.h"
 #include "support/testmain.h"
-
-#include "settings/settings.h"
-#include "ui/main/form1.h"
 
 #include <QAction>
 #include <QMenu>
 
 using namespace korvanta;
 
-class TestWindowSystem : public QObject
+class TestWindowSystem : public QObject, private FormFixture
 {
     Q_OBJECT
 
-    TempAppFolder m_app;
-    RecordingPlatform m_platform;
-
     QByteArray iniWithTemae(const QByteArray& temae) const
     {
-        QByteArray ini = normalStartIni(m_app.path().chopped(1));
+        QByteArray ini = normalStartIni(m_dataFolder);
         ini.replace("Temae=False", "Temae=" + temae);
         ini.replace("Top=0\r\nLeft=0", "Top=1500\r\nLeft=2250");
         return ini;
     }
 
-    QString stored(const char* section, const char* key) const
-    {
-        return Settings(m_app.path())
-            .ReadSetting(QString::fromLatin1(section), QString::fromLatin1(key));
-    }
-
 private slots:
-    void init()
-    {
-        m_app.reset();
-        m_platform.reset();
-    }
+    void init() { resetFixture(); }
+    void cleanup() { closeForm(); }
 
     void topmostDisabledWithTip_data()
     {
@@ -55,9 +38,7 @@ private slots:
         QFETCH(QByteArray, storedTemae);
         m_platform.keepOnTopAvailable = false;
         QVERIFY(m_app.writeIni(iniWithTemae(storedTemae)));
-        Form1 f(m_app.path(), m_platform);
-        f.Form_Load();
-        f.show();
+        Form1& f = startForm(Show::Active);
         QVERIFY(!f.Temae->isEnabled());
         QVERIFY(!f.Temae->isChecked());
         QCOMPARE(f.Temae->toolTip(), QString::fromUtf8(Form1::TopmostUnavailableTip));
@@ -69,32 +50,30 @@ private slots:
         }
         QVERIFY(tipsShown);
         // F4 and the menu entry do nothing while disabled.
-        f.Temae->trigger();
+        pressKey(&f, Qt::Key_F4);
+        QVERIFY(!tryCommand(f, "Temae"));
         QVERIFY(!f.Temae->isChecked());
 
         f.close();
-        QCOMPARE(stored("Tool", "Temae"), QString::fromLatin1(storedTemae));
+        QCOMPARE(read("Tool", "Temae"), QString::fromLatin1(storedTemae));
     }
 
     // The first start turns always on top on: kept for the next run on X11.
     void firstStartKeepsTheChoice()
     {
         m_platform.keepOnTopAvailable = false;
-        Form1 f(m_app.path(), m_platform);
-        f.Form_Load();
-        f.show();
+        Form1& f = startForm();
         QVERIFY(!f.Temae->isChecked());
         QVERIFY(!f.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         f.close();
-        QCOMPARE(stored("Tool", "Temae"), QStringLiteral("True"));
+        QCOMPARE(read("Tool", "Temae"), QStringLiteral("True"));
     }
 
     // With the feature there, nothing changes.
     void topmostWhereAvailable()
     {
         QVERIFY(m_app.writeIni(iniWithTemae("True")));
-        Form1 f(m_app.path(), m_platform);
-        f.Form_Load();
+        Form1& f = startForm(Show::No);
         QVERIFY(f.Temae->isEnabled());
         QVERIFY(f.Temae->isChecked());
         QVERIFY(f.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
@@ -106,16 +85,14 @@ private slots:
     {
         m_platform.placingAvailable = false;
         QVERIFY(m_app.writeIni(iniWithTemae("False")));
-        Form1 f(m_app.path(), m_platform);
-        f.Form_Load();
-        f.show();
+        Form1& f = startForm();
         QCOMPARE(f.formWidth(), 4500.0);
         f.move(0, 0); // where the window system reports it
         f.setFormWidth(5000);
         f.close();
-        QCOMPARE(stored("Position", "Top"), QStringLiteral("1500"));
-        QCOMPARE(stored("Position", "Left"), QStringLiteral("2250"));
-        QCOMPARE(stored("Position", "Width"), QStringLiteral("5000"));
+        QCOMPARE(read("Position", "Top"), QStringLiteral("1500"));
+        QCOMPARE(read("Position", "Left"), QStringLiteral("2250"));
+        QCOMPARE(read("Position", "Width"), QStringLiteral("5000"));
     }
 };
 

@@ -180,29 +180,36 @@ void FormFixture::resetFixture()
     m_app.reset();
     m_platform.reset();
     m_dataFolder = m_app.path().chopped(1);
+    m_location.reset();
 }
 
 Form1& FormFixture::startForm(Show show)
 {
     m_form.reset();
-    m_form = std::make_unique<Form1>(m_app.path(), m_platform);
+    m_form = m_location ? std::make_unique<Form1>(*m_location, m_platform)
+                        : std::make_unique<Form1>(m_app.path(), m_platform);
     // The testers live as long as their models, and check every change from the first load on.
     for (QAbstractItemModel* model : { m_form->List1->model(), m_form->ListView1->model() })
         new QAbstractItemModelTester(
             model, QAbstractItemModelTester::FailureReportingMode::QtTest, model);
     m_form->Form_Load();
-    if (show == Show::Yes) {
+    if (show != Show::No) {
         m_form->show();
         QTest::qVerify(QTest::qWaitForWindowExposed(m_form.get()), "qWaitForWindowExposed(form)",
             "the main window was not exposed", __FILE__, __LINE__);
     }
+    if (show == Show::Active) {
+        m_form->activateWindow();
+        QTest::qVerify(QTest::qWaitForWindowActive(m_form.get()), "qWaitForWindowActive(form)",
+            "the main window did not become active", __FILE__, __LINE__);
+    }
     return *m_form;
 }
 
-Form1& FormFixture::startNormally(const QByteArray& extra, bool remember)
+Form1& FormFixture::startNormally(const QByteArray& extra, bool remember, Show show)
 {
     m_app.writeIni(normalStartIni(m_dataFolder, remember) + extra);
-    return startForm();
+    return startForm(show);
 }
 
 QString FormFixture::read(const QString& section, const QString& key) const

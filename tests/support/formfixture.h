@@ -5,6 +5,7 @@
 #include "support/tempappfolder.h"
 
 #include "settings/settings.h"
+#include "settings/settingslocation.h"
 #include "ui/main/filelistbox.h"
 #include "ui/main/form1.h"
 
@@ -15,6 +16,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 namespace korvanta {
 
@@ -88,14 +90,17 @@ public:
     void resetFixture();
     void closeForm() { m_form.reset(); }
 
-    enum class Show { Yes, No };
+    // No: constructed and loaded only. Yes: shown until it is exposed. Active: shown and
+    // activated, so that keys pressed on it reach its focus widget.
+    enum class Show { Yes, No, Active };
     // Starts the window over the program folder as it is (with its settings file, or a first
-    // start without one): constructed, Form_Load, and shown until it is exposed. A window
-    // started before is thrown away first.
+    // start without one), or over m_location when a test set one: constructed, Form_Load, and
+    // shown as `show` asks. A window started before is thrown away first.
     Form1& startForm(Show show = Show::Yes);
     // Writes the normal-start settings (the file list on m_dataFolder), `extra` lines after
     // them, and starts.
-    Form1& startNormally(const QByteArray& extra = QByteArray(), bool remember = true);
+    Form1& startNormally(
+        const QByteArray& extra = QByteArray(), bool remember = true, Show show = Show::Yes);
 
     // One value of the settings file as it is now.
     QString read(const QString& section, const QString& key) const;
@@ -114,6 +119,9 @@ protected:
     // The folder the normal start lists, without a trailing "/": the program folder unless a
     // test chooses another.
     QString m_dataFolder;
+    // Where the window finds its settings and default folder, when not in the program folder
+    // (an installed copy); empty after resetFixture().
+    std::optional<SettingsLocation> m_location;
 };
 
 } // namespace korvanta

@@ -14,6 +14,14 @@
 
 using namespace korvanta;
 
+// Checks that the lists are in step and ends the test at the first step where they are not.
+#define IN_STEP(f)                                                                                 \
+    do {                                                                                           \
+        inStep(f);                                                                                 \
+        if (QTest::currentTestFailed())                                                            \
+            return;                                                                                \
+    } while (false)
+
 class TestRowMap : public QObject, private FormFixture
 {
     Q_OBJECT
@@ -99,47 +107,33 @@ private slots:
         CHOOSE(f, "Kirikae");
         QVERIFY(f.List1->isVisible());
         QCOMPARE(f.List2, (std::vector<int> { 1, 2, 3, 4, 5 }));
-        inStep(f);
-        if (QTest::currentTestFailed())
-            return;
+        IN_STEP(f);
 
         // A search narrows the map and the list with it, keystroke by keystroke.
         type(f, "e");
         QCOMPARE(f.List2, (std::vector<int> { 2, 4 }));
-        inStep(f);
-        if (QTest::currentTestFailed())
-            return;
+        IN_STEP(f);
         type(f, "zz");
         QVERIFY(f.List2.empty());
-        inStep(f);
-        if (QTest::currentTestFailed())
-            return;
+        IN_STEP(f);
         type(f, "e");
 
         CHOOSE(f, "Narabikae2");
         QCOMPARE(f.List2, (std::vector<int> { 4, 2 }));
-        inStep(f);
-        if (QTest::currentTestFailed())
-            return;
+        IN_STEP(f);
         CHOOSE(f, "Narabikae");
         QCOMPARE(f.List2, (std::vector<int> { 2, 4 }));
-        inStep(f);
-        if (QTest::currentTestFailed())
-            return;
+        IN_STEP(f);
 
         CHOOSE(f, "DataSaiinput");
         QCOMPARE(f.List2, (std::vector<int> { 1, 2, 3, 4, 5 }));
-        inStep(f);
-        if (QTest::currentTestFailed())
-            return;
+        IN_STEP(f);
 
         // Sorting the full list leaves out the empty record.
         CHOOSE(f, "Narabikae2");
         QCOMPARE(f.List2.size(), size_t(4));
         QCOMPARE(rowOfRecord(f, 5), -1);
-        inStep(f);
-        if (QTest::currentTestFailed())
-            return;
+        IN_STEP(f);
 
         CHOOSE(f, "Kirikae");
         QVERIFY(f.Filemado->isVisible());
@@ -154,21 +148,15 @@ private slots:
         CHOOSE(f, "ZenDataHyouji");
         QVERIFY(f.ListView1->isVisible());
         QCOMPARE(f.List2, (std::vector<int> { 1, 2, 3, 4, 5 }));
-        inStep(f);
-        if (QTest::currentTestFailed())
-            return;
+        IN_STEP(f);
 
         // "example" is in the URLs of records 1 and 4.
         type(f, "example");
         QCOMPARE(f.List2, (std::vector<int> { 1, 4 }));
-        inStep(f);
-        if (QTest::currentTestFailed())
-            return;
+        IN_STEP(f);
         type(f, "A-0");
         QCOMPARE(f.List2, (std::vector<int> { 1, 2, 3, 4 }));
-        inStep(f);
-        if (QTest::currentTestFailed())
-            return;
+        IN_STEP(f);
 
         // A column sort moves the rows: the selected record stays selected and current, and a
         // row answers with the record it now shows.
@@ -178,9 +166,7 @@ private slots:
         QCOMPARE(f.List2, (std::vector<int> { 1, 2, 3, 4 }));
         clickHeader(f, 2); // descending
         QCOMPARE(f.List2, (std::vector<int> { 4, 3, 2, 1 }));
-        inStep(f);
-        if (QTest::currentTestFailed())
-            return;
+        IN_STEP(f);
         QCOMPARE(f.listView1SelectedRow(), 1);
         QCOMPARE(f.ListView1->currentIndex().row(), 1);
         QCOMPARE(f.recordOfRow(f.listView1SelectedRow()), 3);
@@ -189,9 +175,7 @@ private slots:
         // Re-listing brings the file order back.
         CHOOSE(f, "DataSaiinput");
         QCOMPARE(f.List2, (std::vector<int> { 1, 2, 3, 4, 5 }));
-        inStep(f);
-        if (QTest::currentTestFailed())
-            return;
+        IN_STEP(f);
 
         CHOOSE(f, "Kirikae");
         QVERIFY(f.Filemado->isVisible());

@@ -185,8 +185,7 @@ private slots:
         QFETCH(QStringList, tail);
 
         Form1& f = startNormally();
-        selectFile(f, FileName);
-        f.Filemado_DblClick();
+        openFile(f, FileName);
         QVERIFY(f.List1->isVisible());
         f.selectList1Row(row);
         QCOMPARE(f.list1SelectedRow(), row);

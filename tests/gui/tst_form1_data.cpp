@@ -50,8 +50,7 @@ private slots:
     void openingWithoutRememberedState()
     {
         Form1& f = startNormally();
-        selectFile(f, "goods.csv");
-        f.Filemado_DblClick();
+        openFile(f, "goods.csv");
 
         QVERIFY(f.List1->isVisible());
         QVERIFY(!f.Filemado->isVisible());
@@ -82,8 +81,7 @@ private slots:
     {
         Form1& f = startNormally(QByteArray(), false);
         writeFileSection("SentakuKoumokuNo=2\r\nKoumokuHyoujiNo=3\r\nDataListIndex=1\r\n");
-        selectFile(f, "goods.csv");
-        f.Filemado_DblClick();
+        openFile(f, "goods.csv");
         QCOMPARE(f.DisplayItem, 1);
         QCOMPARE(f.CopyItem, 1);
         QCOMPARE(f.list1SelectedRow(), -1);
@@ -119,8 +117,7 @@ private slots:
         QFETCH(QString, copied);
         Form1& f = startNormally();
         writeFileSection(section);
-        selectFile(f, "goods.csv");
-        f.Filemado_DblClick();
+        openFile(f, "goods.csv");
         QCOMPARE(f.DisplayItem, displayItem);
         QCOMPARE(f.CopyItem, copyItem);
         QCOMPARE(f.list1SelectedRow(), selectedRow);
@@ -131,8 +128,7 @@ private slots:
     {
         Form1& f = startNormally();
         writeFileSection("KoumokuHyoujiNo=3\r\nDataListIndex=0\r\n");
-        selectFile(f, "goods.csv");
-        f.Filemado_DblClick();
+        openFile(f, "goods.csv");
         QCOMPARE(f.Label1->text(), QStringLiteral("URL：http://example.jp/a"));
         QVERIFY(f.toolButtonEnabled(6));
         QCOMPARE(f.toolButtonPicture(6), 24);
@@ -157,8 +153,7 @@ private slots:
     {
         Form1& f = startNormally();
         writeFileSection("KoumokuHyoujiNo=2\r\nDataListIndex=-1\r\n");
-        selectFile(f, "goods.csv");
-        f.Filemado_DblClick();
+        openFile(f, "goods.csv");
         QVERIFY(m_platform.clipboard.isEmpty());
 
         QTest::mouseClick(f.List1->viewport(), Qt::LeftButton, {}, rowCenter(f.List1, 1));
@@ -189,8 +184,7 @@ private slots:
     {
         Form1& f = startNormally();
         writeFileSection("KoumokuHyoujiNo=3\r\nDataListIndex=-1\r\n");
-        selectFile(f, "goods.csv");
-        f.Filemado_DblClick();
+        openFile(f, "goods.csv");
         CHOOSE(f, "NoCopy");
         QCOMPARE(f.Label1->palette().color(QPalette::WindowText), QColor(0, 0, 255));
         f.selectList1Row(0);
@@ -205,8 +199,7 @@ private slots:
     {
         Form1& f = startNormally();
         writeFileSection("SentakuKoumokuNo=-1\r\nKoumokuHyoujiNo=2\r\nDataListIndex=2\r\n");
-        selectFile(f, "goods.csv");
-        f.Filemado_DblClick();
+        openFile(f, "goods.csv");
 
         QCOMPARE(f.DisplayItem, -1);
         QVERIFY(f.ListView1->isVisible());
@@ -250,8 +243,7 @@ private slots:
     {
         Form1& f = startNormally();
         writeFileSection("SentakuKoumokuNo=-1\r\n");
-        selectFile(f, "goods.csv");
-        f.Filemado_DblClick();
+        openFile(f, "goods.csv");
         QHeaderView* header = f.ListView1->header();
         QCOMPARE(header->sectionSize(1), 112);
         CHOOSE(f, "Kirikae");
@@ -280,8 +272,7 @@ private slots:
         QCOMPARE(header->sectionSize(2), 90);
         f.close();
         Form1& g = startForm();
-        selectFile(g, "goods.csv");
-        g.Filemado_DblClick();
+        openFile(g, "goods.csv");
         QCOMPARE(g.ListView1->header()->sectionSize(2), 90);
         CHOOSE(g, "Kirikae");
 
@@ -298,8 +289,7 @@ private slots:
     {
         Form1& f = startNormally();
         writeFileSection("SentakuKoumokuNo=-1\r\nDataListIndex=1\r\n");
-        selectFile(f, "goods.csv");
-        f.Filemado_DblClick();
+        openFile(f, "goods.csv");
         QHeaderView* header = f.ListView1->header();
         header->resizeSection(0, 25);
         header->resizeSection(2, 200);
@@ -356,8 +346,7 @@ private slots:
     {
         Form1& f = startNormally();
         writeFileSection("KoumokuHyoujiNo=2\r\nDataListIndex=0\r\n");
-        selectFile(f, "goods.csv");
-        f.Filemado_DblClick();
+        openFile(f, "goods.csv");
 
         f.List1_MouseUp(2, 0);
         QCOMPARE(m_platform.popups.size(), 1);
@@ -403,8 +392,7 @@ private slots:
         m_app.writeFile("long.csv", "Name,Note\r\nA," + longValue + "\r\n");
         Form1& f = startNormally();
         appendIni("[long.csv]\r\nKoumokuHyoujiNo=2\r\nDataListIndex=0\r\n");
-        selectFile(f, "long.csv");
-        f.Filemado_DblClick();
+        openFile(f, "long.csv");
         f.List1_MouseUp(2, 0);
         const QString caption = m_platform.popups.last().entries.at(1).text;
         QCOMPARE(caption, "v  Note… ：" + QString(140, 'x') + "…");
@@ -415,8 +403,7 @@ private slots:
     {
         Form1& f = startNormally();
         writeFileSection("DataListIndex=-1\r\n");
-        selectFile(f, "goods.csv");
-        f.Filemado_DblClick();
+        openFile(f, "goods.csv");
         f.List1_MouseUp(2, 0);
         QVERIFY(m_platform.popups.isEmpty());
     }
@@ -473,8 +460,7 @@ private slots:
         f.SetHorizontalExtent();
         QCOMPARE(f.List1->horizontalExtent(), 0);
 
-        selectFile(f, "goods.csv");
-        f.Filemado_DblClick();
+        openFile(f, "goods.csv");
         QCOMPARE(f.List1->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
         CHOOSE(f, "ScrollBerSetei");
         QVERIFY(f.ScrollBerSetei->isChecked());
@@ -496,8 +482,7 @@ private slots:
         m_app.writeFile("links.csv",
             "Name,URL\r\nA,http://www.example.jp/ \r\nB,\x81\x40shop@example.jp\x81\x40 \r\n");
         Form1& f = startNormally("[links.csv]\r\nKoumokuHyoujiNo=2\r\nDataListIndex=0\r\n");
-        selectFile(f, "links.csv");
-        f.Filemado_DblClick();
+        openFile(f, "links.csv");
         QCOMPARE(m_platform.clipboardText(), QStringLiteral("http://www.example.jp/ "));
         CLICK_TOOL_BUTTON(f, 6);
         QCOMPARE(m_platform.openedUrls.size(), 1);
@@ -514,8 +499,7 @@ private slots:
     void copiedTextShowsOnOneLine()
     {
         Form1& f = startNormally("[goods.csv]\r\nKoumokuHyoujiNo=3\r\nDataListIndex=0\r\n");
-        selectFile(f, "goods.csv");
-        f.Filemado_DblClick();
+        openFile(f, "goods.csv");
         QCOMPARE(f.Label1->text(), QStringLiteral("URL：http://example.jp/a"));
         QCOMPARE(f.Label1->toolTip(), f.Label1->text());
         QCOMPARE(f.Label1->shownLine(), f.Label1->text());
@@ -544,8 +528,7 @@ private slots:
         Form1& f = startNormally(
             "[long.csv]\r\nSentakuKoumokuNo=2\r\nKoumokuHyoujiNo=2\r\nDataListIndex=0\r\n"
             "[all.csv]\r\nSentakuKoumokuNo=-1\r\nKoumokuHyoujiNo=2\r\nDataListIndex=0\r\n");
-        selectFile(f, "long.csv");
-        f.Filemado_DblClick();
+        openFile(f, "long.csv");
 
         const QString whole = QString::fromLatin1(item);
         QCOMPARE(m_platform.clipboardText().size(), whole.size());
@@ -564,8 +547,7 @@ private slots:
         QVERIFY(m_platform.messageBoxes.last().text.size() < 1000);
 
         f.ShowFileList();
-        selectFile(f, "all.csv");
-        f.Filemado_DblClick();
+        openFile(f, "all.csv");
         QVERIFY(f.ListView1->isVisible());
         QCOMPARE(f.ListView1->model()->index(0, 1).data().toString(), row);
     }
@@ -574,8 +556,7 @@ private slots:
     {
         Form1& f = startNormally();
         writeFileSection("KoumokuHyoujiNo=2\r\nDataListIndex=3\r\n");
-        selectFile(f, "goods.csv");
-        f.Filemado_DblClick();
+        openFile(f, "goods.csv");
         m_platform.clipboard.clear();
         f.ListUpData();
         QCOMPARE(f.list1SelectedRow(), 3);

@@ -24,14 +24,6 @@ const QByteArray ShopCsv = "Name,Code\r\n"
                            "melon,40\r\n"
                            "big apple,50\r\n";
 
-QStringList rowsOf(const QAbstractItemModel* model)
-{
-    QStringList rows;
-    for (int r = 0; r < model->rowCount(); ++r)
-        rows << model->index(r, 0).data().toString();
-    return rows;
-}
-
 QStringList listedFiles(const Form1& f)
 {
     QStringList names;
@@ -55,11 +47,8 @@ private:
     // Opens shop.csv showing item 1, copying item 2, with record `record` (from 1) remembered.
     Form1& openShop(int display = 1, int record = 2, const QByteArray& extra = QByteArray())
     {
-        Form1& f = start("[shop.csv]\r\nSentakuKoumokuNo=" + QByteArray::number(display)
-            + "\r\nKoumokuHyoujiNo=2\r\nDataListIndex=" + QByteArray::number(record - 1) + "\r\n"
-            + extra);
-        selectFile(f, "shop.csv");
-        f.Filemado_DblClick();
+        Form1& f = start(fileSection("shop.csv", display, 2, record - 1) + extra);
+        openFile(f, "shop.csv");
         return f;
     }
 
@@ -317,8 +306,7 @@ private slots:
 
         // The next start reads the history back as it was stored.
         Form1& h = startForm();
-        selectFile(h, "shop.csv");
-        h.Filemado_DblClick();
+        openFile(h, "shop.csv");
         QCOMPARE(h.combo1Items(), (QStringList { "", "ap", "gr" }));
     }
 
@@ -335,8 +323,7 @@ private slots:
         m_platform.onMessageBox = [&](const RecordingPlatform::MessageBoxCall&) {
             captionsAtMessage << f.Label1->text();
         };
-        selectFile(f, "big.csv");
-        f.Filemado_DblClick();
+        openFile(f, "big.csv");
         QCOMPARE(m_platform.messageBoxes.size(), 1);
         QCOMPARE(m_platform.messageBoxes.first().text, recordLimitMessage());
         QCOMPARE(captionsAtMessage, QStringList { ReadingFileCaption.toString() });

@@ -30,14 +30,6 @@ const QByteArray ShopCsv = "Name,Code,Web\r\n"
                            "ｱﾝｽﾞ,  ,https://example.jp/x\r\n"
                            "アンズ,7,http://example.jp/anzu\r\n";
 
-QStringList rowsOf(const QAbstractItemModel* model, int column = 0)
-{
-    QStringList rows;
-    for (int r = 0; r < model->rowCount(); ++r)
-        rows << model->index(r, column).data().toString();
-    return rows;
-}
-
 } // namespace
 
 class TestForm1Search : public QObject, private FormFixture
@@ -48,11 +40,8 @@ private:
     // Opens shop.csv with display item `display`, copy item `copy` and row `row` remembered.
     Form1& openShop(int display = 1, int copy = 2, int row = 0)
     {
-        Form1& f = startNormally("[shop.csv]\r\nSentakuKoumokuNo=" + QByteArray::number(display)
-            + "\r\nKoumokuHyoujiNo=" + QByteArray::number(copy)
-            + "\r\nDataListIndex=" + QByteArray::number(row) + "\r\n");
-        selectFile(f, "shop.csv");
-        f.Filemado_DblClick();
+        Form1& f = startNormally(fileSection("shop.csv", display, copy, row));
+        openFile(f, "shop.csv");
         return f;
     }
 
@@ -115,8 +104,7 @@ private slots:
     void typingIsNotCompletedFromTheHistory()
     {
         Form1& f = startNormally("[shop.csv]\r\n0=apple\r\nDataListIndex=-1\r\n");
-        selectFile(f, "shop.csv");
-        f.Filemado_DblClick();
+        openFile(f, "shop.csv");
         type(f, "a");
         QCOMPARE(f.Combo1->currentText(), QStringLiteral("a"));
         QCOMPARE(f.List1->model()->rowCount(), 2);
@@ -197,8 +185,7 @@ private slots:
             normalStartIni(m_dataFolder).replace("[Tool]\r\n", "[Tool]\r\nAimaiKensaku=True\r\n")
             + "[shop.csv]\r\nSentakuKoumokuNo=-1\r\nKoumokuHyoujiNo=2\r\nDataListIndex=0\r\n");
         Form1& f = startForm();
-        selectFile(f, "shop.csv");
-        f.Filemado_DblClick();
+        openFile(f, "shop.csv");
         QVERIFY(f.AimaiKensaku->isChecked());
         type(f, "ＡＰＰＬＥ");
         QCOMPARE(rowsOf(f.ListView1->model()), (QStringList { "apple", "Apple pie" }));
@@ -269,8 +256,7 @@ private slots:
         QCOMPARE(g.Combo1->currentText(), QStringLiteral("sh"));
         QCOMPARE(g.Filemado->listCount(), 1);
         QCOMPARE(g.combo1Items(), (QStringList { "", "sh" }));
-        selectFile(g, "shop.csv");
-        g.Filemado_DblClick();
+        openFile(g, "shop.csv");
         QCOMPARE(g.combo1Items(), (QStringList { "", "ap", "a", "gr" }));
         QCOMPARE(g.Combo1->currentText(), QString());
     }
@@ -300,8 +286,7 @@ private slots:
     {
         Form1& f = startNormally("[shop.csv]\r\n0=k1\r\n1=k2\r\n2=k3\r\nKoumokuHyoujiNo=2\r\n"
                                  "DataListIndex=1\r\n");
-        selectFile(f, "shop.csv");
-        f.Filemado_DblClick();
+        openFile(f, "shop.csv");
         QCOMPARE(f.combo1Items(), (QStringList { "", "k1", "k2", "k3" }));
         openMenu(*f.ToolMn);
         QVERIFY(f.RirekiSakujyo->isEnabled());
@@ -567,8 +552,7 @@ private slots:
         // The next file opened starts unsorted.
         f.ListView1_ColumnClick(2);
         f.ListView1_DblClick();
-        selectFile(f, "shop.csv");
-        f.Filemado_DblClick();
+        openFile(f, "shop.csv");
         QVERIFY(f.ListView1->isVisible());
         QVERIFY(!header->isSortIndicatorShown());
     }
@@ -609,8 +593,7 @@ private slots:
     void returnIsNoPick()
     {
         Form1& f = startNormally("[shop.csv]\r\n0=gr\r\nKoumokuHyoujiNo=2\r\nDataListIndex=2\r\n");
-        selectFile(f, "shop.csv");
-        f.Filemado_DblClick();
+        openFile(f, "shop.csv");
         type(f, "gr");
         QCOMPARE(rowsOf(f.List1->model()), QStringList { "grape" });
         m_platform.clipboard.clear();

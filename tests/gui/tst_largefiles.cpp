@@ -68,12 +68,8 @@ private:
 
     Form1& openBig(const QByteArray& tool, int display = 2, int copy = 2, int row = 0)
     {
-        Form1& f = start(tool,
-            "[big.csv]\r\nSentakuKoumokuNo=" + QByteArray::number(display)
-                + "\r\nKoumokuHyoujiNo=" + QByteArray::number(copy)
-                + "\r\nDataListIndex=" + QByteArray::number(row) + "\r\n");
-        selectFile(f, QStringLiteral("big.csv"));
-        f.Filemado_DblClick();
+        Form1& f = start(tool, fileSection("big.csv", display, copy, row));
+        openFile(f, QStringLiteral("big.csv"));
         return f;
     }
 

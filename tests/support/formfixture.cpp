@@ -27,6 +27,21 @@ QByteArray normalStartIni(const QString& folder, bool remember)
         "ViewFormWidth=9000" });
 }
 
+QByteArray fileSection(const QByteArray& file, int display, int copy, int row)
+{
+    return iniLines({ "[" + file + "]", "SentakuKoumokuNo=" + QByteArray::number(display),
+        "KoumokuHyoujiNo=" + QByteArray::number(copy),
+        "DataListIndex=" + QByteArray::number(row) });
+}
+
+QStringList rowsOf(const QAbstractItemModel* model, int column)
+{
+    QStringList rows;
+    for (int r = 0; r < model->rowCount(); ++r)
+        rows << model->index(r, column).data().toString();
+    return rows;
+}
+
 bool clickFile(Form1& form, const QString& name)
 {
     for (int i = 0; i < form.Filemado->listCount(); ++i) {
@@ -225,6 +240,12 @@ void FormFixture::appendIni(const QByteArray& lines) const
 void FormFixture::selectFile(Form1& f, const QString& name)
 {
     QVERIFY2(clickFile(f, name), qPrintable(name));
+}
+
+void FormFixture::openFile(Form1& f, const QString& name)
+{
+    selectFile(f, name);
+    f.Filemado_DblClick();
 }
 
 void FormFixture::type(Form1& f, const QString& text)

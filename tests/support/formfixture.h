@@ -9,11 +9,13 @@
 #include "ui/main/filelistbox.h"
 #include "ui/main/form1.h"
 
+#include <QAbstractItemModel>
 #include <QByteArray>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <optional>
@@ -37,6 +39,13 @@ QByteArray iniLines(const QList<QByteArray>& lines);
 // on, the file list on `folder` (no trailing "/") with nothing selected, the window at the top
 // left, 4500 × 6000 twips, the all-items view 9000 × 6000.
 QByteArray normalStartIni(const QString& folder, bool remember = true);
+
+// The settings section of data file `file` as it is left after showing item `display` (-1: all
+// items) and copying item `copy` with row `row` (from 0) selected.
+QByteArray fileSection(const QByteArray& file, int display, int copy, int row);
+
+// The text of column `column` of every row of a list model, top to bottom.
+QStringList rowsOf(const QAbstractItemModel* model, int column = 0);
 
 // Selects `name` in the file list and releases the mouse over it, as a left click does.
 // Returns false when the file is not listed.
@@ -109,6 +118,8 @@ public:
 
     // Selects a file in the list with a click; the test fails when it is not listed.
     void selectFile(Form1& f, const QString& name);
+    // Selects a file in the list with a click and opens it with a double click.
+    void openFile(Form1& f, const QString& name);
     // Types a search key into the search box; the test fails when the box takes no focus.
     void type(Form1& f, const QString& text);
 

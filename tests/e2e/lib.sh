@@ -230,6 +230,21 @@ ViewFormWidth=${VIEW_W:-9000}
 EOF
 }
 
+# write_goods [RECORDS]: goods.csv (品名,品番) in the program folder with its first RECORDS
+# (1 or 2, default 2) of the records ﾘﾝｺﾞ,A-01 and ﾐｶﾝ,A-02.
+write_goods() {
+    printf '%s\n' 品名,品番 ﾘﾝｺﾞ,A-01 ﾐｶﾝ,A-02 | head -n $((1 + ${1:-2})) | write_cp932 "$PROG/goods.csv"
+}
+
+# normal_ini [FILE LINE...]: writes the settings file of a normal start (normal_tool_section,
+# whose variables apply) and, given a FILE, the section [FILE] with the LINEs (KEY=VALUE).
+normal_ini() {
+    {
+        normal_tool_section
+        if (($#)); then printf '%s\n' "[$1]" "${@:2}"; fi
+    } | write_ini
+}
+
 # ini_get SECTION KEY: a value of the settings file on disk (sections and keys ignore case);
 # fails when there is no such key.
 ini_get() {
@@ -502,6 +517,15 @@ opened_lines() { cat "$OPENED" 2>/dev/null; }
 # The middle of row K (from 0) of the file list or the data list when the folder pane is closed.
 row_y() { echo $((104 + 14 * $1)); }
 ROW_X=40
+
+# start_and_open TEXT WHAT: starts the program (or ends the test), selects the first file of the
+# list with a click and opens it with Return; waits for its selected row's TEXT on the clipboard.
+start_and_open() {
+    app_start || e2e_finish
+    click_in "$ROW_X" "$(row_y 0)"
+    key Return
+    wait_for_clipboard "$1" "$2"
+}
 
 # The middle of tool button I (0 to 6) of the tool bar; buttons 4 and 5 share one place, 4 the
 # upper half and 5 the lower half.

@@ -12,19 +12,13 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 e2e_init busy-copy "$@"
 e2e_program_folder
 
-write_cp932 "$PROG/goods.csv" <<'DATA'
-品名,品番
-ﾘﾝｺﾞ,A-01
-DATA
+write_goods 1
 write_cp932 "$PROG/other.csv" <<'DATA'
 品名,品番
 ﾐｶﾝ,B-01
 ﾌﾞﾄﾞｳ,B-02
 DATA
-{
-    normal_tool_section
-    printf '%s\n' '[other.csv]' 'KoumokuHyoujiNo=2' 'DataListIndex=1'
-} | write_ini
+normal_ini other.csv 'KoumokuHyoujiNo=2' 'DataListIndex=1'
 
 SECOND_PID=""
 second_cleanup() { stop_pid "$SECOND_PID"; e2e_cleanup; }

@@ -18,15 +18,9 @@ blueberry,B-03,blue
 cherry,C-04,crimson
 mango,M-05,orange
 DATA
-{
-    normal_tool_section
-    printf '%s\n' '[fruit.csv]' 'SentakuKoumokuNo=-1' 'KoumokuHyoujiNo=2' 'DataListIndex=1'
-} | write_ini
+normal_ini fruit.csv 'SentakuKoumokuNo=-1' 'KoumokuHyoujiNo=2' 'DataListIndex=1'
 
-app_start || e2e_finish
-click_in "$ROW_X" "$(row_y 0)"
-key Return
-wait_for_clipboard "B-02" "opening fruit.csv in the all-items view, banana selected"
+start_and_open "B-02" "opening fruit.csv in the all-items view, banana selected"
 # A click on the header of the third column (colour) re-orders the rows.
 click_in 300 "$HEADER_Y"
 settle

@@ -9,17 +9,10 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 e2e_init copy-row "$@"
 e2e_program_folder
 
-write_cp932 "$PROG/goods.csv" <<'DATA'
-品名,品番
-ﾘﾝｺﾞ,A-01
-ﾐｶﾝ,A-02
-DATA
+write_goods
 # A normal start, folder pane hidden, nothing selected yet; goods.csv copies item 2 and opens
 # with its first row selected.
-{
-    normal_tool_section
-    printf '%s\n' '[goods.csv]' 'KoumokuHyoujiNo=2' 'DataListIndex=0'
-} | write_ini
+normal_ini goods.csv 'KoumokuHyoujiNo=2' 'DataListIndex=0'
 
 app_start || e2e_finish
 

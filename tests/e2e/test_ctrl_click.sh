@@ -33,10 +33,7 @@ ctrl_click_in() { client_geometry && ctrl_click_at $((X + $1)) $((Y + $2)); }
 
 # open_fruit WHAT: starts the program and opens fruit.csv, which selects banana (row 1).
 open_fruit() {
-    app_start || e2e_finish
-    click_in "$ROW_X" "$(row_y 0)"
-    key Return
-    wait_for_clipboard "B-02" "$1"
+    start_and_open "B-02" "$1"
 }
 
 # stored_row_is_banana WHAT: closes the program and checks the row it stored for fruit.csv.

@@ -38,10 +38,7 @@ fruit_ini() {
 
 # open_fruit: fruit.csv is row 0 of the file list; it opens with its first record selected.
 open_fruit() {
-    app_start || e2e_finish
-    click_in "$ROW_X" "$(row_y 0)"
-    key Return
-    wait_for_clipboard "A-01" "opening fruit.csv"
+    start_and_open "A-01" "opening fruit.csv"
 }
 
 # first_row_copies TEXT WHAT: a click on the first row of the list copies TEXT.

@@ -20,16 +20,9 @@ ROUNDS=${KORVANTA_KILL_ROUNDS:-200}
 RANDOM=$SEED
 echo "kill-loop: seed $SEED (replay with KORVANTA_KILL_SEED=$SEED), $ROUNDS rounds"
 
-write_cp932 "$PROG/goods.csv" <<'DATA'
-品名,品番
-ﾘﾝｺﾞ,A-01
-ﾐｶﾝ,A-02
-DATA
+write_goods
 # A normal start with goods.csv selected, so that F2 opens it and F2 again goes back.
-{
-    FILE_INDEX=0 normal_tool_section
-    printf '%s\n' '[goods.csv]' 'KoumokuHyoujiNo=2' 'DataListIndex=0'
-} | write_ini
+FILE_INDEX=0 normal_ini goods.csv 'KoumokuHyoujiNo=2' 'DataListIndex=0'
 
 DRIVER=""
 driver_cleanup() { stop_pid "$DRIVER"; e2e_cleanup; }

@@ -14,10 +14,7 @@ write_cp932 "$PROG/fruit.csv" <<DATA
 ﾘﾝｺﾞ,F-01
 ﾐｶﾝ,F-02
 DATA
-{
-    TEMAE=True normal_tool_section
-    printf '%s\n' '[fruit.csv]' 'KoumokuHyoujiNo=2' 'DataListIndex=0'
-} | write_ini
+TEMAE=True normal_ini fruit.csv 'KoumokuHyoujiNo=2' 'DataListIndex=0'
 
 is_above() { net_wm_state "$1" | grep -q _NET_WM_STATE_ABOVE; }
 manual_gone() { test -z "$(other_window 説明書)"; }

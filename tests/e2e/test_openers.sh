@@ -18,10 +18,7 @@ shop,http://www.example.jp/
 mail,　info@example.jp　
 none,nothing
 DATA
-{
-    normal_tool_section
-    printf '%s\n' '[links.csv]' 'KoumokuHyoujiNo=2' 'DataListIndex=2'
-} | write_ini
+normal_ini links.csv 'KoumokuHyoujiNo=2' 'DataListIndex=2'
 
 EXPLORER_ENTRY_Y=$(menu_entry_y 6)
 

@@ -16,17 +16,10 @@ write_cp932 "$PROG/wide.csv" <<DATA
 ﾐｶﾝ $LONG$LONG,W-02
 ﾊﾞﾅﾅ,W-03
 DATA
-{
-    SCROLLBAR=True normal_tool_section
-    printf '%s\n' '[wide.csv]' 'KoumokuHyoujiNo=2' 'DataListIndex=0'
-} | write_ini
-
-app_start || e2e_finish
+SCROLLBAR=True normal_ini wide.csv 'KoumokuHyoujiNo=2' 'DataListIndex=0'
 
 # Open the file by keyboard: select it in the file list, then Return.
-click_in "$ROW_X" "$(row_y 0)"
-key Return
-wait_for_clipboard "W-01" "opening wide.csv with the scroll bar option on"
+start_and_open "W-01" "opening wide.csv with the scroll bar option on"
 settle
 app_responsive || abort "the program ended or stopped answering after opening a file wider than the list"
 pass "the program runs and answers after opening a file wider than the list"

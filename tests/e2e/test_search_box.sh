@@ -25,14 +25,8 @@ COMBO_X=100
 COMBO_Y=84
 
 # --- Shift+Return starts the search
-{
-    KENSAKU=True normal_tool_section
-    printf '%s\n' '[fruit.csv]' 'SentakuKoumokuNo=1' 'KoumokuHyoujiNo=2' 'DataListIndex=0'
-} | write_ini
-app_start || e2e_finish
-click_in "$ROW_X" "$(row_y 0)"
-key Return
-wait_for_clipboard "A-01" "opening fruit.csv, first record selected"
+KENSAKU=True normal_ini fruit.csv 'SentakuKoumokuNo=1' 'KoumokuHyoujiNo=2' 'DataListIndex=0'
+start_and_open "A-01" "opening fruit.csv, first record selected"
 
 click_in "$COMBO_X" "$COMBO_Y"
 type_text "an"
@@ -54,14 +48,8 @@ wait_for_clipboard "M-05" "the next row of the narrowed list is mango"
 app_close
 
 # --- typing a whole key in the all-items view
-{
-    normal_tool_section
-    printf '%s\n' '[fruit.csv]' 'SentakuKoumokuNo=-1' 'KoumokuHyoujiNo=2' 'DataListIndex=1'
-} | write_ini
-app_start || e2e_finish
-click_in "$ROW_X" "$(row_y 0)"
-key Return
-wait_for_clipboard "B-02" "opening fruit.csv in the all-items view, banana selected"
+normal_ini fruit.csv 'SentakuKoumokuNo=-1' 'KoumokuHyoujiNo=2' 'DataListIndex=1'
+start_and_open "B-02" "opening fruit.csv in the all-items view, banana selected"
 
 click_in "$COMBO_X" "$COMBO_Y"
 type_text "bana"

@@ -10,10 +10,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 e2e_init single-instance "$@"
 e2e_program_folder
 
-write_cp932 "$PROG/goods.csv" <<'DATA'
-品名,品番
-ﾘﾝｺﾞ,A-01
-DATA
+write_goods 1
 DIR1V=True POS_TOP=1500 POS_LEFT=3000 normal_tool_section | write_ini
 
 SECOND_PID=""

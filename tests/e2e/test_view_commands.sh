@@ -12,23 +12,13 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 e2e_init view-commands "$@"
 e2e_program_folder
 
-write_cp932 "$PROG/goods.csv" <<'DATA'
-品名,品番
-ﾘﾝｺﾞ,A-01
-ﾐｶﾝ,A-02
-DATA
-{
-    normal_tool_section
-    printf '%s\n' '[goods.csv]' 'KoumokuHyoujiNo=2' 'DataListIndex=0'
-} | write_ini
+write_goods
+normal_ini goods.csv 'KoumokuHyoujiNo=2' 'DataListIndex=0'
 
 EXPLORER_ENTRY_Y=$(menu_entry_y 6)
 recording_opener 0
 
-app_start || e2e_finish
-click_in "$ROW_X" "$(row_y 0)"
-key Return
-wait_for_clipboard "A-01" "opening goods.csv"
+start_and_open "A-01" "opening goods.csv"
 
 # --- the data view: neither command runs
 key F5

@@ -19,10 +19,7 @@ command -v Xwayland >/dev/null 2>&1 || abort "Xwayland is not installed"
 ls /usr/lib/*/qt6/plugins/platforms/libqwayland-generic.so >/dev/null 2>&1 ||
     abort "Qt's Wayland platform plugin (qt6-wayland) is not installed"
 
-write_cp932 "$PROG/goods.csv" <<'DATA'
-品名,品番
-ﾘﾝｺﾞ,A-01
-DATA
+write_goods 1
 TEMAE=True POS_TOP=1500 POS_LEFT=2250 normal_tool_section | write_ini
 
 # --- the compositor, with a runtime folder of its own

@@ -12,10 +12,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 e2e_init window-geometry "$@"
 e2e_program_folder
 
-write_cp932 "$PROG/goods.csv" <<'DATA'
-品名,品番
-ﾘﾝｺﾞ,A-01
-DATA
+write_goods 1
 
 # The smallest client area that holds the menu bar and the tool bar (2800 twips wide; menu bar
 # and tool bar about 50 px high).

@@ -96,6 +96,7 @@ stop_pid() {
 
 e2e_cleanup() {
     local i
+    [[ -n "${SECOND_PID:-}" ]] && stop_pid "$SECOND_PID"
     [[ -n "${APP_PID:-}" ]] && stop_pid "$APP_PID"
     for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do
         stop_pid "${E2E_PIDS[$i]}"
@@ -301,6 +302,70 @@ wait_main() {
 app_start() {
     app_launch
     wait_main "$@"
+}
+
+# --- a second copy beside the first ---------------------------------------------------------------
+
+# The second copy's pid while it runs; e2e_cleanup stops it.
+SECOND_PID=""
+
+# start_second NAME ARGS...: starts another copy in the program folder with ARGS (stand-ins first
+# on its PATH), its output in second-NAME.log; sets SECOND_PID.
+start_second() {
+    local name=$1
+    shift
+    (cd "$PROG" && PATH="$BIN:$PATH" XDG_RUNTIME_DIR="$RUNTIME" exec ./Korvanta "$@") \
+        >"$WORK/second-$name.log" 2>&1 &
+    SECOND_PID=$!
+}
+
+second_window() { xdotool search --onlyvisible --pid "$SECOND_PID" 2>/dev/null | head -n 1; }
+
+# note_second_window: sets SECOND_SHOWN to the second copy's shown window, unless already set.
+note_second_window() {
+    local w
+    w=$(second_window)
+    [[ -n "$w" && -z "$SECOND_SHOWN" ]] && SECOND_SHOWN="$w ($(xdotool getwindowname "$w" 2>/dev/null))"
+    return 0
+}
+
+# second_ends WHAT: the second copy ends within 10 s with status 0 and showed no window (noted
+# in SECOND_SHOWN, which the caller empties first). One that still runs is stopped; returns 1.
+second_ends() {
+    local status i
+    for ((i = 0; i < 100; i++)); do
+        kill -0 "$SECOND_PID" 2>/dev/null || break
+        note_second_window
+        sleep 0.1
+    done
+    if kill -0 "$SECOND_PID" 2>/dev/null; then
+        fail "$1: the second copy still runs after 10 s${SECOND_SHOWN:+; it shows window $SECOND_SHOWN}"
+        stop_pid "$SECOND_PID"
+        SECOND_PID=""
+        return 1
+    fi
+    wait "$SECOND_PID"
+    status=$?
+    SECOND_PID=""
+    check "$1: the second copy ended with status 0 (got $status)" test "$status" = 0
+    check "$1: the second copy showed no window${SECOND_SHOWN:+ (it showed $SECOND_SHOWN)}" test -z "$SECOND_SHOWN"
+}
+
+# second_box SECONDS: the id of the second copy's message box titled Korvanta_2, once shown
+# within SECONDS; empty when none came.
+second_box() {
+    timeout "$1" xdotool search --all --sync --onlyvisible --pid "$SECOND_PID" --name '^Korvanta_2$' 2>/dev/null | head -n 1
+}
+
+# second_ok BOX: OK on the second copy's message box BOX; checks that the second copy then ends
+# within 10 s and sets SECOND_STATUS to its exit status.
+second_ok() {
+    activate "$1"
+    key Return
+    check "the second copy ends after OK" wait_gone "$SECOND_PID" 100
+    wait "$SECOND_PID"
+    SECOND_STATUS=$?
+    SECOND_PID=""
 }
 
 has_frame_extents() { xprop -id "$WID" _NET_FRAME_EXTENTS 2>/dev/null | grep -q '='; }

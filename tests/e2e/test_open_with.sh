@@ -26,10 +26,6 @@ printf 'Key,Value\r\nx1,one\r\nx2,two\r\n' >"$DATA/other.csv"
     printf '%s\n' '[other.csv]' 'KoumokuHyoujiNo=1' 'DataListIndex=0'
 } | write_ini
 
-SECOND_PID=""
-second_cleanup() { stop_pid "$SECOND_PID"; e2e_cleanup; }
-trap second_cleanup EXIT
-
 # launch_in DIR ARGS...: starts the first copy in the working folder DIR with ARGS (sets APP_PID).
 launch_in() {
     local dir=$1

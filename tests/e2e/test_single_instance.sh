@@ -13,16 +13,9 @@ e2e_program_folder
 write_goods 1
 DIR1V=True POS_TOP=1500 POS_LEFT=3000 normal_tool_section | write_ini
 
-SECOND_PID=""
 COVER_PID=""
-second_cleanup() { stop_pid "$SECOND_PID"; stop_pid "$COVER_PID"; e2e_cleanup; }
-trap second_cleanup EXIT
-
-start_second() {
-    (cd "$PROG" && PATH="$BIN:$PATH" XDG_RUNTIME_DIR="$RUNTIME" exec ./Korvanta) \
-        >"$WORK/second-$1.log" 2>&1 &
-    SECOND_PID=$!
-}
+cover_cleanup() { stop_pid "$COVER_PID"; e2e_cleanup; }
+trap cover_cleanup EXIT
 
 # Is window $1 stacked above window $2 in the window manager's stacking order (bottom first)?
 stacked_above() {
@@ -58,21 +51,8 @@ LISTING=$(folder_listing)
 
 # The second copy hands over and ends without a window of its own.
 start_second handover
-SECOND_WINDOW=""
-for _ in $(seq 100); do
-    kill -0 "$SECOND_PID" 2>/dev/null || break
-    w=$(xdotool search --onlyvisible --pid "$SECOND_PID" 2>/dev/null | head -n 1)
-    [[ -n "$w" ]] && SECOND_WINDOW="$w ($(xdotool getwindowname "$w" 2>/dev/null))"
-    sleep 0.1
-done
-if kill -0 "$SECOND_PID" 2>/dev/null; then
-    abort "the second copy still runs after 10 s${SECOND_WINDOW:+; it shows window $SECOND_WINDOW}"
-fi
-wait "$SECOND_PID"
-RC=$?
-SECOND_PID=""
-check "the second copy ended with status 0 (got $RC)" test "$RC" = 0
-check "the second copy showed no window${SECOND_WINDOW:+ (it showed $SECOND_WINDOW)}" test -z "$SECOND_WINDOW"
+SECOND_SHOWN=""
+second_ends "handing over" || e2e_finish
 
 check "the first copy's window is shown again" poll 50 window_shown
 check "the first copy's window is no longer minimized" poll 50 eval '[[ "$(wm_state)" == Normal ]]'
@@ -87,17 +67,12 @@ check "the program folder is unchanged by the hand-over" test "$(folder_listing)
 # its bound of 30 s, then says so and ends after OK.
 kill -STOP "$FIRST_PID"
 start_second unanswered
-BOX=$(timeout 45 xdotool search --all --sync --onlyvisible --pid "$SECOND_PID" --name '^Korvanta_2$' 2>/dev/null | head -n 1)
+BOX=$(second_box 45)
 if [[ -n "$BOX" ]]; then
     pass "a message box titled Korvanta_2 when the running copy does not answer"
     check "the second copy waits for OK" kill -0 "$SECOND_PID"
-    activate "$BOX"
-    key Return
-    check "the second copy ends after OK" wait_gone "$SECOND_PID" 100
-    wait "$SECOND_PID"
-    RC=$?
-    SECOND_PID=""
-    check "the second copy ended with status 0 after the message (got $RC)" test "$RC" = 0
+    second_ok "$BOX"
+    check "the second copy ended with status 0 after the message (got $SECOND_STATUS)" test "$SECOND_STATUS" = 0
 else
     fail "no message box titled Korvanta_2 when the running copy does not answer"
 fi

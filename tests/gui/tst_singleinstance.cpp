@@ -318,9 +318,8 @@ void TestSingleInstance::badOpenRequestIsNotObeyed()
 // asks it only to come forward.
 void TestSingleInstance::olderPrimaryIsAskedToComeForward()
 {
-    const SingleInstance probe(m_folder);
     QLocalServer server;
-    QVERIFY(server.listen(probe.serverName()));
+    QVERIFY(server.listen(SingleInstance(m_folder).serverName()));
     QByteArrayList requests;
     connect(&server, &QLocalServer::newConnection, &server, [&] {
         QLocalSocket* peer = server.nextPendingConnection();
@@ -355,9 +354,8 @@ void TestSingleInstance::busyPrimaryIsWaitedFor()
     QFETCH(bool, withFile);
     constexpr int busyMs = 4500;
 
-    const SingleInstance probe(m_folder);
     QLocalServer server;
-    QVERIFY(server.listen(probe.serverName()));
+    QVERIFY(server.listen(SingleInstance(m_folder).serverName()));
     QByteArrayList requests;
     connect(&server, &QLocalServer::newConnection, &server, [&] {
         QLocalSocket* peer = server.nextPendingConnection();
@@ -398,9 +396,8 @@ void TestSingleInstance::goneOrStuckPrimaryIsNotWaitedFor()
     QFETCH(int, minMs);
     QFETCH(int, maxMs);
 
-    const SingleInstance probe(m_folder);
     QLocalServer server;
-    QVERIFY(server.listen(probe.serverName()));
+    QVERIFY(server.listen(SingleInstance(m_folder).serverName()));
     connect(&server, &QLocalServer::newConnection, &server, [&] {
         QLocalSocket* peer = server.nextPendingConnection();
         if (closes)

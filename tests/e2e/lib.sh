@@ -237,6 +237,12 @@ write_goods() {
     printf '%s\n' 品名,品番 ﾘﾝｺﾞ,A-01 ﾐｶﾝ,A-02 | head -n $((1 + ${1:-2})) | write_cp932 "$PROG/goods.csv"
 }
 
+# write_fruit RECORDS: fruit.csv (name,code) in the program folder with its first RECORDS of the
+# records apple,A-01, banana,B-02, cherry,C-03 and mango,M-04.
+write_fruit() {
+    printf '%s\n' name,code apple,A-01 banana,B-02 cherry,C-03 mango,M-04 | head -n $((1 + $1)) | write_cp932 "$PROG/fruit.csv"
+}
+
 # normal_ini [FILE LINE...]: writes the settings file of a normal start (normal_tool_section,
 # whose variables apply) and, given a FILE, the section [FILE] with the LINEs (KEY=VALUE).
 normal_ini() {

@@ -10,12 +10,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 e2e_init ctrl-click "$@"
 e2e_program_folder
 
-write_cp932 "$PROG/fruit.csv" <<'DATA'
-name,code
-apple,A-01
-banana,B-02
-cherry,C-03
-DATA
+write_fruit 3
 
 fruit_ini() {
     normal_tool_section

@@ -13,13 +13,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 e2e_init history-arrows "$@"
 e2e_program_folder
 
-write_cp932 "$PROG/fruit.csv" <<'DATA'
-name,code
-apple,A-01
-banana,B-02
-cherry,C-03
-mango,M-04
-DATA
+write_fruit 4
 write_cp932 "$PROG/vegetables.csv" <<'DATA'
 name,code
 onion,V-01

@@ -276,26 +276,59 @@ namespace {
         return 0;
     }
 
-    // Decodes `bytes` (whole lines, but for the file's last) in small pieces that end after a
-    // LF, each split at once. `atStart`: whether the bytes begin the file. Returns false once
-    // the splitter needs no more.
-    bool decodeAndSplit(
-        QByteArrayView bytes, DataEncoding encoding, bool atStart, DataSetSplitter& splitter)
+    // The length of the first LF-ended start of `bytes`, 0 when there is none.
+    qsizetype endAfterFirstLf(QByteArrayView bytes, DataEncoding encoding)
     {
-        qsizetype done = 0;
-        while (done < bytes.size()) {
-            qsizetype cut = bytes.size();
-            if (cut - done > SplitPieceBytes) {
-                // A line longer than a piece is decoded whole.
-                if (const qsizetype lf
-                    = endAfterLastLf(bytes.sliced(done, SplitPieceBytes), encoding))
-                    cut = done + lf;
-            }
-            const QString text = decodeAs(bytes.sliced(done, cut - done),
-                atStart && done == 0 ? encoding : withoutMark(encoding));
-            if (!splitter.add(text))
-                return false;
+        if (!isUtf16(encoding))
+            return bytes.indexOf('\n') + 1;
+        const bool bigEndian
+            = encoding == DataEncoding::Utf16Be || encoding == DataEncoding::Utf16BeWithBom;
+        const char low = bigEndian ? '\0' : '\n';
+        const char high = bigEndian ? '\n' : '\0';
+        for (qsizetype i = 0; i + 1 < bytes.size(); i += 2) {
+            if (bytes[i] == low && bytes[i + 1] == high)
+                return i + 2;
+        }
+        return 0;
+    }
+
+    // Where the piece that begins `bytes` ends: after its last LF within `size` bytes, else
+    // (a line longer than a piece) after the first LF beyond, else at the end.
+    qsizetype pieceEnd(QByteArrayView bytes, qsizetype size, DataEncoding encoding)
+    {
+        if (bytes.size() <= size)
+            return bytes.size();
+        if (const qsizetype lf = endAfterLastLf(bytes.first(size), encoding))
+            return lf;
+        const qsizetype from = isUtf16(encoding) ? size & ~qsizetype(1) : size;
+        if (const qsizetype lf = endAfterFirstLf(bytes.sliced(from), encoding))
+            return from + lf;
+        return bytes.size();
+    }
+
+    // Decodes `bytes` (whole lines, but for the file's last) in pieces of about `pieceBytes`
+    // that end after a LF, each split at once. `atStart`: whether the bytes begin the file.
+    // Returns false once the splitter needs no more.
+    bool decodeAndSplit(QByteArrayView bytes, DataEncoding encoding, bool atStart,
+        qsizetype pieceBytes, DataSetSplitter& splitter)
+    {
+        for (qsizetype done = 0; done < bytes.size();) {
+            const qsizetype cut = done + pieceEnd(bytes.sliced(done), pieceBytes, encoding);
+            QByteArrayView piece = bytes.sliced(done, cut - done);
             done = cut;
+            const DataEncoding pieceEncoding
+                = atStart && piece.data() == bytes.data() ? encoding : withoutMark(encoding);
+            if (pieceEncoding == DataEncoding::Utf8) {
+                // UTF-8 decoding drops a byte-order mark at the start of what it is given; one
+                // that begins a later piece is a character of the text.
+                while (piece.startsWith("\xEF\xBB\xBF")) {
+                    if (!splitter.add(u"\uFEFF"))
+                        return false;
+                    piece = piece.sliced(3);
+                }
+            }
+            if (!splitter.add(decodeAs(piece, pieceEncoding)))
+                return false;
         }
         return true;
     }
@@ -539,6 +572,23 @@ ParsedDataText parseDataBytes(QByteArrayView bytes, int recordLimit)
 
 namespace {
 
+    // The sizes of the pieces read and of the pieces decoded.
+    struct Pieces
+    {
+        qint64 read = PieceBytes;
+        qsizetype split = SplitPieceBytes;
+    };
+
+    Pieces piecesFor(const DataFileReadOptions& options)
+    {
+        Pieces pieces;
+        if (options.pieceBytes > 0) {
+            pieces.read = options.pieceBytes;
+            pieces.split = qsizetype(std::min<qint64>(SplitPieceBytes, options.pieceBytes));
+        }
+        return pieces;
+    }
+
     struct SplitRead
     {
         FileCheck check;
@@ -563,17 +613,18 @@ namespace {
             return { openFailure(file), {} };
 
         const qint64 expected = info.size();
+        const Pieces pieces = piecesFor(options);
         DataSetSplitter splitter(itemCount, form.lineEnd, options.recordLimit,
             decodedLengthBound(expected, form.encoding));
         // One byte more than a small file has, so that its end is seen without growing.
-        QByteArray buffer(std::min(PieceBytes, expected + 1), Qt::Uninitialized);
+        QByteArray buffer(std::min(pieces.read, expected + 1), Qt::Uninitialized);
         qsizetype waiting = 0; // bytes at the buffer's start after the last LF decoded
         qint64 total = 0;
         bool atStart = true;
         for (bool atEnd = false; !atEnd;) {
             // A line longer than the buffer makes it grow.
             if (waiting == buffer.size())
-                buffer.resize(waiting + PieceBytes);
+                buffer.resize(waiting + pieces.read);
             const qint64 n = file.read(buffer.data() + waiting, buffer.size() - waiting);
             if (n < 0)
                 return { readFailure(file), {} };
@@ -591,7 +642,8 @@ namespace {
                 whole = lf > 0 ? from + lf : 0;
             }
             if (whole > 0) {
-                if (!decodeAndSplit(bytes.first(whole), form.encoding, atStart, splitter))
+                if (!decodeAndSplit(
+                        bytes.first(whole), form.encoding, atStart, pieces.split, splitter))
                     break;
                 atStart = false;
                 waiting = bytes.size() - whole;
@@ -599,7 +651,7 @@ namespace {
             } else {
                 waiting = bytes.size();
             }
-            if (!atEnd && total == n && total > 0) {
+            if (!atEnd && total == n && n >= (qint64(1) << 20)) {
                 // The records of the first piece tell about how many the file holds.
                 splitter.expectRecords(qsizetype(
                     double(splitter.recordCount() + 1) * double(expected) / double(n) * 1.02));
@@ -636,14 +688,11 @@ namespace {
         // Every record but the last ends at a LF byte (or code unit).
         if (!isUtf16(form.encoding))
             splitter.expectRecords(bytes.count('\n') + 1);
+        const Pieces pieces = piecesFor(options);
         for (qsizetype done = 0; done < bytes.size();) {
-            qsizetype cut = bytes.size();
-            if (cut - done > PieceBytes) {
-                if (const qsizetype lf
-                    = endAfterLastLf(bytes.sliced(done, PieceBytes), form.encoding))
-                    cut = done + lf;
-            }
-            if (!decodeAndSplit(bytes.sliced(done, cut - done), form.encoding, done == 0, splitter))
+            const qsizetype cut = done + pieceEnd(bytes.sliced(done), pieces.read, form.encoding);
+            if (!decodeAndSplit(bytes.sliced(done, cut - done), form.encoding, done == 0,
+                    pieces.split, splitter))
                 break;
             done = cut;
             if (progress)

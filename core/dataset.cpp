@@ -3,12 +3,17 @@
 #include "core/lineends.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <new>
 #include <stdexcept>
 #include <utility>
+
+#if defined(Q_OS_LINUX)
+#include <sys/mman.h>
+#endif
 
 namespace korvanta {
 
@@ -27,6 +32,22 @@ namespace {
     // A whole text is split in pieces of this many characters, and progress is reported after
     // each.
     constexpr qsizetype ProgressChars = qsizetype(1) << 20;
+
+    // Asks for large pages for a large block that is written from its start to its end: a
+    // 2 MB page costs one page fault where 4 kB pages cost 512, and the faults are much of the
+    // time of reading a large file. The system may decline; nothing else changes.
+    void adviseLargePages([[maybe_unused]] void* data, [[maybe_unused]] size_t bytes)
+    {
+#if defined(Q_OS_LINUX) && defined(MADV_HUGEPAGE)
+        constexpr uintptr_t LargePage = uintptr_t(2) << 20;
+        if (bytes < 4 * LargePage)
+            return;
+        const uintptr_t begin = (uintptr_t(data) + LargePage - 1) & ~(LargePage - 1);
+        const uintptr_t end = (uintptr_t(data) + bytes) & ~(LargePage - 1);
+        if (end > begin)
+            madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+#endif
+    }
 
 } // namespace
 
@@ -98,6 +119,7 @@ void DataSetSplitter::reserveText(qsizetype more)
     m_base = reinterpret_cast<char16_t*>(m_set.m_text.data());
     m_out = m_base + used;
     m_capacity = capacity;
+    adviseLargePages(m_base, size_t(capacity) * sizeof(char16_t));
 }
 
 void DataSetSplitter::checkItemRoom(const char16_t* p, const char16_t* end) const
@@ -358,6 +380,7 @@ void ItemStarts::reserve(size_t capacity)
         throw std::bad_alloc();
     m_data = static_cast<quint32*>(grown);
     m_capacity = capacity;
+    adviseLargePages(m_data, capacity * sizeof(quint32));
 }
 
 void ItemStarts::trim()

@@ -24,6 +24,7 @@ private slots:
     void split_data();
     void split();
     void splitMatchesLineByLineReading();
+    void splitInPiecesMatchesWhole();
     void recordLimit_data();
     void recordLimit();
     void textFormMemo_data();
@@ -42,6 +43,9 @@ private slots:
     void firstLineLength_data();
     void firstLineLength();
     void refusesHugeNumberOfEmptyItems();
+    void readInPiecesMatchesWhole_data();
+    void readInPiecesMatchesWhole();
+    void readWithKnownFormStopsAtLimit();
     void publicFiles_data();
     void publicFiles();
 
@@ -60,6 +64,32 @@ private:
 static QString u8(const char* text)
 {
     return QString::fromUtf8(text);
+}
+
+// Whether two sets hold the same records and items; says where they differ.
+static bool sameRecords(const DataSet& a, const DataSet& b, QString* where)
+{
+    if (a.itemCount() != b.itemCount() || a.recordCount() != b.recordCount()) {
+        *where = QStringLiteral("%1 × %2 against %3 × %4")
+                     .arg(a.recordCount())
+                     .arg(a.itemCount())
+                     .arg(b.recordCount())
+                     .arg(b.itemCount());
+        return false;
+    }
+    for (int r = 0; r <= a.recordCount() + 1; ++r) {
+        if (a.recordView(r) != b.recordView(r)) {
+            *where = QStringLiteral("record %1").arg(r);
+            return false;
+        }
+        for (int k = 0; k <= a.itemCount() + 1; ++k) {
+            if (a.item(k, r) != b.item(k, r)) {
+                *where = QStringLiteral("item %1 of record %2").arg(k).arg(r);
+                return false;
+            }
+        }
+    }
+    return true;
 }
 
 void TestDataFile::split_data()
@@ -165,6 +195,40 @@ void TestDataFile::splitMatchesLineByLineReading()
                 fields.mid(0, itemCount).join(u'\t')
                     + QString(std::max(0, itemCount - int(fields.size())), u'\t'));
         }
+    }
+}
+
+// Split piece by piece, cut anywhere (between the CR and the LF of a line end, in a quoted item,
+// into empty pieces), the text gives the very records the whole text gives.
+void TestDataFile::splitInPiecesMatchesWhole()
+{
+    QRandomGenerator random(1702);
+    const QString alphabet = QString::fromUtf16(u"\"\",,\t\r\r\r\n\n\nab\0テ");
+    for (int round = 0; round < 3000; ++round) {
+        QString text;
+        const int length = int(random.bounded(60));
+        for (int i = 0; i < length; ++i)
+            text += alphabet.at(random.bounded(int(alphabet.size())));
+        const int itemCount = 1 + int(random.bounded(4));
+        const int limit = random.bounded(3) == 0 ? int(random.bounded(4)) : NoRecordLimit;
+
+        bool wholeTruncated = false;
+        const DataSet whole = DataSet::fromFileText(text, itemCount, &wholeTruncated, limit);
+        const char16_t* begin = reinterpret_cast<const char16_t*>(text.utf16());
+        DataSetSplitter splitter(
+            itemCount, lineEndOf(begin, begin + text.size()), limit, random.bounded(50));
+        for (qsizetype done = 0; done < text.size();) {
+            const qsizetype piece = std::min<qsizetype>(random.bounded(5), text.size() - done);
+            if (!splitter.add(QStringView(text).sliced(done, piece)))
+                break;
+            done += piece;
+        }
+        bool piecesTruncated = !wholeTruncated;
+        const DataSet pieces = splitter.finish(&piecesTruncated);
+        QString where;
+        if (!sameRecords(pieces, whole, &where))
+            QFAIL(qPrintable(QStringLiteral("%1 in %2").arg(where, text.toHtmlEscaped())));
+        QCOMPARE(piecesTruncated, wholeTruncated);
     }
 }
 
@@ -535,6 +599,112 @@ void TestDataFile::refusesHugeNumberOfEmptyItems()
     QVERIFY(!read.ok);
     QCOMPARE(read.kind, ReadFailureKind::Error);
     QVERIFY(!read.description.isEmpty());
+}
+
+// A file read in pieces (its text form known or not, each piece decoded and split as it comes)
+// gives what its whole text split at once gives, in every encoding, however small the pieces.
+void TestDataFile::readInPiecesMatchesWhole_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QStringEncoder sjis("windows-31j");
+    QStringEncoder euc("EUC-JP");
+    const QString text = u8("名前,ﾌﾘｶﾞﾅ,住所\r\n山田,ﾔﾏﾀﾞ,\"東京都\n千代田区\"\r\n鈴木,ｽｽﾞｷ\r\n"
+                            "佐藤,ｻﾄｳ,大阪,余り\r\n");
+    QTest::newRow("code page 932, a LF in an item, a final CR LF") << QByteArray(sjis.encode(text));
+    QTest::newRow("code page 932, LF line ends")
+        << QByteArray(sjis.encode(QString(text).replace(QStringLiteral("\r\n"), u"\n"_qs)));
+    QTest::newRow("EUC-JP") << QByteArray(euc.encode(text));
+    QTest::newRow("UTF-8, a mark after a LF")
+        << QByteArray("\xEF\xBB\xBF") + text.toUtf8() + "\xEF\xBB\xBFx,y\n\xE3\x81";
+    QByteArray le("\xFF\xFE");
+    QByteArray be;
+    for (const QChar c : text + u8("𠮷,\n"))
+        le += char(c.unicode() & 0xFF), le += char(c.unicode() >> 8), be += char(c.unicode() >> 8),
+            be += char(c.unicode() & 0xFF);
+    QTest::newRow("UTF-16LE with a mark, a pair after a LF") << le;
+    QTest::newRow("UTF-16BE, an odd last byte") << be + "\x30";
+    QTest::newRow("a CR at the very end") << QByteArray("a,b\r\n1,2\r");
+    QTest::newRow("no line end") << QByteArray("a,b");
+    QTest::newRow("invalid bytes before LFs") << QByteArray("a\r\n\x81\n\x82\r\n\x8F\xA1\n");
+}
+
+void TestDataFile::readInPiecesMatchesWhole()
+{
+    QFETCH(QByteArray, bytes);
+    const QString path = writeFile(QStringLiteral("pieces.csv"), bytes);
+    const ParsedDataText expected = parseDataBytes(bytes, NoRecordLimit);
+    QVERIFY(expected.names.ok);
+    const int itemCount = expected.names.itemCount();
+    for (const bool known : { false, true }) {
+        for (const qint64 pieceBytes : { 0, 1, 2, 3, 5, 8, 13 }) {
+            TextFormMemo memo;
+            if (known)
+                QVERIFY(readItemNames(path, &memo).ok);
+            DataFileReadOptions options;
+            options.recordLimit = NoRecordLimit;
+            options.memo = &memo;
+            options.pieceBytes = pieceBytes;
+            int splitCalls = 0;
+            options.beforeSplitting = [&] { ++splitCalls; };
+            int lastPercent = -1;
+            bool percentsRise = true;
+            options.progress = [&](ReadStage, int percent) {
+                percentsRise = percentsRise && percent >= lastPercent && percent <= 100;
+                lastPercent = percent;
+            };
+            const DataFileReadResult read = readDataFile(path, itemCount, options);
+            QVERIFY(read.ok);
+            QString where;
+            if (!sameRecords(read.data, expected.data, &where))
+                QFAIL(qPrintable(QStringLiteral("%1, pieces of %2, form %3")
+                                     .arg(where)
+                                     .arg(pieceBytes)
+                                     .arg(known ? "known" : "decided")));
+            QCOMPARE(read.truncated, false);
+            QCOMPARE(splitCalls, 1);
+            QVERIFY(percentsRise);
+            QCOMPARE(lastPercent, 100);
+            QVERIFY(memo.find(path));
+        }
+    }
+}
+
+// With the text form known, the file is read only up to the record limit, which then gives the
+// designed result; and the refusal of too many items holds for a file read in pieces.
+void TestDataFile::readWithKnownFormStopsAtLimit()
+{
+    QByteArray bytes = "h,i";
+    for (int r = 1; r <= 40000; ++r)
+        bytes += "\r\nr" + QByteArray::number(r) + ",x";
+    const QString path = writeFile(QStringLiteral("limit.csv"), bytes);
+    TextFormMemo memo;
+    QVERIFY(readItemNames(path, &memo).ok);
+    DataFileReadOptions options;
+    options.memo = &memo;
+    options.pieceBytes = 4096;
+    const DataFileReadResult read = readDataFile(path, 2, options);
+    QVERIFY(read.ok);
+    QVERIFY(read.truncated);
+    QCOMPARE(read.data.recordCount(), MaxRecordCount);
+    QCOMPARE(read.data.recordJoined(MaxRecordCount), QStringLiteral("r32735\tx"));
+
+    options.recordLimit = NoRecordLimit;
+    const DataFileReadResult all = readDataFile(path, 2, options);
+    QVERIFY(all.ok);
+    QVERIFY(!all.truncated);
+    QCOMPARE(all.data.recordCount(), 40000);
+    QCOMPARE(all.data.recordJoined(40000), QStringLiteral("r40000\tx"));
+
+    QByteArray wide(MaxItemCount - 1, ',');
+    for (int r = 0; r < MaxRecordCount; ++r)
+        wide += "\r\n";
+    const QString widePath = writeFile(QStringLiteral("wide-known.csv"), wide);
+    QVERIFY(readItemNames(widePath, &memo).ok);
+    options.pieceBytes = 0;
+    const DataFileReadResult refused = readDataFile(widePath, MaxItemCount, options);
+    QVERIFY(!refused.ok);
+    QCOMPARE(refused.kind, ReadFailureKind::Error);
+    QVERIFY(!refused.description.isEmpty());
 }
 
 void TestDataFile::publicFiles_data()

@@ -14,6 +14,9 @@
 #if defined(Q_OS_LINUX)
 #include <sys/mman.h>
 #endif
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace korvanta {
 
@@ -33,19 +36,27 @@ namespace {
     // each.
     constexpr qsizetype ProgressChars = qsizetype(1) << 20;
 
-    // Asks for large pages for a large block that is written from its start to its end: a
-    // 2 MB page costs one page fault where 4 kB pages cost 512, and the faults are much of the
-    // time of reading a large file. The system may decline; nothing else changes.
-    void adviseLargePages([[maybe_unused]] void* data, [[maybe_unused]] size_t bytes)
+    // Fresh memory costs a page fault for every 4 kB page first written. The room the records
+    // are about to be written to is made ready ahead in steps of this size instead, one system
+    // call each. (Large pages would save more, but where memory is lent lazily, as in virtual
+    // machines, their first use can take many times as long.)
+    constexpr size_t ReadyAheadBytes = size_t(4) << 20;
+
+    // Makes the pages of [from, to) (at most ReadyAheadBytes) ready for writing where the
+    // system can; returns the end of what is ready, or `to` when nothing can be done.
+    char* makeReady([[maybe_unused]] char* from, char* to)
     {
-#if defined(Q_OS_LINUX) && defined(MADV_HUGEPAGE)
-        constexpr uintptr_t LargePage = uintptr_t(2) << 20;
-        if (bytes < 4 * LargePage)
-            return;
-        const uintptr_t begin = (uintptr_t(data) + LargePage - 1) & ~(LargePage - 1);
-        const uintptr_t end = (uintptr_t(data) + bytes) & ~(LargePage - 1);
-        if (end > begin)
-            madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+#if defined(Q_OS_LINUX) && defined(MADV_POPULATE_WRITE)
+        constexpr uintptr_t Page = 4096;
+        const uintptr_t begin = uintptr_t(from) & ~(Page - 1);
+        const uintptr_t end = std::min(uintptr_t(to), begin + ReadyAheadBytes) & ~(Page - 1);
+        if (end <= begin)
+            return to;
+        if (madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE) != 0)
+            return to; // an older system: the pages fault in one by one
+        return reinterpret_cast<char*>(end);
+#else
+        return to;
 #endif
     }
 
@@ -119,7 +130,7 @@ void DataSetSplitter::reserveText(qsizetype more)
     m_base = reinterpret_cast<char16_t*>(m_set.m_text.data());
     m_out = m_base + used;
     m_capacity = capacity;
-    adviseLargePages(m_base, size_t(capacity) * sizeof(char16_t));
+    m_textReady = reinterpret_cast<char*>(m_out);
 }
 
 void DataSetSplitter::checkItemRoom(const char16_t* p, const char16_t* end) const
@@ -212,6 +223,30 @@ const char16_t* DataSetSplitter::splitRecord(
     const int n = m_itemCount;
     char16_t* out = m_out;
     while (p < end) {
+#if defined(__SSE2__)
+        // Runs of characters that need no decision are copied eight at a time. All eight are
+        // stored even when the run is shorter: the output never passes the input, and the
+        // room for the rest of the piece is made, so what lies past the run is room written
+        // again later.
+        const __m128i comma = _mm_set1_epi16(short(u','));
+        while (end - p >= 8) {
+            const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out), chunk);
+            // Zero where a character is at most ',' (the unsigned difference saturates).
+            const __m128i above = _mm_subs_epu16(chunk, comma);
+            const unsigned decisions
+                = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi16(above, _mm_setzero_si128())));
+            if (decisions == 0) {
+                p += 8;
+                out += 8;
+                continue;
+            }
+            const int run = __builtin_ctz(decisions) / 2;
+            p += run;
+            out += run;
+            break;
+        }
+#endif
         const char16_t c = *p++;
         // Every character that needs a decision is at most ','.
         if (c > u',') {
@@ -253,6 +288,27 @@ const char16_t* DataSetSplitter::splitRecord(
     return p;
 }
 
+void DataSetSplitter::readyAhead(qsizetype pieceLength)
+{
+    // Only large sets gain: a small one is written to pages already in use.
+    if (m_capacity < qsizetype(ReadyAheadBytes))
+        return;
+    char* const textEnd = reinterpret_cast<char*>(m_base + m_capacity);
+    char* const textNeeded = reinterpret_cast<char*>(m_out + pieceLength) + 2 * m_itemCount;
+    if (textNeeded > m_textReady && m_textReady < textEnd)
+        m_textReady = makeReady(std::max(m_textReady, reinterpret_cast<char*>(m_out)), textEnd);
+    ItemStarts& starts = m_set.m_starts;
+    char* const startsEnd = reinterpret_cast<char*>(starts.m_data + starts.m_capacity);
+    char* const startsOut = reinterpret_cast<char*>(starts.m_data + starts.m_size);
+    if (starts.m_data != m_startsBase) {
+        m_startsBase = starts.m_data;
+        m_startsReady = startsOut;
+    }
+    // A start for every fourth character of the piece, more than the items of a file need.
+    if (startsOut + pieceLength * sizeof(quint32) / 4 > m_startsReady && m_startsReady < startsEnd)
+        m_startsReady = makeReady(std::max(m_startsReady, startsOut), startsEnd);
+}
+
 bool DataSetSplitter::add(QStringView piece)
 {
     if (m_state == State::Full)
@@ -268,6 +324,8 @@ bool DataSetSplitter::add(QStringView piece)
     // The rest of a record begun in an earlier piece, with a CR held back from it.
     if (m_state == State::Record)
         reserveText((end - p) + 1 + m_itemCount + 1);
+
+    readyAhead(end - p);
 
     const auto lineEnded = [&] {
         if (m_state == State::Record)
@@ -380,7 +438,6 @@ void ItemStarts::reserve(size_t capacity)
         throw std::bad_alloc();
     m_data = static_cast<quint32*>(grown);
     m_capacity = capacity;
-    adviseLargePages(m_data, capacity * sizeof(quint32));
 }
 
 void ItemStarts::trim()

@@ -58,6 +58,8 @@ public:
     void trim();
 
 private:
+    friend class DataSetSplitter;
+
     quint32* m_data = nullptr;
     size_t m_size = 0;
     size_t m_capacity = 0;
@@ -144,6 +146,7 @@ private:
     };
 
     void checkItemRoom(const char16_t* p, const char16_t* end) const;
+    void readyAhead(qsizetype pieceLength);
     void reserveText(qsizetype more);
     bool startRecord(qsizetype rest);
     void closeRecord();
@@ -156,6 +159,9 @@ private:
     char16_t* m_out = nullptr;
     qsizetype m_capacity = 0;
     qsizetype m_length = 0; // characters given so far
+    char* m_textReady = nullptr; // the text's pages are ready for writing up to here
+    const quint32* m_startsBase = nullptr;
+    char* m_startsReady = nullptr; // and the item starts' up to here
     int m_itemCount;
     int m_limit;
     int m_records = 0;

@@ -3,6 +3,7 @@
 #include "core/csvline.h"
 #include "core/displaytext.h"
 #include "core/lineends.h"
+#include "core/memorypages.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -173,8 +174,11 @@ namespace {
         whole.bytes.resize(expected);
         qint64 done = 0;
         while (done < expected) {
-            const qint64 n
-                = file.read(whole.bytes.data() + done, std::min(PieceBytes, expected - done));
+            const qint64 size = std::min(PieceBytes, expected - done);
+            if (expected >= qint64(ReadyAheadBytes))
+                makePagesReady(
+                    whole.bytes.data() + done, whole.bytes.data() + done + size, size_t(size));
+            const qint64 n = file.read(whole.bytes.data() + done, size);
             if (n < 0)
                 return { readFailure(file), {} };
             if (n == 0)

@@ -1,6 +1,7 @@
 #include "core/dataset.h"
 
 #include "core/lineends.h"
+#include "core/memorypages.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -11,9 +12,6 @@
 #include <stdexcept>
 #include <utility>
 
-#if defined(Q_OS_LINUX)
-#include <sys/mman.h>
-#endif
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -35,30 +33,6 @@ namespace {
     // A whole text is split in pieces of this many characters, and progress is reported after
     // each.
     constexpr qsizetype ProgressChars = qsizetype(1) << 20;
-
-    // Fresh memory costs a page fault for every 4 kB page first written. The room the records
-    // are about to be written to is made ready ahead in steps of this size instead, one system
-    // call each. (Large pages would save more, but where memory is lent lazily, as in virtual
-    // machines, their first use can take many times as long.)
-    constexpr size_t ReadyAheadBytes = size_t(4) << 20;
-
-    // Makes the pages of [from, to) (at most ReadyAheadBytes) ready for writing where the
-    // system can; returns the end of what is ready, or `to` when nothing can be done.
-    char* makeReady([[maybe_unused]] char* from, char* to)
-    {
-#if defined(Q_OS_LINUX) && defined(MADV_POPULATE_WRITE)
-        constexpr uintptr_t Page = 4096;
-        const uintptr_t begin = uintptr_t(from) & ~(Page - 1);
-        const uintptr_t end = std::min(uintptr_t(to), begin + ReadyAheadBytes) & ~(Page - 1);
-        if (end <= begin)
-            return to;
-        if (madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE) != 0)
-            return to; // an older system: the pages fault in one by one
-        return reinterpret_cast<char*>(end);
-#else
-        return to;
-#endif
-    }
 
 } // namespace
 
@@ -246,6 +220,8 @@ const char16_t* DataSetSplitter::splitRecord(
             out += run;
             break;
         }
+        if (p == end)
+            break;
 #endif
         const char16_t c = *p++;
         // Every character that needs a decision is at most ','.
@@ -296,7 +272,8 @@ void DataSetSplitter::readyAhead(qsizetype pieceLength)
     char* const textEnd = reinterpret_cast<char*>(m_base + m_capacity);
     char* const textNeeded = reinterpret_cast<char*>(m_out + pieceLength) + 2 * m_itemCount;
     if (textNeeded > m_textReady && m_textReady < textEnd)
-        m_textReady = makeReady(std::max(m_textReady, reinterpret_cast<char*>(m_out)), textEnd);
+        m_textReady
+            = makePagesReady(std::max(m_textReady, reinterpret_cast<char*>(m_out)), textEnd);
     ItemStarts& starts = m_set.m_starts;
     char* const startsEnd = reinterpret_cast<char*>(starts.m_data + starts.m_capacity);
     char* const startsOut = reinterpret_cast<char*>(starts.m_data + starts.m_size);
@@ -306,7 +283,7 @@ void DataSetSplitter::readyAhead(qsizetype pieceLength)
     }
     // A start for every fourth character of the piece, more than the items of a file need.
     if (startsOut + pieceLength * sizeof(quint32) / 4 > m_startsReady && m_startsReady < startsEnd)
-        m_startsReady = makeReady(std::max(m_startsReady, startsOut), startsEnd);
+        m_startsReady = makePagesReady(std::max(m_startsReady, startsOut), startsEnd);
 }
 
 bool DataSetSplitter::add(QStringView piece)

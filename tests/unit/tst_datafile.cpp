@@ -140,6 +140,10 @@ void TestDataFile::split_data()
     QTest::newRow("NUL is text") << QString::fromUtf16(u"a\r\nx\0y,\0", 8) << 2
                                  << QStringList { QString::fromUtf16(u"x\0y\t\0", 5) };
     QTest::newRow("lone CR in line 1") << "a\rb\r\n1" << 1 << QStringList { "1" };
+    QTest::newRow("last record of eight plain characters")
+        << "a,b\r\n12345678" << 2 << QStringList { "12345678\t" };
+    QTest::newRow("last record of sixteen plain characters")
+        << "a\n1234567812345678" << 1 << QStringList { "1234567812345678" };
 }
 
 void TestDataFile::split()
@@ -625,6 +629,10 @@ void TestDataFile::readInPiecesMatchesWhole_data()
     QTest::newRow("UTF-16BE, an odd last byte") << be + "\x30";
     QTest::newRow("a CR at the very end") << QByteArray("a,b\r\n1,2\r");
     QTest::newRow("no line end") << QByteArray("a,b");
+    QTest::newRow("UTF-16 by its zero bytes, CR LF pairs across pieces")
+        << QByteArray("a,\r{b12a\0b\0\r\0\n\0"
+                      "0,\x08u\r\n\x0fu\r\n\x0f\r\n\r\n",
+               30);
     QTest::newRow("invalid bytes before LFs") << QByteArray("a\r\n\x81\n\x82\r\n\x8F\xA1\n");
 }
 

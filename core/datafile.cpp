@@ -405,6 +405,99 @@ void TextFormMemo::remember(const QString& path, TextForm form)
     m_entries.push_back(std::move(entry));
 }
 
+namespace {
+
+    struct DecidedForm
+    {
+        FileCheck check;
+        TextForm form;
+        QByteArray start; // the file's first bytes, enough for its first line
+        bool atEnd = false; // whether they are all of it
+    };
+
+    // The text form of the file at `path`, decided from all of its bytes as textFormOf does, read
+    // in pieces that are not kept: only the first bytes are, for the first line.
+    DecidedForm decideTextForm(const QString& path)
+    {
+        const QFileInfo info(path);
+        if (const FileCheck check = checkDataFile(info); check.kind != ReadFailureKind::None)
+            return { check, {}, {}, false };
+        if (info.size() > MaxDataFileBytes)
+            return { tooLarge(), {}, {}, false };
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+            return { openFailure(file), {}, {}, false };
+
+        // The first line, its line end and some more, as the first line is read when the form
+        // is known.
+        constexpr qsizetype StartBytes = MaxFirstLineBytes + 4;
+        DecidedForm decided;
+        DataEncodingDetector detector;
+        bool crLf = false;
+        bool anyLf = false;
+        char before = 0; // the byte before the piece
+        QByteArray buffer(std::min(PieceBytes, info.size() + 1), Qt::Uninitialized);
+        qsizetype waiting = 0;
+        qint64 total = 0;
+        for (bool atEnd = false; !atEnd;) {
+            if (waiting == buffer.size())
+                buffer.resize(waiting + PieceBytes);
+            const qint64 n = file.read(buffer.data() + waiting, buffer.size() - waiting);
+            if (n < 0)
+                return { readFailure(file), {}, {}, false };
+            atEnd = n == 0;
+            total += n;
+            if (total > MaxDataFileBytes)
+                return { tooLarge(), {}, {}, false };
+            if (decided.start.size() < StartBytes)
+                decided.start += QByteArrayView(buffer.constData() + waiting, n)
+                                     .first(std::min<qint64>(n, StartBytes - decided.start.size()));
+            const QByteArrayView bytes(buffer.constData(), waiting + n);
+            // The bytes waiting hold no LF: only the new ones are searched.
+            qsizetype whole = bytes.size();
+            if (!atEnd) {
+                const qsizetype lf = bytes.sliced(waiting).lastIndexOf('\n');
+                whole = lf >= 0 ? waiting + lf + 1 : 0;
+            }
+            if (whole == 0) {
+                waiting = bytes.size();
+                continue;
+            }
+            const QByteArrayView piece = bytes.first(whole);
+            detector.add(piece);
+            // The line end as lineEndOf tells it from the bytes.
+            for (qsizetype i = crLf ? -1 : piece.indexOf('\n'); i >= 0;
+                 i = piece.indexOf('\n', i + 1)) {
+                if ((i > 0 ? piece[i - 1] : before) == '\r') {
+                    crLf = true;
+                    break;
+                }
+                anyLf = true;
+            }
+            before = piece.back();
+            waiting = bytes.size() - whole;
+            std::memmove(buffer.data(), buffer.constData() + whole, size_t(waiting));
+        }
+        file.close();
+        if (total == 0)
+            return { failure(ReadFailureKind::Empty, EmptyFileMessage.toString()), {}, {}, false };
+        decided.atEnd = total <= decided.start.size();
+        decided.form.encoding = detector.result();
+        decided.form.lineEnd = crLf || !anyLf ? LineEnd::CrLf : LineEnd::Lf;
+        if (isUtf16(decided.form.encoding)) {
+            // CR and LF are code units here: the line end is told from the decoded text.
+            const WholeFile whole = readWholeFile(path);
+            if (whole.check.kind != ReadFailureKind::None)
+                return { whole.check, {}, {}, false };
+            decided.form = textFormOf(whole.bytes);
+            decided.start = whole.bytes;
+            decided.atEnd = true;
+        }
+        return decided;
+    }
+
+} // namespace
+
 FirstLineResult readFirstLine(const QString& path, TextFormMemo* memo)
 {
     FirstLineResult result;
@@ -429,13 +522,12 @@ FirstLineResult readFirstLine(const QString& path, TextFormMemo* memo)
                 }
             }
         } else {
-            const WholeFile whole = readWholeFile(path);
-            if (whole.check.kind != ReadFailureKind::None)
-                return failed<FirstLineResult>(whole.check);
-            const TextForm form = textFormOf(whole.bytes);
+            const DecidedForm decided = decideTextForm(path);
+            if (decided.check.kind != ReadFailureKind::None)
+                return failed<FirstLineResult>(decided.check);
             if (memo)
-                memo->remember(path, form);
-            result.line = firstLineIn(whole.bytes, form, &tooLong);
+                memo->remember(path, decided.form);
+            result.line = firstLineIn(decided.start, decided.form, &tooLong, decided.atEnd);
         }
         if (tooLong)
             return failed<FirstLineResult>(firstLineTooLong());

@@ -33,6 +33,7 @@ private slots:
     void emptyAndClearedSets();
     void detectEncoding_data();
     void detectEncoding();
+    void detectEncodingInPieces();
     void decode_data();
     void decode();
     void cp932MatchesIcuForEveryPair();
@@ -391,6 +392,52 @@ void TestDataFile::detectEncoding()
     QFETCH(QByteArray, bytes);
     QFETCH(DataEncoding, expected);
     QCOMPARE(detectDataEncoding(bytes), expected);
+}
+
+// Decided from pieces that end after a LF, the encoding is the one the whole bytes give.
+void TestDataFile::detectEncodingInPieces()
+{
+    QStringEncoder sjis("windows-31j");
+    QStringEncoder euc("EUC-JP");
+    const QString japanese = u8("名前,住所\r\n山田,東京都千代田区\n鈴木,ｽｽﾞｷ,大阪府\r\n");
+    QList<QByteArray> texts = { sjis.encode(japanese), euc.encode(japanese), japanese.toUtf8(),
+        QByteArray("\xEF\xBB\xBF") + japanese.toUtf8(), QByteArray("\xB1\xB2\n\xE3\x81\x82\n"),
+        QByteArray("\xC2\xA1\n\xE3\x81\x82") };
+    QByteArray le;
+    for (const QChar c : japanese)
+        le += char(c.unicode() & 0xFF), le += char(c.unicode() >> 8);
+    texts << le << le.mid(1) << le.mid(1, le.size() - 2);
+    QRandomGenerator random(1703);
+    const QByteArray alphabet(
+        "\0\0\n\n\r a,\x82\xA0\xA4\xB1\xE3\x81\x8E\x8F\xC2\xEF\xBB\xBF\xFF\xFE", 23);
+    for (int round = 0; round < 2000; ++round) {
+        QByteArray bytes;
+        const int length = int(random.bounded(30));
+        for (int i = 0; i < length; ++i)
+            bytes += alphabet.at(random.bounded(int(alphabet.size())));
+        texts << bytes;
+    }
+    // A long EUC-JP text, longer than the charset detector is shown.
+    QByteArray longEuc;
+    while (longEuc.size() < 300 * 1024)
+        longEuc += euc.encode(japanese);
+    texts << longEuc << QByteArray(300 * 1024, 'x') + longEuc;
+
+    for (const QByteArray& bytes : std::as_const(texts)) {
+        DataEncodingDetector detector;
+        qsizetype done = 0;
+        while (done < bytes.size()) {
+            // After one of the next few LFs, or the rest.
+            qsizetype cut = done;
+            for (int skip = int(random.bounded(3)); skip >= 0 && cut >= 0; --skip)
+                cut = bytes.indexOf('\n', cut) < 0 ? -1 : bytes.indexOf('\n', cut) + 1;
+            if (cut <= done)
+                cut = bytes.size();
+            detector.add(QByteArrayView(bytes).sliced(done, cut - done));
+            done = cut;
+        }
+        QCOMPARE(detector.result(), detectDataEncoding(bytes));
+    }
 }
 
 void TestDataFile::decode_data()

@@ -122,6 +122,9 @@ public:
     // only touched as it is written and given back at the end when much of it stays unused.
     DataSetSplitter(int itemCount, LineEnd lineEnd, int recordLimit = MaxRecordCount,
         qsizetype expectedLength = 0);
+    // It writes through pointers into its own records.
+    DataSetSplitter(const DataSetSplitter&) = delete;
+    DataSetSplitter& operator=(const DataSetSplitter&) = delete;
 
     // Splits the next piece of the text. Returns false once a record beyond the limit begins:
     // the rest of the text is not needed. Throws like DataSet::fromFileText, before the items

@@ -351,7 +351,14 @@ void TestDataFile::emptyAndClearedSets()
 
     DataSet set = DataSet::fromFileText(u"a,b\r\n1,2", 2);
     QVERIFY(set.memoryBytes() > 0);
+    // A copy holds records of its own.
+    DataSet copy = set;
+    DataSet assigned;
+    assigned = copy;
     set.clear();
+    QCOMPARE(copy.recordJoined(1), QStringLiteral("1\t2"));
+    QCOMPARE(assigned.itemString(2, 1), QStringLiteral("2"));
+    QCOMPARE(assigned.recordJoined(0), QStringLiteral("\t"));
     QCOMPARE(set.recordCount(), 0);
     QCOMPARE(set.itemCount(), 0);
     QCOMPARE(set.itemString(1, 1), QString());

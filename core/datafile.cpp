@@ -3,6 +3,7 @@
 #include "core/csvline.h"
 #include "core/displaytext.h"
 #include "core/lineends.h"
+#include "core/memorypages.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <new>
 #include <stdexcept>
@@ -172,8 +174,11 @@ namespace {
         whole.bytes.resize(expected);
         qint64 done = 0;
         while (done < expected) {
-            const qint64 n
-                = file.read(whole.bytes.data() + done, std::min(PieceBytes, expected - done));
+            const qint64 size = std::min(PieceBytes, expected - done);
+            if (expected >= qint64(ReadyAheadBytes))
+                makePagesReady(
+                    whole.bytes.data() + done, whole.bytes.data() + done + size, size_t(size));
+            const qint64 n = file.read(whole.bytes.data() + done, size);
             if (n < 0)
                 return { readFailure(file), {} };
             if (n == 0)
@@ -236,38 +241,107 @@ namespace {
         return form;
     }
 
-    // `bytes` decoded as `encoding`, in pieces that end after a LF: a LF is never part of a
-    // multi-byte character in the 8-bit encodings, so the pieces decode exactly as the whole.
-    // UTF-16 is decoded at once. `progress` (if given) hears the share decoded in percent.
-    QString decodeInPieces(
-        QByteArrayView bytes, DataEncoding encoding, const std::function<void(int)>& progress)
+    // Decoded text is split in pieces of about this many bytes, which stay in the processor's
+    // cache between decoding and splitting.
+    constexpr qsizetype SplitPieceBytes = qsizetype(64) << 10;
+
+    // The encoding of the pieces after the first: only the first can begin with a byte-order
+    // mark.
+    DataEncoding withoutMark(DataEncoding encoding)
     {
-        if (isUtf16(encoding) || bytes.size() <= PieceBytes) {
-            QString text = decodeAs(bytes, encoding);
-            if (progress)
-                progress(100);
-            return text;
+        switch (encoding) {
+        case DataEncoding::Utf8WithBom:
+            return DataEncoding::Utf8;
+        case DataEncoding::Utf16LeWithBom:
+            return DataEncoding::Utf16Le;
+        case DataEncoding::Utf16BeWithBom:
+            return DataEncoding::Utf16Be;
+        default:
+            return encoding;
         }
-        // Characters never outnumber the bytes in these encodings.
-        QString text;
-        text.reserve(bytes.size());
-        qsizetype done = 0;
-        while (done < bytes.size()) {
-            qsizetype cut = std::min<qsizetype>(done + PieceBytes, bytes.size());
-            if (cut < bytes.size()) {
-                const qsizetype lf = bytes.sliced(done, cut - done).lastIndexOf('\n');
-                if (lf >= 0)
-                    cut = done + lf + 1;
-            }
-            // Only the first piece can begin with a byte-order mark.
-            const DataEncoding pieceEncoding
-                = done > 0 && encoding == DataEncoding::Utf8WithBom ? DataEncoding::Utf8 : encoding;
-            text.append(decodeAs(bytes.sliced(done, cut - done), pieceEncoding));
+    }
+
+    // The length of the longest start of `bytes` that ends after a LF, 0 when there is none.
+    // A LF is never part of a multi-byte character in the 8-bit encodings, so pieces cut there
+    // decode exactly as the whole; in UTF-16 (`bytes` beginning on a code unit) the LF is a
+    // whole code unit, which keeps the pieces on code units and surrogate pairs together.
+    qsizetype endAfterLastLf(QByteArrayView bytes, DataEncoding encoding)
+    {
+        if (!isUtf16(encoding))
+            return bytes.lastIndexOf('\n') + 1;
+        const bool bigEndian
+            = encoding == DataEncoding::Utf16Be || encoding == DataEncoding::Utf16BeWithBom;
+        const char low = bigEndian ? '\0' : '\n';
+        const char high = bigEndian ? '\n' : '\0';
+        for (qsizetype i = (bytes.size() & ~qsizetype(1)) - 2; i >= 0; i -= 2) {
+            if (bytes[i] == low && bytes[i + 1] == high)
+                return i + 2;
+        }
+        return 0;
+    }
+
+    // The length of the first LF-ended start of `bytes`, 0 when there is none.
+    qsizetype endAfterFirstLf(QByteArrayView bytes, DataEncoding encoding)
+    {
+        if (!isUtf16(encoding))
+            return bytes.indexOf('\n') + 1;
+        const bool bigEndian
+            = encoding == DataEncoding::Utf16Be || encoding == DataEncoding::Utf16BeWithBom;
+        const char low = bigEndian ? '\0' : '\n';
+        const char high = bigEndian ? '\n' : '\0';
+        for (qsizetype i = 0; i + 1 < bytes.size(); i += 2) {
+            if (bytes[i] == low && bytes[i + 1] == high)
+                return i + 2;
+        }
+        return 0;
+    }
+
+    // Where the piece that begins `bytes` ends: after its last LF within `size` bytes, else
+    // (a line longer than a piece) after the first LF beyond, else at the end.
+    qsizetype pieceEnd(QByteArrayView bytes, qsizetype size, DataEncoding encoding)
+    {
+        if (bytes.size() <= size)
+            return bytes.size();
+        if (const qsizetype lf = endAfterLastLf(bytes.first(size), encoding))
+            return lf;
+        const qsizetype from = isUtf16(encoding) ? size & ~qsizetype(1) : size;
+        if (const qsizetype lf = endAfterFirstLf(bytes.sliced(from), encoding))
+            return from + lf;
+        return bytes.size();
+    }
+
+    // Decodes `bytes` (whole lines, but for the file's last) in pieces of about `pieceBytes`
+    // that end after a LF, each split at once. `atStart`: whether the bytes begin the file.
+    // Returns false once the splitter needs no more.
+    bool decodeAndSplit(QByteArrayView bytes, DataEncoding encoding, bool atStart,
+        qsizetype pieceBytes, DataSetSplitter& splitter)
+    {
+        for (qsizetype done = 0; done < bytes.size();) {
+            const qsizetype cut = done + pieceEnd(bytes.sliced(done), pieceBytes, encoding);
+            QByteArrayView piece = bytes.sliced(done, cut - done);
             done = cut;
-            if (progress)
-                progress(int(done * 100 / bytes.size()));
+            const DataEncoding pieceEncoding
+                = atStart && piece.data() == bytes.data() ? encoding : withoutMark(encoding);
+            if (pieceEncoding == DataEncoding::Utf8) {
+                // UTF-8 decoding drops a byte-order mark at the start of what it is given; one
+                // that begins a later piece is a character of the text.
+                while (piece.startsWith("\xEF\xBB\xBF")) {
+                    if (!splitter.add(u"\uFEFF"))
+                        return false;
+                    piece = piece.sliced(3);
+                }
+            }
+            if (!splitter.add(decodeAs(piece, pieceEncoding)))
+                return false;
         }
-        return text;
+        return true;
+    }
+
+    // The room the decoded text of a file of `bytes` bytes needs at most: the 8-bit encodings
+    // never give more UTF-16 code units than bytes.
+    qsizetype decodedLengthBound(qint64 bytes, DataEncoding encoding)
+    {
+        return isUtf16(encoding) ? qsizetype(bytes / 2 + 1) : qsizetype(bytes);
     }
 
     FileCheck firstLineTooLong()
@@ -331,6 +405,99 @@ void TextFormMemo::remember(const QString& path, TextForm form)
     m_entries.push_back(std::move(entry));
 }
 
+namespace {
+
+    struct DecidedForm
+    {
+        FileCheck check;
+        TextForm form;
+        QByteArray start; // the file's first bytes, enough for its first line
+        bool atEnd = false; // whether they are all of it
+    };
+
+    // The text form of the file at `path`, decided from all of its bytes as textFormOf does, read
+    // in pieces that are not kept: only the first bytes are, for the first line.
+    DecidedForm decideTextForm(const QString& path)
+    {
+        const QFileInfo info(path);
+        if (const FileCheck check = checkDataFile(info); check.kind != ReadFailureKind::None)
+            return { check, {}, {}, false };
+        if (info.size() > MaxDataFileBytes)
+            return { tooLarge(), {}, {}, false };
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+            return { openFailure(file), {}, {}, false };
+
+        // The first line, its line end and some more, as the first line is read when the form
+        // is known.
+        constexpr qsizetype StartBytes = MaxFirstLineBytes + 4;
+        DecidedForm decided;
+        DataEncodingDetector detector;
+        bool crLf = false;
+        bool anyLf = false;
+        char before = 0; // the byte before the piece
+        QByteArray buffer(std::min(PieceBytes, info.size() + 1), Qt::Uninitialized);
+        qsizetype waiting = 0;
+        qint64 total = 0;
+        for (bool atEnd = false; !atEnd;) {
+            if (waiting == buffer.size())
+                buffer.resize(waiting + PieceBytes);
+            const qint64 n = file.read(buffer.data() + waiting, buffer.size() - waiting);
+            if (n < 0)
+                return { readFailure(file), {}, {}, false };
+            atEnd = n == 0;
+            total += n;
+            if (total > MaxDataFileBytes)
+                return { tooLarge(), {}, {}, false };
+            if (decided.start.size() < StartBytes)
+                decided.start += QByteArrayView(buffer.constData() + waiting, n)
+                                     .first(std::min<qint64>(n, StartBytes - decided.start.size()));
+            const QByteArrayView bytes(buffer.constData(), waiting + n);
+            // The bytes waiting hold no LF: only the new ones are searched.
+            qsizetype whole = bytes.size();
+            if (!atEnd) {
+                const qsizetype lf = bytes.sliced(waiting).lastIndexOf('\n');
+                whole = lf >= 0 ? waiting + lf + 1 : 0;
+            }
+            if (whole == 0) {
+                waiting = bytes.size();
+                continue;
+            }
+            const QByteArrayView piece = bytes.first(whole);
+            detector.add(piece);
+            // The line end as lineEndOf tells it from the bytes.
+            for (qsizetype i = crLf ? -1 : piece.indexOf('\n'); i >= 0;
+                 i = piece.indexOf('\n', i + 1)) {
+                if ((i > 0 ? piece[i - 1] : before) == '\r') {
+                    crLf = true;
+                    break;
+                }
+                anyLf = true;
+            }
+            before = piece.back();
+            waiting = bytes.size() - whole;
+            std::memmove(buffer.data(), buffer.constData() + whole, size_t(waiting));
+        }
+        file.close();
+        if (total == 0)
+            return { failure(ReadFailureKind::Empty, EmptyFileMessage.toString()), {}, {}, false };
+        decided.atEnd = total <= decided.start.size();
+        decided.form.encoding = detector.result();
+        decided.form.lineEnd = crLf || !anyLf ? LineEnd::CrLf : LineEnd::Lf;
+        if (isUtf16(decided.form.encoding)) {
+            // CR and LF are code units here: the line end is told from the decoded text.
+            const WholeFile whole = readWholeFile(path);
+            if (whole.check.kind != ReadFailureKind::None)
+                return { whole.check, {}, {}, false };
+            decided.form = textFormOf(whole.bytes);
+            decided.start = whole.bytes;
+            decided.atEnd = true;
+        }
+        return decided;
+    }
+
+} // namespace
+
 FirstLineResult readFirstLine(const QString& path, TextFormMemo* memo)
 {
     FirstLineResult result;
@@ -355,13 +522,12 @@ FirstLineResult readFirstLine(const QString& path, TextFormMemo* memo)
                 }
             }
         } else {
-            const WholeFile whole = readWholeFile(path);
-            if (whole.check.kind != ReadFailureKind::None)
-                return failed<FirstLineResult>(whole.check);
-            const TextForm form = textFormOf(whole.bytes);
+            const DecidedForm decided = decideTextForm(path);
+            if (decided.check.kind != ReadFailureKind::None)
+                return failed<FirstLineResult>(decided.check);
             if (memo)
-                memo->remember(path, form);
-            result.line = firstLineIn(whole.bytes, form, &tooLong);
+                memo->remember(path, decided.form);
+            result.line = firstLineIn(decided.start, decided.form, &tooLong, decided.atEnd);
         }
         if (tooLong)
             return failed<FirstLineResult>(firstLineTooLong());
@@ -500,43 +666,168 @@ ParsedDataText parseDataBytes(QByteArrayView bytes, int recordLimit)
     return parsed;
 }
 
+namespace {
+
+    // The sizes of the pieces read and of the pieces decoded.
+    struct Pieces
+    {
+        qint64 read = PieceBytes;
+        qsizetype split = SplitPieceBytes;
+    };
+
+    Pieces piecesFor(const DataFileReadOptions& options)
+    {
+        Pieces pieces;
+        if (options.pieceBytes > 0) {
+            pieces.read = options.pieceBytes;
+            pieces.split = qsizetype(std::min<qint64>(SplitPieceBytes, options.pieceBytes));
+        }
+        return pieces;
+    }
+
+    struct SplitRead
+    {
+        FileCheck check;
+        DataSet data;
+        bool truncated = false;
+    };
+
+    // Reading a file whose text form is known: it is read in large pieces, and each piece's
+    // whole lines are decoded and split at once, so that neither the file's bytes nor its
+    // decoded text are ever held whole. The bytes after a piece's last LF wait for the next.
+    // Reading stops once the records up to the limit are split.
+    SplitRead readKnownForm(const QString& path, int itemCount, TextForm form,
+        const DataFileReadOptions& options, const std::function<void(int)>& progress)
+    {
+        const QFileInfo info(path);
+        if (const FileCheck check = checkDataFile(info); check.kind != ReadFailureKind::None)
+            return { check, {} };
+        if (info.size() > MaxDataFileBytes)
+            return { tooLarge(), {} };
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+            return { openFailure(file), {} };
+
+        const qint64 expected = info.size();
+        const Pieces pieces = piecesFor(options);
+        DataSetSplitter splitter(itemCount, form.lineEnd, options.recordLimit,
+            decodedLengthBound(expected, form.encoding));
+        // One byte more than a small file has, so that its end is seen without growing.
+        QByteArray buffer(std::min(pieces.read, expected + 1), Qt::Uninitialized);
+        qsizetype waiting = 0; // bytes at the buffer's start after the last LF decoded
+        qint64 total = 0;
+        bool atStart = true;
+        for (bool atEnd = false; !atEnd;) {
+            // A line longer than the buffer makes it grow.
+            if (waiting == buffer.size())
+                buffer.resize(waiting + pieces.read);
+            const qint64 n = file.read(buffer.data() + waiting, buffer.size() - waiting);
+            if (n < 0)
+                return { readFailure(file), {} };
+            atEnd = n == 0; // a file that grew since is read to its end all the same
+            total += n;
+            if (total > MaxDataFileBytes)
+                return { tooLarge(), {} };
+            const QByteArrayView bytes(buffer.constData(), waiting + n);
+            // The bytes waiting hold no LF: only the new ones are searched (from the code unit
+            // they begin in).
+            const qsizetype from = isUtf16(form.encoding) ? waiting & ~qsizetype(1) : waiting;
+            qsizetype whole = bytes.size();
+            if (!atEnd) {
+                const qsizetype lf = endAfterLastLf(bytes.sliced(from), form.encoding);
+                whole = lf > 0 ? from + lf : 0;
+            }
+            if (whole > 0) {
+                if (!decodeAndSplit(
+                        bytes.first(whole), form.encoding, atStart, pieces.split, splitter))
+                    break;
+                atStart = false;
+                waiting = bytes.size() - whole;
+                std::memmove(buffer.data(), buffer.constData() + whole, size_t(waiting));
+            } else {
+                waiting = bytes.size();
+            }
+            if (!atEnd && total == n && n >= (qint64(1) << 20)) {
+                // The records of the first piece tell about how many the file holds.
+                splitter.expectRecords(qsizetype(
+                    double(splitter.recordCount() + 1) * double(expected) / double(n) * 1.02));
+            }
+            if (progress && expected > 0)
+                progress(int(std::min<qint64>(total, expected) * 100 / expected));
+        }
+        file.close();
+        if (total == 0)
+            return { failure(ReadFailureKind::Empty, EmptyFileMessage.toString()), {} };
+        SplitRead read;
+        read.data = splitter.finish(&read.truncated);
+        return read;
+    }
+
+    // Reading a file whose text form is not known: its bytes are read whole to decide it, then
+    // decoded and split piece by piece. `progress` hears the share read (the first half) and
+    // split (the second).
+    SplitRead readUnknownForm(const QString& path, int itemCount,
+        const DataFileReadOptions& options, const std::function<void(int)>& progress)
+    {
+        WholeFile whole = readWholeFile(path, [&](int percent) {
+            if (progress)
+                progress(percent / 2);
+        });
+        if (whole.check.kind != ReadFailureKind::None)
+            return { whole.check, {} };
+        const TextForm form = textFormOf(whole.bytes);
+        if (options.memo)
+            options.memo->remember(path, form);
+        const QByteArrayView bytes = whole.bytes;
+        DataSetSplitter splitter(itemCount, form.lineEnd, options.recordLimit,
+            decodedLengthBound(bytes.size(), form.encoding));
+        // Every record but the last ends at a LF byte (or code unit).
+        if (!isUtf16(form.encoding))
+            splitter.expectRecords(bytes.count('\n') + 1);
+        const Pieces pieces = piecesFor(options);
+        for (qsizetype done = 0; done < bytes.size();) {
+            const qsizetype cut = done + pieceEnd(bytes.sliced(done), pieces.read, form.encoding);
+            if (!decodeAndSplit(bytes.sliced(done, cut - done), form.encoding, done == 0,
+                    pieces.split, splitter))
+                break;
+            done = cut;
+            if (progress)
+                progress(50 + int(done * 50 / bytes.size()));
+        }
+        SplitRead read;
+        read.data = splitter.finish(&read.truncated);
+        return read;
+    }
+
+} // namespace
+
 DataFileReadResult readDataFile(
     const QString& path, int itemCount, const DataFileReadOptions& options)
 {
     DataFileReadResult result;
-    const auto report = [&](ReadStage stage, int percent) {
+    // Reading, decoding and splitting go together; the reading stage tells the share done, and
+    // the splitting stage its end.
+    const auto progress = [&](int percent) {
         if (options.progress)
-            options.progress(stage, percent);
+            options.progress(ReadStage::Reading, percent);
     };
     try {
-        // Reading is the first half of the reading stage, decoding the second.
-        WholeFile whole
-            = readWholeFile(path, [&](int percent) { report(ReadStage::Reading, percent / 2); });
-        if (whole.check.kind != ReadFailureKind::None)
-            return failed<DataFileReadResult>(whole.check);
         const std::optional<TextForm> known
             = options.memo ? options.memo->find(path) : std::nullopt;
-        const DataEncoding encoding = known ? known->encoding : detectDataEncoding(whole.bytes);
-        QString text = decodeInPieces(whole.bytes, encoding,
-            [&](int percent) { report(ReadStage::Reading, 50 + percent / 2); });
-        if (options.memo && !known) {
-            TextForm form { encoding, LineEnd::CrLf };
-            if (isUtf16(encoding)) {
-                const char16_t* begin = reinterpret_cast<const char16_t*>(text.utf16());
-                form.lineEnd = lineEndOf(begin, begin + text.size());
-            } else {
-                form.lineEnd
-                    = lineEndOf(whole.bytes.data(), whole.bytes.data() + whole.bytes.size());
-            }
-            options.memo->remember(path, form);
-        }
-        whole.bytes = QByteArray();
-        if (options.onRecordLimit && DataSet::exceedsRecordLimit(text, options.recordLimit))
+        SplitRead read = known ? readKnownForm(path, itemCount, *known, options, progress)
+                               : readUnknownForm(path, itemCount, options, progress);
+        if (read.check.kind != ReadFailureKind::None)
+            return failed<DataFileReadResult>(read.check);
+        // The read stops where the limit is reached: the message comes then, before the
+        // splitting caption.
+        if (read.truncated && options.onRecordLimit)
             options.onRecordLimit();
         if (options.beforeSplitting)
             options.beforeSplitting();
-        result.data = DataSet::fromFileText(text, itemCount, &result.truncated, options.recordLimit,
-            [&](int percent) { report(ReadStage::Splitting, percent); });
+        if (options.progress)
+            options.progress(ReadStage::Splitting, 100);
+        result.data = std::move(read.data);
+        result.truncated = read.truncated;
     } catch (const std::bad_alloc&) {
         return failed<DataFileReadResult>(memoryFailure());
     } catch (const std::length_error&) {

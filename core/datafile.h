@@ -174,17 +174,25 @@ struct DataFileReadOptions
     int recordLimit = MaxRecordCount;
     // The file's text form when it is known and unchanged; the form decided is kept there.
     TextFormMemo* memo = nullptr;
-    // Called once after decoding when the file holds more records than recordLimit, before
-    // beforeSplitting: the record-limit message comes before the splitting starts.
+    // Called once when the file holds more records than recordLimit, as soon as the read reaches
+    // the first record past it and before beforeSplitting: the record-limit message comes before
+    // the splitting caption.
     std::function<void()> onRecordLimit;
-    // Called once between reading and splitting, for the status line.
+    // Called once when the records are split, before they are finished, for the status line.
     std::function<void()> beforeSplitting;
-    // Called now and then with the stage and its share done so far, in percent (0 to 100).
+    // Called now and then with the stage and its share done so far, in percent (0 to 100):
+    // reading (decoding and splitting as the file is read) rises to 100, then splitting ends
+    // with 100.
     std::function<void(ReadStage, int)> progress;
+    // The size of the pieces the file is read and decoded in, 0 for the usual 8 MB (and 64 kB
+    // decoded at a time); a small size cuts a small file's lines as a large file's are cut.
+    qint64 pieceBytes = 0;
 };
 
 // Reads the whole data file at `path` (read only, in large pieces), decodes it and splits it into
-// records of `itemCount` items (DataSet::fromFileText).
+// records of `itemCount` items, as DataSet::fromFileText splits the whole text. With the text form
+// known (`memo`), each piece is decoded and split as it is read, and reading stops once the
+// records up to the limit are split.
 DataFileReadResult readDataFile(
     const QString& path, int itemCount, const DataFileReadOptions& options);
 DataFileReadResult readDataFile(

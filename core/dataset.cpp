@@ -1,9 +1,20 @@
 #include "core/dataset.h"
 
 #include "core/lineends.h"
+#include "core/memorypages.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <new>
 #include <stdexcept>
+#include <utility>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace korvanta {
 
@@ -19,169 +30,408 @@ namespace {
     constexpr qsizetype MaxTextLength = qsizetype(1) << 30;
     constexpr qsizetype MaxItemSlots = qsizetype(1) << 27;
 
-    // Progress is reported about this often, in records.
-    constexpr int ProgressRecords = 1 << 16;
-
-    // The records of a text whose line 1 ends before `p` (none when it has no line end), up to
-    // `limit`: one per line end after line 1, and the text after the last line end.
-    int countRecords(
-        const char16_t* p, const char16_t* end, bool hasRecords, LineEnd lineEnd, int limit)
-    {
-        int records = 0;
-        for (const char16_t* line = p; hasRecords && records < limit;) {
-            ++records;
-            const char16_t* next = findLineEnd(line, end, lineEnd);
-            if (next == end)
-                break;
-            line = next + lineEndLength(lineEnd);
-        }
-        return records;
-    }
+    // A whole text is split in pieces of this many characters, and progress is reported after
+    // each.
+    constexpr qsizetype ProgressChars = qsizetype(1) << 20;
 
 } // namespace
-
-bool DataSet::exceedsRecordLimit(QStringView text, int recordLimit)
-{
-    if (recordLimit == NoRecordLimit)
-        return false;
-    const int limit = std::max(recordLimit, 0);
-    const char16_t* p = text.utf16();
-    const char16_t* const end = p + text.size();
-    const LineEnd lineEnd = lineEndOf(p, end);
-    const char16_t* const headerEnd = findLineEnd(p, end, lineEnd);
-    const bool hasRecords = headerEnd != end;
-    p = hasRecords ? headerEnd + lineEndLength(lineEnd) : end;
-    return countRecords(p, end, hasRecords, lineEnd, limit + 1) > limit;
-}
 
 DataSet DataSet::fromFileText(QStringView text, int itemCount, bool* truncated, int recordLimit,
     const std::function<void(int)>& progress)
 {
-    if (truncated)
-        *truncated = false;
-    const int n = std::clamp(itemCount, 1, MaxItemCount);
-
-    const char16_t* p = text.utf16();
-    const char16_t* const end = p + text.size();
-    const LineEnd lineEnd = lineEndOf(p, end);
-    const bool lfLines = lineEnd == LineEnd::Lf;
-    const int eol = lineEndLength(lineEnd);
-    const char16_t* const headerEnd = findLineEnd(p, end, lineEnd);
-    const bool hasRecords = headerEnd != end;
-    p = hasRecords ? headerEnd + eol : end;
-
-    // The records are not counted in a pass of their own: every record ends at a LF, so the LFs
-    // bound their number from above, and one vectorised count of them is enough to refuse a text
-    // whose items could not be held before anything is allocated, and to give the item starts
-    // their room at once.
     if (text.size() > MaxTextLength)
         throw std::length_error("data file text too long");
-    const int limit = std::max(recordLimit, 0);
-    qsizetype recordBound = 0;
-    if (hasRecords) {
-        // The text after the last line end is a record too.
-        recordBound = std::count(p, end, u'\n') + 1;
-        recordBound = std::min<qsizetype>(recordBound, limit);
-    }
-    const auto slotsFor = [n](qsizetype records) { return (records + 1) * n; };
-    if (slotsFor(recordBound) > MaxItemSlots && !lfLines) {
-        // Lone LFs inside the items of a CR LF file count in the bound but end no record: the
-        // records are counted exactly, which only such an unusual text ever needs.
-        recordBound = countRecords(p, end, hasRecords, lineEnd, limit);
-    }
-    if (slotsFor(recordBound) > MaxItemSlots)
-        throw std::length_error("too many items in the data file");
-
-    // A record's text never needs more room than its own line plus one separator per item and
-    // its end mark, so room for the rest of the input and one record's worth of separators is
-    // checked once per record; only records with missing items make the text grow.
-    const qsizetype roomPerRecord = qsizetype(n) + 1;
-    qsizetype capacity = qsizetype(n) + (end - p) + roomPerRecord;
-
-    DataSet set;
-    set.m_itemCount = n;
-    set.m_text = QString(capacity, Qt::Uninitialized);
-    char16_t* base = reinterpret_cast<char16_t*>(set.m_text.data());
-    char16_t* out = base;
-    set.m_starts.reserve(size_t(slotsFor(recordBound)) + 1);
-    const auto markItemStart = [&] { set.m_starts.push_back(quint32(out - base)); };
-
-    // Record 0: n empty items.
-    for (int k = 1; k <= n; ++k) {
-        markItemStart();
-        *out++ = k < n ? ItemSeparator : RecordEnd;
-    }
-
-    int records = 0;
-    bool lineEnded = hasRecords;
-    while (lineEnded) {
-        if (records == limit) {
-            if (truncated)
-                *truncated = true;
+    const char16_t* const begin = text.utf16();
+    const char16_t* const end = begin + text.size();
+    DataSetSplitter splitter(itemCount, lineEndOf(begin, end), recordLimit, text.size());
+    // Every record but the last ends at a LF: one vectorised count gives the item starts their
+    // room at once.
+    splitter.expectRecords(std::count(begin, end, u'\n') + 1);
+    for (qsizetype done = 0; done < text.size();) {
+        const qsizetype piece = std::min(ProgressChars, text.size() - done);
+        if (!splitter.add(text.sliced(done, piece)))
             break;
-        }
-        ++records;
-        if (progress && records % ProgressRecords == 0)
-            progress(int((p - text.utf16()) * 100 / std::max<qsizetype>(text.size(), 1)));
-
-        const qsizetype used = out - base;
-        const qsizetype needed = used + (end - p) + roomPerRecord;
-        if (needed > capacity) {
-            capacity = std::max(needed, capacity + capacity / 2);
-            set.m_text.resize(capacity);
-            base = reinterpret_cast<char16_t*>(set.m_text.data());
-            out = base + used;
-        }
-
-        lineEnded = false;
-        bool inQuote = false;
-        int field = 1;
-        markItemStart();
-        while (p < end) {
-            const char16_t c = *p++;
-            // Every character that needs a decision is at most ','.
-            if (c > u',') {
-                *out++ = c;
-            } else if (c == u'"') {
-                inQuote = !inQuote;
-            } else if (lfLines ? c == u'\n' : (c == u'\r' && p < end && *p == u'\n')) {
-                p += eol - 1;
-                lineEnded = true;
-                break;
-            } else if (c == u'\t' || (c == u',' && !inQuote)) {
-                if (field == n) {
-                    // The first field beyond the item count ends the record.
-                    const char16_t* next = findLineEnd(p, end, lineEnd);
-                    lineEnded = next != end;
-                    p = lineEnded ? next + eol : end;
-                    break;
-                }
-                *out++ = ItemSeparator;
-                markItemStart();
-                ++field;
-            } else {
-                *out++ = c;
-            }
-        }
-        for (; field < n; ++field) {
-            *out++ = ItemSeparator;
-            markItemStart();
-        }
-        *out++ = RecordEnd;
+        done += piece;
+        if (progress && done < text.size())
+            progress(int(done * 100 / text.size()));
     }
-    markItemStart();
-    set.m_recordCount = records;
-
-    const qsizetype used = out - base;
-    set.m_text.truncate(used);
-    if (set.m_text.capacity() - used > used / 8)
-        set.m_text.squeeze();
-    if (set.m_starts.capacity() - set.m_starts.size() > set.m_starts.size() / 8)
-        set.m_starts.shrink_to_fit();
-    Q_ASSERT(set.m_starts.size() == size_t(slotsFor(records)) + 1);
+    DataSet set = splitter.finish(truncated);
     if (progress)
         progress(100);
     return set;
+}
+
+// ---- Splitting piece by piece
+
+DataSetSplitter::DataSetSplitter(
+    int itemCount, LineEnd lineEnd, int recordLimit, qsizetype expectedLength)
+    : m_itemCount(std::clamp(itemCount, 1, MaxItemCount))
+    , m_limit(std::max(recordLimit, 0))
+    , m_lineEnd(lineEnd)
+{
+    const int n = m_itemCount;
+    m_set.m_itemCount = n;
+    // Record 0, the text and one record's separators and end mark.
+    reserveText(qsizetype(n) + std::clamp<qsizetype>(expectedLength, 0, MaxTextLength) + n + 1);
+    m_set.m_starts.reserve(size_t(n) + 1);
+    // Record 0: n empty items.
+    for (int k = 1; k <= n; ++k) {
+        markItemStart();
+        *m_out++ = k < n ? ItemSeparator : RecordEnd;
+    }
+}
+
+void DataSetSplitter::expectRecords(qsizetype records)
+{
+    const qsizetype items = (std::clamp<qsizetype>(records, 0, m_limit) + 1) * m_itemCount;
+    // A bound that could not be held is left to the checks while splitting.
+    if (items <= MaxItemSlots)
+        m_set.m_starts.reserve(size_t(items) + 1);
+}
+
+void DataSetSplitter::reserveText(qsizetype more)
+{
+    const qsizetype used = m_out - m_base;
+    if (m_capacity - used >= more)
+        return;
+    const qsizetype capacity = std::max(used + more, m_capacity + m_capacity / 2);
+    // Grown in place where it can be: the characters beyond `used` are written before they
+    // are read, so they are never filled.
+    if (m_capacity == 0)
+        m_set.m_text = QString(capacity, Qt::Uninitialized);
+    else
+        m_set.m_text.resize(capacity);
+    m_base = reinterpret_cast<char16_t*>(m_set.m_text.data());
+    m_out = m_base + used;
+    m_capacity = capacity;
+    m_textReady = reinterpret_cast<char*>(m_out);
+}
+
+void DataSetSplitter::checkItemRoom(const char16_t* p, const char16_t* end) const
+{
+    const auto slotsFor = [this](qsizetype records) {
+        return (std::min<qsizetype>(records, m_limit) + 1) * m_itemCount;
+    };
+    // Each line end of the piece begins at most one record; a piece can hold no more line ends
+    // than characters.
+    if (slotsFor(m_records + (end - p)) <= MaxItemSlots)
+        return;
+    qsizetype lineEnds = 0;
+    if (m_lineEnd == LineEnd::Lf) {
+        lineEnds = std::count(p, end, u'\n');
+    } else {
+        for (const char16_t* lf = std::find(p, end, u'\n'); lf != end;
+             lf = std::find(lf + 1, end, u'\n')) {
+            if (lf == p ? m_pendingCr : lf[-1] == u'\r')
+                ++lineEnds;
+        }
+    }
+    // The small file with a very long first line and many empty lines is refused before its
+    // items are made.
+    if (slotsFor(m_records + lineEnds) > MaxItemSlots)
+        throw std::length_error("too many items in the data file");
+}
+
+bool DataSetSplitter::startRecord(qsizetype rest)
+{
+    if (m_records == m_limit) {
+        m_truncated = true;
+        m_state = State::Full;
+        return false;
+    }
+    ++m_records;
+    if ((qsizetype(m_records) + 1) * m_itemCount > MaxItemSlots)
+        throw std::length_error("too many items in the data file");
+    // A record's text never needs more room than its own characters plus one separator per
+    // item and its end mark, so room for the rest of the piece and that much is made once per
+    // record; only records with missing items make the text grow.
+    m_set.m_starts.reserveMore(size_t(m_itemCount) + 1);
+    reserveText(rest + m_itemCount + 1);
+    m_inQuote = false;
+    m_field = 1;
+    markItemStart();
+    m_state = State::Record;
+    return true;
+}
+
+void DataSetSplitter::closeRecord()
+{
+    for (; m_field < m_itemCount; ++m_field) {
+        *m_out++ = ItemSeparator;
+        markItemStart();
+    }
+    *m_out++ = RecordEnd;
+}
+
+const char16_t* DataSetSplitter::skipToLineEnd(const char16_t* p, const char16_t* end, bool* found)
+{
+    *found = false;
+    if (m_lineEnd == LineEnd::Lf) {
+        p = std::find(p, end, u'\n');
+        if (p == end)
+            return end;
+        *found = true;
+        return p + 1;
+    }
+    for (;;) {
+        p = std::find(p, end, u'\r');
+        if (p == end)
+            return end;
+        if (p + 1 == end) {
+            m_pendingCr = true;
+            return end;
+        }
+        if (p[1] == u'\n') {
+            *found = true;
+            return p + 2;
+        }
+        ++p;
+    }
+}
+
+const char16_t* DataSetSplitter::splitRecord(
+    const char16_t* p, const char16_t* end, bool* lineEnded)
+{
+    *lineEnded = false;
+    const bool lfLines = m_lineEnd == LineEnd::Lf;
+    const int n = m_itemCount;
+    char16_t* out = m_out;
+    while (p < end) {
+#if defined(__SSE2__)
+        // Runs of characters that need no decision are copied eight at a time. All eight are
+        // stored even when the run is shorter: the output never passes the input, and the
+        // room for the rest of the piece is made, so what lies past the run is room written
+        // again later.
+        const __m128i comma = _mm_set1_epi16(short(u','));
+        while (end - p >= 8) {
+            const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out), chunk);
+            // Zero where a character is at most ',' (the unsigned difference saturates).
+            const __m128i above = _mm_subs_epu16(chunk, comma);
+            const unsigned decisions
+                = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi16(above, _mm_setzero_si128())));
+            if (decisions == 0) {
+                p += 8;
+                out += 8;
+                continue;
+            }
+            const int run = __builtin_ctz(decisions) / 2;
+            p += run;
+            out += run;
+            break;
+        }
+        if (p == end)
+            break;
+#endif
+        const char16_t c = *p++;
+        // Every character that needs a decision is at most ','.
+        if (c > u',') {
+            *out++ = c;
+        } else if (c == u'"') {
+            m_inQuote = !m_inQuote;
+        } else if (c == u'\n' && lfLines) {
+            *lineEnded = true;
+            break;
+        } else if (c == u'\r' && !lfLines) {
+            if (p == end) {
+                // Whether a LF follows is for the next piece to tell.
+                m_pendingCr = true;
+                break;
+            }
+            if (*p == u'\n') {
+                ++p;
+                *lineEnded = true;
+                break;
+            }
+            *out++ = c;
+        } else if (c == u'\t' || (c == u',' && !m_inQuote)) {
+            m_out = out;
+            if (m_field == n) {
+                // The first field beyond the item count ends the record.
+                closeRecord();
+                m_state = State::SkipToLineEnd;
+                return p;
+            }
+            *m_out++ = ItemSeparator;
+            markItemStart();
+            ++m_field;
+            out = m_out;
+        } else {
+            *out++ = c;
+        }
+    }
+    m_out = out;
+    return p;
+}
+
+void DataSetSplitter::readyAhead(qsizetype pieceLength)
+{
+    // Only large sets gain: a small one is written to pages already in use.
+    if (m_capacity < qsizetype(ReadyAheadBytes))
+        return;
+    char* const textEnd = reinterpret_cast<char*>(m_base + m_capacity);
+    char* const textNeeded = reinterpret_cast<char*>(m_out + pieceLength) + 2 * m_itemCount;
+    if (textNeeded > m_textReady && m_textReady < textEnd)
+        m_textReady
+            = makePagesReady(std::max(m_textReady, reinterpret_cast<char*>(m_out)), textEnd);
+    ItemStarts& starts = m_set.m_starts;
+    char* const startsEnd = reinterpret_cast<char*>(starts.m_data + starts.m_capacity);
+    char* const startsOut = reinterpret_cast<char*>(starts.m_data + starts.m_size);
+    if (starts.m_data != m_startsBase) {
+        m_startsBase = starts.m_data;
+        m_startsReady = startsOut;
+    }
+    // A start for every fourth character of the piece, more than the items of a file need.
+    if (startsOut + pieceLength * sizeof(quint32) / 4 > m_startsReady && m_startsReady < startsEnd)
+        m_startsReady = makePagesReady(std::max(m_startsReady, startsOut), startsEnd);
+}
+
+bool DataSetSplitter::add(QStringView piece)
+{
+    if (m_state == State::Full)
+        return false;
+    if (piece.isEmpty())
+        return true;
+    m_length += piece.size();
+    if (m_length > MaxTextLength)
+        throw std::length_error("data file text too long");
+    const char16_t* p = piece.utf16();
+    const char16_t* const end = p + piece.size();
+    checkItemRoom(p, end);
+    // The rest of a record begun in an earlier piece, with a CR held back from it.
+    if (m_state == State::Record)
+        reserveText((end - p) + 1 + m_itemCount + 1);
+
+    readyAhead(end - p);
+
+    const auto lineEnded = [&] {
+        if (m_state == State::Record)
+            closeRecord();
+        return startRecord(end - p);
+    };
+    if (m_pendingCr) {
+        m_pendingCr = false;
+        if (*p == u'\n') {
+            ++p;
+            if (!lineEnded())
+                return false;
+        } else if (m_state == State::Record) {
+            *m_out++ = u'\r'; // a lone CR is text
+        }
+    }
+    while (p < end) {
+        bool found = false;
+        switch (m_state) {
+        case State::Header:
+        case State::SkipToLineEnd:
+            p = skipToLineEnd(p, end, &found);
+            break;
+        case State::Record:
+            p = splitRecord(p, end, &found);
+            break;
+        case State::Full:
+            return false;
+        }
+        if (found && !lineEnded())
+            return false;
+    }
+    return true;
+}
+
+DataSet DataSetSplitter::finish(bool* truncated)
+{
+    if (m_pendingCr) {
+        // A CR at the very end is text (the room for it was made with its piece).
+        m_pendingCr = false;
+        if (m_state == State::Record)
+            *m_out++ = u'\r';
+    }
+    if (m_state == State::Record)
+        closeRecord();
+    m_set.m_starts.reserveMore(1);
+    markItemStart();
+    m_set.m_recordCount = m_records;
+    Q_ASSERT(m_set.m_starts.size() == (size_t(m_records) + 1) * size_t(m_itemCount) + 1);
+
+    // The room never written is given back, in place.
+    const qsizetype used = m_out - m_base;
+    m_set.m_text.truncate(used);
+    if (m_set.m_text.capacity() - used > used / 8)
+        m_set.m_text.squeeze();
+    m_set.m_starts.trim();
+    if (truncated)
+        *truncated = m_truncated;
+
+    DataSet set = std::move(m_set);
+    m_set = DataSet();
+    m_base = m_out = nullptr;
+    m_capacity = 0;
+    m_length = 0;
+    m_records = 0;
+    m_state = State::Full;
+    return set;
+}
+
+// ---- The item starts
+
+ItemStarts::ItemStarts(const ItemStarts& other)
+{
+    if (other.m_size == 0)
+        return;
+    reserve(other.m_size);
+    std::memcpy(m_data, other.m_data, other.m_size * sizeof(quint32));
+    m_size = other.m_size;
+}
+
+ItemStarts::ItemStarts(ItemStarts&& other) noexcept
+    : m_data(std::exchange(other.m_data, nullptr))
+    , m_size(std::exchange(other.m_size, 0))
+    , m_capacity(std::exchange(other.m_capacity, 0))
+{
+}
+
+ItemStarts& ItemStarts::operator=(ItemStarts other) noexcept
+{
+    std::swap(m_data, other.m_data);
+    std::swap(m_size, other.m_size);
+    std::swap(m_capacity, other.m_capacity);
+    return *this;
+}
+
+ItemStarts::~ItemStarts()
+{
+    std::free(m_data);
+}
+
+void ItemStarts::reserve(size_t capacity)
+{
+    if (capacity <= m_capacity)
+        return;
+    if (capacity > std::numeric_limits<size_t>::max() / sizeof(quint32))
+        throw std::bad_alloc();
+    // realloc moves a large block by remapping its pages, without copying them.
+    void* grown = std::realloc(m_data, capacity * sizeof(quint32));
+    if (!grown)
+        throw std::bad_alloc();
+    m_data = static_cast<quint32*>(grown);
+    m_capacity = capacity;
+}
+
+void ItemStarts::trim()
+{
+    if (m_capacity - m_size <= m_size / 8)
+        return;
+    if (m_size == 0) {
+        std::free(m_data);
+        m_data = nullptr;
+        m_capacity = 0;
+        return;
+    }
+    // Shrinking in place; should it fail, the larger block is kept.
+    if (void* shrunk = std::realloc(m_data, m_size * sizeof(quint32))) {
+        m_data = static_cast<quint32*>(shrunk);
+        m_capacity = m_size;
+    }
 }
 
 QStringView DataSet::item(int k, int r) const
@@ -211,7 +461,7 @@ qsizetype DataSet::memoryBytes() const
 void DataSet::clear()
 {
     m_text = QString();
-    m_starts = std::vector<quint32>();
+    m_starts = ItemStarts();
     m_itemCount = 0;
     m_recordCount = 0;
 }

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "core/lineends.h"
+
 #include <QString>
 #include <QStringView>
 
+#include <algorithm>
+#include <cstddef>
 #include <functional>
-#include <vector>
 
 namespace korvanta {
 
@@ -24,6 +27,44 @@ inline constexpr int MaxItemCount = 32767;
 // TAB-joined text is therefore a plain view into that string. Items never contain a TAB (a TAB
 // always separates), but may contain NUL, a lone CR or a lone LF. Views stay valid until the set
 // is cleared, assigned or destroyed.
+class DataSetSplitter;
+
+// The item starts of a data set: a plain array grown and shrunk with realloc, so that a large
+// one is remapped in place instead of being copied to fresh pages each time it grows.
+class ItemStarts
+{
+public:
+    ItemStarts() = default;
+    ItemStarts(const ItemStarts& other);
+    ItemStarts(ItemStarts&& other) noexcept;
+    ItemStarts& operator=(ItemStarts other) noexcept;
+    ~ItemStarts();
+
+    size_t size() const { return m_size; }
+    size_t capacity() const { return m_capacity; }
+    quint32 operator[](size_t i) const { return m_data[i]; }
+
+    // Room for at least `capacity` starts; throws std::bad_alloc.
+    void reserve(size_t capacity);
+    // Room for `more` starts after the last one, grown by half at least.
+    void reserveMore(size_t more)
+    {
+        if (m_capacity - m_size < more)
+            reserve(std::max(m_size + more, m_capacity + m_capacity / 2));
+    }
+    // Appends without a check: room must have been reserved.
+    void append(quint32 start) { m_data[m_size++] = start; }
+    // Gives back the room beyond the size when it is more than an eighth of it.
+    void trim();
+
+private:
+    friend class DataSetSplitter;
+
+    quint32* m_data = nullptr;
+    size_t m_size = 0;
+    size_t m_capacity = 0;
+};
+
 class DataSet
 {
 public:
@@ -41,10 +82,6 @@ public:
     // percent (0 to 100).
     static DataSet fromFileText(QStringView text, int itemCount, bool* truncated = nullptr,
         int recordLimit = MaxRecordCount, const std::function<void(int)>& progress = {});
-
-    // Whether a data file's whole decoded text holds more records than `recordLimit`, as
-    // fromFileText counts them; so that the limit can be told before the text is split.
-    static bool exceedsRecordLimit(QStringView text, int recordLimit = MaxRecordCount);
 
     int itemCount() const { return m_itemCount; }
     int recordCount() const { return m_recordCount; }
@@ -64,10 +101,79 @@ public:
     void clear();
 
 private:
+    friend class DataSetSplitter;
+
     QString m_text;
-    std::vector<quint32> m_starts; // (recordCount + 1) × itemCount item starts, then the end
+    ItemStarts m_starts; // (recordCount + 1) × itemCount item starts, then the end
     int m_itemCount = 0;
     int m_recordCount = 0;
+};
+
+// Splits a data file's decoded text given in pieces, cut anywhere (in the middle of a record or
+// between the CR and the LF of a line end), exactly as DataSet::fromFileText splits the whole
+// text. The text's line end must be known before (lineEndOf over the whole text), so that a file
+// can be decoded and split as it is read, without its whole text ever being held apart from the
+// records.
+class DataSetSplitter
+{
+public:
+    // `expectedLength`: about how many characters the whole text has; the records' text gets
+    // that much room at once (plus what record 0 and one record's separators need), which is
+    // only touched as it is written and given back at the end when much of it stays unused.
+    DataSetSplitter(int itemCount, LineEnd lineEnd, int recordLimit = MaxRecordCount,
+        qsizetype expectedLength = 0);
+    // It writes through pointers into its own records.
+    DataSetSplitter(const DataSetSplitter&) = delete;
+    DataSetSplitter& operator=(const DataSetSplitter&) = delete;
+
+    // Splits the next piece of the text. Returns false once a record beyond the limit begins:
+    // the rest of the text is not needed. Throws like DataSet::fromFileText, before the items
+    // of a piece are made when they could not be held.
+    bool add(QStringView piece);
+
+    // Room for the item starts of about this many records in all.
+    void expectRecords(qsizetype records);
+
+    int recordCount() const { return m_records; }
+
+    // The records split so far, the text after the last line end included; `truncated` (if
+    // given) tells whether a record beyond the limit began. The splitter is left empty.
+    DataSet finish(bool* truncated = nullptr);
+
+private:
+    enum class State {
+        Header, // in line 1, which holds no record
+        Record, // in a record, at item m_field
+        SkipToLineEnd, // past the last item of a record
+        Full, // a record beyond the limit began
+    };
+
+    void checkItemRoom(const char16_t* p, const char16_t* end) const;
+    void readyAhead(qsizetype pieceLength);
+    void reserveText(qsizetype more);
+    bool startRecord(qsizetype rest);
+    void closeRecord();
+    void markItemStart() { m_set.m_starts.append(quint32(m_out - m_base)); }
+    const char16_t* skipToLineEnd(const char16_t* p, const char16_t* end, bool* found);
+    const char16_t* splitRecord(const char16_t* p, const char16_t* end, bool* lineEnded);
+
+    DataSet m_set;
+    char16_t* m_base = nullptr;
+    char16_t* m_out = nullptr;
+    qsizetype m_capacity = 0;
+    qsizetype m_length = 0; // characters given so far
+    char* m_textReady = nullptr; // the text's pages are ready for writing up to here
+    const quint32* m_startsBase = nullptr;
+    char* m_startsReady = nullptr; // and the item starts' up to here
+    int m_itemCount;
+    int m_limit;
+    int m_records = 0;
+    int m_field = 1;
+    LineEnd m_lineEnd;
+    State m_state = State::Header;
+    bool m_inQuote = false;
+    bool m_pendingCr = false; // a piece ended with a CR that a LF may follow
+    bool m_truncated = false;
 };
 
 } // namespace korvanta

@@ -285,7 +285,15 @@ namespace {
     // 0xA1 to 0xBF is also two half-width katakana of code page 932 ("ﾃｨ" is "è"); valid UTF-8
     // made only of such pairs counts as invalid, so that a short line of half-width katakana
     // stays code page 932. Japanese UTF-8 text always has three-byte sequences.
-    Utf8Scan scanUtf8(QByteArrayView bytes)
+    // What one pass over UTF-8 bytes finds; it stops at the first invalid byte.
+    struct Utf8Flags
+    {
+        bool invalid = false;
+        bool multiByte = false;
+        bool halfWidthPairs = false;
+    };
+
+    Utf8Flags scanUtf8Flags(QByteArrayView bytes)
     {
         const uchar* p = reinterpret_cast<const uchar*>(bytes.data());
         const uchar* const end = p + bytes.size();
@@ -323,14 +331,14 @@ namespace {
                 else if (b == 0xF4)
                     high = 0x8F; // nothing above U+10FFFF
             } else {
-                return Utf8Scan::Invalid;
+                return { true, multiByte, halfWidthPairs };
             }
             if (end - p < length)
-                return Utf8Scan::Invalid;
+                return { true, multiByte, halfWidthPairs };
             for (int i = 1; i < length; ++i) {
                 const uchar c = p[i];
                 if (c < (i == 1 ? low : 0x80) || c > (i == 1 ? high : 0xBF))
-                    return Utf8Scan::Invalid;
+                    return { true, multiByte, halfWidthPairs };
             }
             if (length > 2 || p[1] < 0xA1)
                 multiByte = true;
@@ -338,9 +346,21 @@ namespace {
                 halfWidthPairs = true;
             p += length;
         }
-        if (multiByte)
+        return { false, multiByte, halfWidthPairs };
+    }
+
+    Utf8Scan utf8ScanOf(Utf8Flags flags)
+    {
+        if (flags.invalid)
+            return Utf8Scan::Invalid;
+        if (flags.multiByte)
             return Utf8Scan::MultiByte;
-        return halfWidthPairs ? Utf8Scan::Invalid : Utf8Scan::Ascii;
+        return flags.halfWidthPairs ? Utf8Scan::Invalid : Utf8Scan::Ascii;
+    }
+
+    Utf8Scan scanUtf8(QByteArrayView bytes)
+    {
+        return utf8ScanOf(scanUtf8Flags(bytes));
     }
 
     // ---- UTF-16
@@ -424,6 +444,92 @@ DataEncoding detectDataEncoding(QByteArrayView bytes)
         break;
     }
     if (scanEucJp(bytes) == EucScan::Valid && detectorNamesEucJp(bytes))
+        return DataEncoding::EucJp;
+    return DataEncoding::Cp932;
+}
+
+// ---- Deciding from pieces
+
+void DataEncodingDetector::add(QByteArrayView piece)
+{
+    if (piece.isEmpty())
+        return;
+    if (m_start.size() < 3)
+        m_start += piece.first(std::min<qsizetype>(3 - m_start.size(), piece.size()));
+
+    // Zero bytes by the position of their code unit, counted only where there are any.
+    const uchar* p = reinterpret_cast<const uchar*>(piece.data());
+    if (std::memchr(p, 0, size_t(piece.size()))) {
+        for (qsizetype i = 0; i < piece.size(); ++i) {
+            const bool even = (m_size + i) % 2 == 0;
+            if (p[i] == 0) {
+                if (even) {
+                    ++m_zeroFirst;
+                } else {
+                    ++m_zeroSecond;
+                    m_zeroUnit = m_zeroUnit || m_evenZero;
+                }
+            }
+            m_evenZero = even && p[i] == 0;
+        }
+    } else {
+        m_evenZero = false;
+    }
+    m_size += piece.size();
+
+    // A LF is never part of a sequence, so pieces that end after one scan as the whole.
+    if (!m_utf8Invalid) {
+        const Utf8Flags flags = scanUtf8Flags(piece);
+        m_utf8Invalid = flags.invalid;
+        m_utf8MultiByte = m_utf8MultiByte || flags.multiByte;
+        m_utf8HalfWidthPairs = m_utf8HalfWidthPairs || flags.halfWidthPairs;
+    }
+    if (!m_eucInvalid) {
+        const EucScan scan = scanEucJp(piece);
+        m_eucInvalid = scan == EucScan::Invalid;
+        m_eucValid = m_eucValid || scan == EucScan::Valid;
+        // The detector's sample: from the first byte of 0x80 or above, one byte more than it
+        // is shown, so that it is cut as the whole file's would be.
+        if (!m_eucInvalid && m_sample.size() <= DetectorSampleBytes) {
+            qsizetype from = 0;
+            if (m_sample.isEmpty()) {
+                while (from < piece.size() && uchar(piece[from]) < 0x80)
+                    ++from;
+            }
+            const qsizetype take
+                = std::min(piece.size() - from, DetectorSampleBytes + 1 - m_sample.size());
+            m_sample += piece.sliced(from, take);
+        }
+    }
+}
+
+DataEncoding DataEncodingDetector::result() const
+{
+    if (startsWith(m_start, Utf8Bom))
+        return DataEncoding::Utf8WithBom;
+    if (startsWith(m_start, Utf16LeBom))
+        return DataEncoding::Utf16LeWithBom;
+    if (startsWith(m_start, Utf16BeBom))
+        return DataEncoding::Utf16BeWithBom;
+    if (m_size >= 4 && m_size % 2 == 0 && !m_zeroUnit) {
+        const qint64 units = m_size / 2;
+        const auto dominates = [units](qint64 zeros, qint64 others) {
+            return zeros >= 2 && zeros * 8 >= units && zeros > others;
+        };
+        if (dominates(m_zeroSecond, m_zeroFirst))
+            return DataEncoding::Utf16Le;
+        if (dominates(m_zeroFirst, m_zeroSecond))
+            return DataEncoding::Utf16Be;
+    }
+    switch (utf8ScanOf({ m_utf8Invalid, m_utf8MultiByte, m_utf8HalfWidthPairs })) {
+    case Utf8Scan::Ascii:
+        return DataEncoding::Ascii;
+    case Utf8Scan::MultiByte:
+        return DataEncoding::Utf8;
+    case Utf8Scan::Invalid:
+        break;
+    }
+    if (!m_eucInvalid && m_eucValid && detectorNamesEucJp(m_sample))
         return DataEncoding::EucJp;
     return DataEncoding::Cp932;
 }

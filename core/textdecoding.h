@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 
@@ -32,6 +33,29 @@ bool isUtf16(DataEncoding encoding);
 //     the text from its first non-ASCII byte on, up to 256 KiB);
 //  5. otherwise code page 932.
 DataEncoding detectDataEncoding(QByteArrayView bytes);
+
+// detectDataEncoding for a file's bytes given in pieces, each ending after a LF byte but the last,
+// so that a large file need not be held whole to decide its encoding.
+class DataEncodingDetector
+{
+public:
+    void add(QByteArrayView piece);
+    DataEncoding result() const;
+
+private:
+    QByteArray m_start; // the first bytes, for the byte-order marks
+    qint64 m_size = 0;
+    qint64 m_zeroFirst = 0; // zero bytes at even offsets
+    qint64 m_zeroSecond = 0;
+    bool m_evenZero = false; // the last byte was a zero at an even offset
+    bool m_zeroUnit = false; // a code unit of two zero bytes
+    bool m_utf8Invalid = false;
+    bool m_utf8MultiByte = false;
+    bool m_utf8HalfWidthPairs = false;
+    bool m_eucInvalid = false;
+    bool m_eucValid = false; // bytes beyond half-width katakana were seen
+    QByteArray m_sample; // for the charset detector
+};
 
 // `bytes` as text in `encoding`; a byte-order mark of that encoding at the start is dropped.
 // Every invalid sequence becomes one U+FFFD and decoding goes on with the next byte.

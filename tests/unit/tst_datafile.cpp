@@ -24,6 +24,7 @@ private slots:
     void split_data();
     void split();
     void splitMatchesLineByLineReading();
+    void splitInPiecesMatchesWhole();
     void recordLimit_data();
     void recordLimit();
     void textFormMemo_data();
@@ -34,6 +35,7 @@ private slots:
     void emptyAndClearedSets();
     void detectEncoding_data();
     void detectEncoding();
+    void detectEncodingInPieces();
     void decode_data();
     void decode();
     void cp932MatchesIcuForEveryPair();
@@ -44,6 +46,9 @@ private slots:
     void firstLineLength_data();
     void firstLineLength();
     void refusesHugeNumberOfEmptyItems();
+    void readInPiecesMatchesWhole_data();
+    void readInPiecesMatchesWhole();
+    void readWithKnownFormStopsAtLimit();
     void publicFiles_data();
     void publicFiles();
 
@@ -62,6 +67,32 @@ private:
 static QString u8(const char* text)
 {
     return QString::fromUtf8(text);
+}
+
+// Whether two sets hold the same records and items; says where they differ.
+static bool sameRecords(const DataSet& a, const DataSet& b, QString* where)
+{
+    if (a.itemCount() != b.itemCount() || a.recordCount() != b.recordCount()) {
+        *where = QStringLiteral("%1 × %2 against %3 × %4")
+                     .arg(a.recordCount())
+                     .arg(a.itemCount())
+                     .arg(b.recordCount())
+                     .arg(b.itemCount());
+        return false;
+    }
+    for (int r = 0; r <= a.recordCount() + 1; ++r) {
+        if (a.recordView(r) != b.recordView(r)) {
+            *where = QStringLiteral("record %1").arg(r);
+            return false;
+        }
+        for (int k = 0; k <= a.itemCount() + 1; ++k) {
+            if (a.item(k, r) != b.item(k, r)) {
+                *where = QStringLiteral("item %1 of record %2").arg(k).arg(r);
+                return false;
+            }
+        }
+    }
+    return true;
 }
 
 void TestDataFile::split_data()
@@ -112,6 +143,10 @@ void TestDataFile::split_data()
     QTest::newRow("NUL is text") << QString::fromUtf16(u"a\r\nx\0y,\0", 8) << 2
                                  << QStringList { QString::fromUtf16(u"x\0y\t\0", 5) };
     QTest::newRow("lone CR in line 1") << "a\rb\r\n1" << 1 << QStringList { "1" };
+    QTest::newRow("last record of eight plain characters")
+        << "a,b\r\n12345678" << 2 << QStringList { "12345678\t" };
+    QTest::newRow("last record of sixteen plain characters")
+        << "a\n1234567812345678" << 1 << QStringList { "1234567812345678" };
 }
 
 void TestDataFile::split()
@@ -170,6 +205,40 @@ void TestDataFile::splitMatchesLineByLineReading()
     }
 }
 
+// Split piece by piece, cut anywhere (between the CR and the LF of a line end, in a quoted item,
+// into empty pieces), the text gives the very records the whole text gives.
+void TestDataFile::splitInPiecesMatchesWhole()
+{
+    QRandomGenerator random(1702);
+    const QString alphabet = QString::fromUtf16(u"\"\",,\t\r\r\r\n\n\nab\0テ");
+    for (int round = 0; round < 3000; ++round) {
+        QString text;
+        const int length = int(random.bounded(60));
+        for (int i = 0; i < length; ++i)
+            text += alphabet.at(random.bounded(int(alphabet.size())));
+        const int itemCount = 1 + int(random.bounded(4));
+        const int limit = random.bounded(3) == 0 ? int(random.bounded(4)) : NoRecordLimit;
+
+        bool wholeTruncated = false;
+        const DataSet whole = DataSet::fromFileText(text, itemCount, &wholeTruncated, limit);
+        const char16_t* begin = reinterpret_cast<const char16_t*>(text.utf16());
+        DataSetSplitter splitter(
+            itemCount, lineEndOf(begin, begin + text.size()), limit, random.bounded(50));
+        for (qsizetype done = 0; done < text.size();) {
+            const qsizetype piece = std::min<qsizetype>(random.bounded(5), text.size() - done);
+            if (!splitter.add(QStringView(text).sliced(done, piece)))
+                break;
+            done += piece;
+        }
+        bool piecesTruncated = !wholeTruncated;
+        const DataSet pieces = splitter.finish(&piecesTruncated);
+        QString where;
+        if (!sameRecords(pieces, whole, &where))
+            QFAIL(qPrintable(QStringLiteral("%1 in %2").arg(where, text.toHtmlEscaped())));
+        QCOMPARE(piecesTruncated, wholeTruncated);
+    }
+}
+
 void TestDataFile::recordLimit_data()
 {
     QTest::addColumn<int>("lines");
@@ -206,7 +275,6 @@ void TestDataFile::recordLimit()
         lastPercent = percent;
     });
     QCOMPARE(wasTruncated, truncated);
-    QCOMPARE(DataSet::exceedsRecordLimit(text, limit), truncated);
     QCOMPARE(set.recordCount(), recordCount);
     QCOMPARE(set.itemString(1, 32735), QStringLiteral("r32735"));
     QCOMPARE(set.recordJoined(1), QStringLiteral("r1\tx"));
@@ -325,7 +393,14 @@ void TestDataFile::emptyAndClearedSets()
 
     DataSet set = DataSet::fromFileText(u"a,b\r\n1,2", 2);
     QVERIFY(set.memoryBytes() > 0);
+    // A copy holds records of its own.
+    DataSet copy = set;
+    DataSet assigned;
+    assigned = copy;
     set.clear();
+    QCOMPARE(copy.recordJoined(1), QStringLiteral("1\t2"));
+    QCOMPARE(assigned.itemString(2, 1), QStringLiteral("2"));
+    QCOMPARE(assigned.recordJoined(0), QStringLiteral("\t"));
     QCOMPARE(set.recordCount(), 0);
     QCOMPARE(set.itemCount(), 0);
     QCOMPARE(set.itemString(1, 1), QString());
@@ -366,6 +441,52 @@ void TestDataFile::detectEncoding()
     QFETCH(QByteArray, bytes);
     QFETCH(DataEncoding, expected);
     QCOMPARE(detectDataEncoding(bytes), expected);
+}
+
+// Decided from pieces that end after a LF, the encoding is the one the whole bytes give.
+void TestDataFile::detectEncodingInPieces()
+{
+    QStringEncoder sjis("windows-31j");
+    QStringEncoder euc("EUC-JP");
+    const QString japanese = u8("名前,住所\r\n山田,東京都千代田区\n鈴木,ｽｽﾞｷ,大阪府\r\n");
+    QList<QByteArray> texts = { sjis.encode(japanese), euc.encode(japanese), japanese.toUtf8(),
+        QByteArray("\xEF\xBB\xBF") + japanese.toUtf8(), QByteArray("\xB1\xB2\n\xE3\x81\x82\n"),
+        QByteArray("\xC2\xA1\n\xE3\x81\x82") };
+    QByteArray le;
+    for (const QChar c : japanese)
+        le += char(c.unicode() & 0xFF), le += char(c.unicode() >> 8);
+    texts << le << le.mid(1) << le.mid(1, le.size() - 2);
+    QRandomGenerator random(1703);
+    const QByteArray alphabet(
+        "\0\0\n\n\r a,\x82\xA0\xA4\xB1\xE3\x81\x8E\x8F\xC2\xEF\xBB\xBF\xFF\xFE", 23);
+    for (int round = 0; round < 2000; ++round) {
+        QByteArray bytes;
+        const int length = int(random.bounded(30));
+        for (int i = 0; i < length; ++i)
+            bytes += alphabet.at(random.bounded(int(alphabet.size())));
+        texts << bytes;
+    }
+    // A long EUC-JP text, longer than the charset detector is shown.
+    QByteArray longEuc;
+    while (longEuc.size() < 300 * 1024)
+        longEuc += euc.encode(japanese);
+    texts << longEuc << QByteArray(300 * 1024, 'x') + longEuc;
+
+    for (const QByteArray& bytes : std::as_const(texts)) {
+        DataEncodingDetector detector;
+        qsizetype done = 0;
+        while (done < bytes.size()) {
+            // After one of the next few LFs, or the rest.
+            qsizetype cut = done;
+            for (int skip = int(random.bounded(3)); skip >= 0 && cut >= 0; --skip)
+                cut = bytes.indexOf('\n', cut) < 0 ? -1 : bytes.indexOf('\n', cut) + 1;
+            if (cut <= done)
+                cut = bytes.size();
+            detector.add(QByteArrayView(bytes).sliced(done, cut - done));
+            done = cut;
+        }
+        QCOMPARE(detector.result(), detectDataEncoding(bytes));
+    }
 }
 
 void TestDataFile::decode_data()
@@ -578,6 +699,116 @@ void TestDataFile::refusesHugeNumberOfEmptyItems()
     QVERIFY(!read.ok);
     QCOMPARE(read.kind, ReadFailureKind::Error);
     QVERIFY(!read.description.isEmpty());
+}
+
+// A file read in pieces (its text form known or not, each piece decoded and split as it comes)
+// gives what its whole text split at once gives, in every encoding, however small the pieces.
+void TestDataFile::readInPiecesMatchesWhole_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QStringEncoder sjis("windows-31j");
+    QStringEncoder euc("EUC-JP");
+    const QString text = u8("名前,ﾌﾘｶﾞﾅ,住所\r\n山田,ﾔﾏﾀﾞ,\"東京都\n千代田区\"\r\n鈴木,ｽｽﾞｷ\r\n"
+                            "佐藤,ｻﾄｳ,大阪,余り\r\n");
+    QTest::newRow("code page 932, a LF in an item, a final CR LF") << QByteArray(sjis.encode(text));
+    QTest::newRow("code page 932, LF line ends")
+        << QByteArray(sjis.encode(QString(text).replace(QStringLiteral("\r\n"), u"\n"_qs)));
+    QTest::newRow("EUC-JP") << QByteArray(euc.encode(text));
+    QTest::newRow("UTF-8, a mark after a LF")
+        << QByteArray("\xEF\xBB\xBF") + text.toUtf8() + "\xEF\xBB\xBFx,y\n\xE3\x81";
+    QByteArray le("\xFF\xFE");
+    QByteArray be;
+    for (const QChar c : text + u8("𠮷,\n"))
+        le += char(c.unicode() & 0xFF), le += char(c.unicode() >> 8), be += char(c.unicode() >> 8),
+            be += char(c.unicode() & 0xFF);
+    QTest::newRow("UTF-16LE with a mark, a pair after a LF") << le;
+    QTest::newRow("UTF-16BE, an odd last byte") << be + "\x30";
+    QTest::newRow("a CR at the very end") << QByteArray("a,b\r\n1,2\r");
+    QTest::newRow("no line end") << QByteArray("a,b");
+    QTest::newRow("UTF-16 by its zero bytes, CR LF pairs across pieces")
+        << QByteArray("a,\r{b12a\0b\0\r\0\n\0"
+                      "0,\x08u\r\n\x0fu\r\n\x0f\r\n\r\n",
+               30);
+    QTest::newRow("invalid bytes before LFs") << QByteArray("a\r\n\x81\n\x82\r\n\x8F\xA1\n");
+}
+
+void TestDataFile::readInPiecesMatchesWhole()
+{
+    QFETCH(QByteArray, bytes);
+    const QString path = writeFile(QStringLiteral("pieces.csv"), bytes);
+    const ParsedDataText expected = parseDataBytes(bytes, NoRecordLimit);
+    QVERIFY(expected.names.ok);
+    const int itemCount = expected.names.itemCount();
+    for (const bool known : { false, true }) {
+        for (const qint64 pieceBytes : { 0, 1, 2, 3, 5, 8, 13 }) {
+            TextFormMemo memo;
+            if (known)
+                QVERIFY(readItemNames(path, &memo).ok);
+            DataFileReadOptions options;
+            options.recordLimit = NoRecordLimit;
+            options.memo = &memo;
+            options.pieceBytes = pieceBytes;
+            int splitCalls = 0;
+            options.beforeSplitting = [&] { ++splitCalls; };
+            int lastPercent = -1;
+            bool percentsRise = true;
+            options.progress = [&](ReadStage, int percent) {
+                percentsRise = percentsRise && percent >= lastPercent && percent <= 100;
+                lastPercent = percent;
+            };
+            const DataFileReadResult read = readDataFile(path, itemCount, options);
+            QVERIFY(read.ok);
+            QString where;
+            if (!sameRecords(read.data, expected.data, &where))
+                QFAIL(qPrintable(QStringLiteral("%1, pieces of %2, form %3")
+                                     .arg(where)
+                                     .arg(pieceBytes)
+                                     .arg(known ? "known" : "decided")));
+            QCOMPARE(read.truncated, false);
+            QCOMPARE(splitCalls, 1);
+            QVERIFY(percentsRise);
+            QCOMPARE(lastPercent, 100);
+            QVERIFY(memo.find(path));
+        }
+    }
+}
+
+// With the text form known, the file is read only up to the record limit, which then gives the
+// designed result; and the refusal of too many items holds for a file read in pieces.
+void TestDataFile::readWithKnownFormStopsAtLimit()
+{
+    QByteArray bytes = "h,i";
+    for (int r = 1; r <= 40000; ++r)
+        bytes += "\r\nr" + QByteArray::number(r) + ",x";
+    const QString path = writeFile(QStringLiteral("limit.csv"), bytes);
+    TextFormMemo memo;
+    QVERIFY(readItemNames(path, &memo).ok);
+    DataFileReadOptions options;
+    options.memo = &memo;
+    options.pieceBytes = 4096;
+    const DataFileReadResult read = readDataFile(path, 2, options);
+    QVERIFY(read.ok);
+    QVERIFY(read.truncated);
+    QCOMPARE(read.data.recordCount(), MaxRecordCount);
+    QCOMPARE(read.data.recordJoined(MaxRecordCount), QStringLiteral("r32735\tx"));
+
+    options.recordLimit = NoRecordLimit;
+    const DataFileReadResult all = readDataFile(path, 2, options);
+    QVERIFY(all.ok);
+    QVERIFY(!all.truncated);
+    QCOMPARE(all.data.recordCount(), 40000);
+    QCOMPARE(all.data.recordJoined(40000), QStringLiteral("r40000\tx"));
+
+    QByteArray wide(MaxItemCount - 1, ',');
+    for (int r = 0; r < MaxRecordCount; ++r)
+        wide += "\r\n";
+    const QString widePath = writeFile(QStringLiteral("wide-known.csv"), wide);
+    QVERIFY(readItemNames(widePath, &memo).ok);
+    options.pieceBytes = 0;
+    const DataFileReadResult refused = readDataFile(widePath, MaxItemCount, options);
+    QVERIFY(!refused.ok);
+    QCOMPARE(refused.kind, ReadFailureKind::Error);
+    QVERIFY(!refused.description.isEmpty());
 }
 
 void TestDataFile::publicFiles_data()

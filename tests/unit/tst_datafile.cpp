@@ -297,7 +297,8 @@ void TestDataFile::textFormMemo_data()
         << names + "\r\n" + sjis.encode(u8("山田,ﾔﾏﾀﾞ")) << u8("名前,ﾌﾘｶﾞﾅ");
     QTest::newRow("LF line ends") << QByteArray("a,b\nc,d\n") << u8("a,b");
     QTest::newRow("CR LF later: a LF is text") << QByteArray("a\nb,c\r\nd") << u8("a\nb,c");
-    QTest::newRow("UTF-16LE") << QByteArray("a\0,\0b\0\r\0\n\0x\0,\0y\0", 18) << u8("a,b");
+    static constexpr char utf16le[] = "a\0,\0b\0\r\0\n\0x\0,\0y\0";
+    QTest::newRow("UTF-16LE") << QByteArray(utf16le, sizeof utf16le - 1) << u8("a,b");
     QTest::newRow("no line end") << QByteArray("a,b") << u8("a,b");
     QByteArray longLine(200000, 'x');
     QTest::newRow("a line longer than the first read")

@@ -15,6 +15,7 @@
 #include <limits>
 #include <new>
 #include <stdexcept>
+#include <utility>
 
 namespace korvanta {
 
@@ -261,6 +262,14 @@ namespace {
         }
     }
 
+    // The two bytes of a LF code unit in UTF-16 `encoding`, in the order they are stored.
+    std::pair<char, char> utf16LfBytes(DataEncoding encoding)
+    {
+        const bool bigEndian
+            = encoding == DataEncoding::Utf16Be || encoding == DataEncoding::Utf16BeWithBom;
+        return bigEndian ? std::pair('\0', '\n') : std::pair('\n', '\0');
+    }
+
     // The length of the longest start of `bytes` that ends after a LF, 0 when there is none.
     // A LF is never part of a multi-byte character in the 8-bit encodings, so pieces cut there
     // decode exactly as the whole; in UTF-16 (`bytes` beginning on a code unit) the LF is a
@@ -269,10 +278,7 @@ namespace {
     {
         if (!isUtf16(encoding))
             return bytes.lastIndexOf('\n') + 1;
-        const bool bigEndian
-            = encoding == DataEncoding::Utf16Be || encoding == DataEncoding::Utf16BeWithBom;
-        const char low = bigEndian ? '\0' : '\n';
-        const char high = bigEndian ? '\n' : '\0';
+        const auto [low, high] = utf16LfBytes(encoding);
         for (qsizetype i = (bytes.size() & ~qsizetype(1)) - 2; i >= 0; i -= 2) {
             if (bytes[i] == low && bytes[i + 1] == high)
                 return i + 2;
@@ -285,10 +291,7 @@ namespace {
     {
         if (!isUtf16(encoding))
             return bytes.indexOf('\n') + 1;
-        const bool bigEndian
-            = encoding == DataEncoding::Utf16Be || encoding == DataEncoding::Utf16BeWithBom;
-        const char low = bigEndian ? '\0' : '\n';
-        const char high = bigEndian ? '\n' : '\0';
+        const auto [low, high] = utf16LfBytes(encoding);
         for (qsizetype i = 0; i + 1 < bytes.size(); i += 2) {
             if (bytes[i] == low && bytes[i + 1] == high)
                 return i + 2;

@@ -367,6 +367,21 @@ namespace {
 
     enum class Utf16Guess { No, LittleEndian, BigEndian };
 
+    // The byte order whose high bytes the zeros of `units` code units show: the zeros of one
+    // position must be two at least, an eighth of the units at least, and more than those of the
+    // other position. Both the whole-bytes check and the piece-by-piece detector decide here.
+    Utf16Guess utf16GuessFromZeros(qint64 units, qint64 zeroFirst, qint64 zeroSecond)
+    {
+        const auto dominates = [units](qint64 zeros, qint64 others) {
+            return zeros >= 2 && zeros * 8 >= units && zeros > others;
+        };
+        if (dominates(zeroSecond, zeroFirst))
+            return Utf16Guess::LittleEndian;
+        if (dominates(zeroFirst, zeroSecond))
+            return Utf16Guess::BigEndian;
+        return Utf16Guess::No;
+    }
+
     // UTF-16 without a byte-order mark: ASCII characters (separators and line ends at least)
     // have a zero high byte, so one position of the byte pairs holds many zero bytes. Text in
     // any 8-bit encoding has no zero bytes at all, so the common case costs one memchr. The
@@ -392,14 +407,7 @@ namespace {
             zeroFirst += first;
             zeroSecond += second;
         }
-        const auto dominates = [units](qsizetype zeros, qsizetype others) {
-            return zeros >= 2 && zeros * 8 >= units && zeros > others;
-        };
-        if (dominates(zeroSecond, zeroFirst))
-            return Utf16Guess::LittleEndian;
-        if (dominates(zeroFirst, zeroSecond))
-            return Utf16Guess::BigEndian;
-        return Utf16Guess::No;
+        return utf16GuessFromZeros(units, zeroFirst, zeroSecond);
     }
 
     bool startsWith(QByteArrayView bytes, const char* mark)
@@ -512,14 +520,14 @@ DataEncoding DataEncodingDetector::result() const
     if (startsWith(m_start, Utf16BeBom))
         return DataEncoding::Utf16BeWithBom;
     if (m_size >= 4 && m_size % 2 == 0 && !m_zeroUnit) {
-        const qint64 units = m_size / 2;
-        const auto dominates = [units](qint64 zeros, qint64 others) {
-            return zeros >= 2 && zeros * 8 >= units && zeros > others;
-        };
-        if (dominates(m_zeroSecond, m_zeroFirst))
+        switch (utf16GuessFromZeros(m_size / 2, m_zeroFirst, m_zeroSecond)) {
+        case Utf16Guess::LittleEndian:
             return DataEncoding::Utf16Le;
-        if (dominates(m_zeroFirst, m_zeroSecond))
+        case Utf16Guess::BigEndian:
             return DataEncoding::Utf16Be;
+        case Utf16Guess::No:
+            break;
+        }
     }
     switch (utf8ScanOf({ m_utf8Invalid, m_utf8MultiByte, m_utf8HalfWidthPairs })) {
     case Utf8Scan::Ascii:

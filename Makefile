@@ -40,7 +40,7 @@ package: build
 
 # libFuzzer targets (clang, AddressSanitizer, UBSan) in a build folder of their own.
 fuzz-build: deps
-	cmake -S fuzz -B $(FUZZ_DIR) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S fuzz -B $(FUZZ_DIR) -DCMAKE_CXX_COMPILER=clang++-19 -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build $(FUZZ_DIR) -j$(JOBS)
 
 fuzz: fuzz-build
@@ -59,7 +59,7 @@ screenshots: build
 	bash scripts/screenshots.sh $(BUILD_DIR)/bin/Korvanta
 
 format:
-	git ls-files -- '*.cpp' '*.h' | xargs clang-format-14 -i
+	git ls-files -- '*.cpp' '*.h' | xargs clang-format-19 -i
 
 clean:
 	rm -rf $(BUILD_DIR) build-sanitize $(FUZZ_DIR)

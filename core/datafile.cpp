@@ -470,7 +470,7 @@ namespace {
             detector.add(piece);
             // The line end as lineEndOf tells it from the bytes.
             for (qsizetype i = crLf ? -1 : piece.indexOf('\n'); i >= 0;
-                 i = piece.indexOf('\n', i + 1)) {
+                i = piece.indexOf('\n', i + 1)) {
                 if ((i > 0 ? piece[i - 1] : before) == '\r') {
                     crLf = true;
                     break;

@@ -121,7 +121,7 @@ void DataSetSplitter::checkItemRoom(const char16_t* p, const char16_t* end) cons
         lineEnds = std::count(p, end, u'\n');
     } else {
         for (const char16_t* lf = std::find(p, end, u'\n'); lf != end;
-             lf = std::find(lf + 1, end, u'\n')) {
+            lf = std::find(lf + 1, end, u'\n')) {
             if (lf == p ? m_pendingCr : lf[-1] == u'\r')
                 ++lineEnds;
         }

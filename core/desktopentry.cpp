@@ -259,7 +259,7 @@ QStringList desktopFileCandidates(const QString& desktopId, const QStringList& d
     QStringList relativePaths { desktopId };
     QString path = desktopId;
     for (qsizetype dash = path.indexOf(QLatin1Char('-')); dash > 0;
-         dash = path.indexOf(QLatin1Char('-'), dash + 1)) {
+        dash = path.indexOf(QLatin1Char('-'), dash + 1)) {
         path[dash] = QLatin1Char('/');
         relativePaths.append(path);
     }

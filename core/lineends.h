@@ -18,7 +18,7 @@ template <typename Unit> LineEnd lineEndOf(const Unit* begin, const Unit* end)
 {
     bool anyLf = false;
     for (const Unit* p = std::find(begin, end, Unit('\n')); p != end;
-         p = std::find(p + 1, end, Unit('\n'))) {
+        p = std::find(p + 1, end, Unit('\n'))) {
         if (p != begin && p[-1] == Unit('\r'))
             return LineEnd::CrLf;
         anyLf = true;

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Fails when a tracked C++ file of the tree differs from .clang-format. Usage:
-#   scripts/check-format.sh [CLANG_FORMAT]      (default: clang-format-14)
+#   scripts/check-format.sh [CLANG_FORMAT]      (default: clang-format-19)
 # Outside a git checkout (a source archive) every C++ file of the source folders is checked.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-clang_format=${1:-clang-format-14}
+clang_format=${1:-clang-format-19}
 
 if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
     mapfile -t files < <(git ls-files -- '*.cpp' '*.h')

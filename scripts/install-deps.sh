@@ -9,7 +9,7 @@ PACKAGES=(
     libbenchmark-dev libicu-dev
     fonts-noto-cjk qt6-translations-l10n
     xvfb xauth xdotool xclip x11-utils imagemagick xdg-utils openbox wmctrl desktop-file-utils
-    clang libclang-rt-14-dev clang-format-14
+    clang-19 libclang-rt-19-dev clang-format-19
     dpkg-dev lintian appstream util-linux
     weston xwayland qt6-wayland
 )

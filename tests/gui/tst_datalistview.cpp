@@ -87,7 +87,7 @@ private slots:
         resetFixture();
         m_app.writeFile("goods.csv", GoodsCsv);
         m_app.writeIni(normalStartIni(m_dataFolder)
-                           .replace("Temae=False", "Temae=False\r\nScrollBerSetei=True"));
+                .replace("Temae=False", "Temae=False\r\nScrollBerSetei=True"));
         Form1& f = startForm();
         QVERIFY(f.ScrollBerSetei->isChecked());
         QVERIFY(clickFile(f, "goods.csv"));

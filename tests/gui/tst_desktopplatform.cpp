@@ -305,12 +305,12 @@ void TestDesktopPlatform::longTextStaysOnScreen()
     QVERIFY(available.isValid());
     QVERIFY2(available.contains(boxRect),
         qPrintable(QStringLiteral("box %1,%2 %3x%4 on %5x%6")
-                       .arg(boxRect.x())
-                       .arg(boxRect.y())
-                       .arg(boxRect.width())
-                       .arg(boxRect.height())
-                       .arg(available.width())
-                       .arg(available.height())));
+                .arg(boxRect.x())
+                .arg(boxRect.y())
+                .arg(boxRect.width())
+                .arg(boxRect.height())
+                .arg(available.width())
+                .arg(available.height())));
     QVERIFY(boxRect.contains(okRect));
     QVERIFY(textReachable);
 }

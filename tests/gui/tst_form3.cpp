@@ -161,16 +161,16 @@ private slots:
                 const QRect b = parts[j]->geometry();
                 if (a.intersects(b))
                     overlaps << (QStringLiteral("%1 (%2,%3 %4x%5) and %6 (%7,%8 %9x%10)")
-                                     .arg(parts[i]->objectName())
-                                     .arg(a.x())
-                                     .arg(a.y())
-                                     .arg(a.width())
-                                     .arg(a.height())
-                                     .arg(parts[j]->objectName())
-                                     .arg(b.x())
-                                     .arg(b.y())
-                                     .arg(b.width())
-                                     .arg(b.height()));
+                            .arg(parts[i]->objectName())
+                            .arg(a.x())
+                            .arg(a.y())
+                            .arg(a.width())
+                            .arg(a.height())
+                            .arg(parts[j]->objectName())
+                            .arg(b.x())
+                            .arg(b.y())
+                            .arg(b.width())
+                            .arg(b.height()));
             }
         }
         QVERIFY2(overlaps.isEmpty(), qPrintable(overlaps.join(QStringLiteral("; "))));

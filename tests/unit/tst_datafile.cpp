@@ -762,9 +762,9 @@ void TestDataFile::readInPiecesMatchesWhole()
             QString where;
             if (!sameRecords(read.data, expected.data, &where))
                 QFAIL(qPrintable(QStringLiteral("%1, pieces of %2, form %3")
-                                     .arg(where)
-                                     .arg(pieceBytes)
-                                     .arg(known ? "known" : "decided")));
+                        .arg(where)
+                        .arg(pieceBytes)
+                        .arg(known ? "known" : "decided")));
             QCOMPARE(read.truncated, false);
             QCOMPARE(splitCalls, 1);
             QVERIFY(percentsRise);

@@ -41,8 +41,8 @@ private slots:
                                         << "𠮷野" << true;
         QTest::newRow("ends match, middle differs, long text")
             << QString(20, u'.') + "abzd" + QString(20, u'.') << "abcd" << false;
-        QTest::newRow("last position of a long text") << QString(37, u'.') + "山田太"
-                                                      << "山田太" << true;
+        QTest::newRow("last position of a long text")
+            << QString(37, u'.') + "山田太" << "山田太" << true;
     }
     void match()
     {

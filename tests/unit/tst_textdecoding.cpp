@@ -171,9 +171,9 @@ private slots:
         }
         QVERIFY2(failures == 0,
             qPrintable(QStringLiteral("%1 of %2 texts, the first: %3")
-                           .arg(failures)
-                           .arg(texts.size())
-                           .arg(first)));
+                    .arg(failures)
+                    .arg(texts.size())
+                    .arg(first)));
     }
 
     void decodeEucJp_data()

@@ -60,7 +60,7 @@ namespace {
             keys::GyouSeigenNashi, OnLoad::SetMark, 4 },
     };
 
-    const MenuEntry& optionEntry(QAction* Form1::*action)
+    const MenuEntry& optionEntry(QAction* Form1::* action)
     {
         const auto found = std::find_if(std::begin(OptionEntries), std::end(OptionEntries),
             [action](const OptionEntry& option) { return option.entry.action == action; });
@@ -69,14 +69,8 @@ namespace {
         return found->entry;
     }
 
-#define KV_SEP(n)                                                                                  \
-    {                                                                                              \
-        &Form1::n, #n, "-", "", Separator, nullptr                                                 \
-    }
-#define KV_OPTION(n)                                                                               \
-    {                                                                                              \
-        &Form1::n, nullptr, nullptr, nullptr, Option, nullptr                                      \
-    }
+#define KV_SEP(n) { &Form1::n, #n, "-", "", Separator, nullptr }
+#define KV_OPTION(n) { &Form1::n, nullptr, nullptr, nullptr, Option, nullptr }
 
     const MenuEntry FileMenyuEntries[] = {
         { &Form1::Kirikae, "Kirikae", "⇔ ﾃﾞｰﾀｰの切替(&K)", "F2", Disabled, &Form1::Kirikae_Click },

@@ -32,7 +32,7 @@ enum MenuFlag : unsigned {
 // and command.
 struct MenuEntry
 {
-    QAction* Form1::*action;
+    QAction* Form1::* action;
     const char* name;
     const char* caption;
     const char* shortcut;

@@ -338,6 +338,8 @@ private slots:
                            "再度ﾌﾟﾛｸﾞﾗﾑ終了時に、設定が保存されます。"));
         QVERIFY(!m_app.iniExists());
         QCOMPARE(f.Combo1->count(), 0);
+        // The entries go, the key the list is narrowed by stays in the box.
+        QCOMPARE(f.Combo1->currentText(), QStringLiteral("gr"));
         openMenu(*f.ToolMn);
         QVERIFY(!f.RirekiAllSakujyo->isEnabled());
         QVERIFY(!f.RirekiSakujyo->isEnabled());

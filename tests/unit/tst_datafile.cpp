@@ -712,8 +712,8 @@ void TestDataFile::readInPiecesMatchesWhole_data()
     const QString text = u8("名前,ﾌﾘｶﾞﾅ,住所\r\n山田,ﾔﾏﾀﾞ,\"東京都\n千代田区\"\r\n鈴木,ｽｽﾞｷ\r\n"
                             "佐藤,ｻﾄｳ,大阪,余り\r\n");
     QTest::newRow("code page 932, a LF in an item, a final CR LF") << QByteArray(sjis.encode(text));
-    QTest::newRow("code page 932, LF line ends")
-        << QByteArray(sjis.encode(QString(text).replace(QStringLiteral("\r\n"), u"\n"_qs)));
+    QTest::newRow("code page 932, LF line ends") << QByteArray(
+        sjis.encode(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"))));
     QTest::newRow("EUC-JP") << QByteArray(euc.encode(text));
     QTest::newRow("UTF-8, a mark after a LF")
         << QByteArray("\xEF\xBB\xBF") + text.toUtf8() + "\xEF\xBB\xBFx,y\n\xE3\x81";

@@ -130,12 +130,14 @@ void Form1::setCombo1Text(const QString& text)
 }
 
 // The entries change one by one, with no entry current, so the edit text is never set again:
-// its caret, selection and undo history stay as the user left them.
+// its caret, selection and undo history stay as the user left them. The edit text is the
+// search key the list is narrowed by, so it stays what it was even where the box empties its
+// edit field together with its last entry (as Qt 6.8 does).
 void Form1::setCombo1Items(const QStringList& items)
 {
     const QSignalBlocker block(Combo1);
+    const QString text = Combo1->currentText();
     if (Combo1->currentIndex() != -1) {
-        const QString text = Combo1->currentText();
         Combo1->setCurrentIndex(-1);
         if (Combo1->currentText() != text)
             Combo1->setEditText(text);
@@ -150,6 +152,8 @@ void Form1::setCombo1Items(const QStringList& items)
     }
     while (Combo1->count() > items.size())
         Combo1->removeItem(Combo1->count() - 1);
+    if (Combo1->currentText() != text)
+        Combo1->setEditText(text);
 }
 
 QStringList Form1::combo1Items() const

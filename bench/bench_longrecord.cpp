@@ -96,7 +96,7 @@ void BM_OpenCopyRepaintLongRecord(benchmark::State& state)
     for (auto _ : state) {
         form.Filemado_DblClick();
         QApplication::processEvents();
-        const QPixmap painted = form.grab();
+        QPixmap painted = form.grab();
         benchmark::DoNotOptimize(painted);
         state.PauseTiming();
         shown = form.Label1->toolTip().size();

@@ -2,8 +2,8 @@
 # Korvanta in a Wayland session, under a real compositor: weston's headless backend with
 # XWayland.
 # - With WAYLAND_DISPLAY, DISPLAY (XWayland's) and XDG_SESSION_TYPE=wayland set and no platform
-#   chosen, the main window is an X window on XWayland's display, and SIGTERM ends the program
-#   cleanly.
+#   chosen, the main window is an X window on XWayland's display, SIGTERM ends the program
+#   cleanly, and the stored position comes back unchanged.
 # - With QT_QPA_PLATFORM=wayland it runs as a native Wayland client: no X window, it keeps
 #   running, and SIGTERM ends it cleanly with its settings written; the always-on-top choice and
 #   the stored position it could not use are kept in the settings file.
@@ -66,6 +66,10 @@ check "the program runs" app_alive
 check "Qt loaded its X11 platform plugin" plugin_loaded qxcb
 app_term
 check "SIGTERM ended the XWayland copy" test -z "$APP_PID"
+# weston frames X windows with a shadow around the visible edge; the window stays where it was
+# placed, so the position it was given is what it stores, not one the shadow's width away.
+check "the XWayland copy stores the position it was placed at ($(ini_get Position Top), $(ini_get Position Left))" \
+    test "$(ini_get Position Top),$(ini_get Position Left)" = "1500,2250"
 
 # --- the user's choice: native Wayland
 # A key that closing writes is taken out, to see it written again.

@@ -373,16 +373,23 @@ double Form1::frameExtraTwipsY() const
     return pixelsToTwipsY(frameGeometry().height() - geometry().height(), this);
 }
 
+// Where the window is, in the terms the program places it in: the frame's position less the
+// offset by which the window manager placed it away from where it was asked to (see event()).
+QPoint Form1::framePosition() const
+{
+    return frameGeometry().topLeft() - m_placementOffset;
+}
+
 double Form1::formTop() const
 {
-    const int px = frameGeometry().top();
+    const int px = framePosition().y();
     return twipsToPixelsY(m_formTwips.top(), this) == px ? m_formTwips.top()
                                                          : pixelsToTwipsY(px, this);
 }
 
 double Form1::formLeft() const
 {
-    const int px = frameGeometry().left();
+    const int px = framePosition().x();
     return twipsToPixelsX(m_formTwips.left(), this) == px ? m_formTwips.left()
                                                           : pixelsToTwipsX(px, this);
 }
@@ -405,14 +412,14 @@ void Form1::setFormTop(double twips)
 {
     m_formPlacedAt.setY(twips);
     m_formTwips = QRectF(formLeft(), twips, formWidth(), formHeight());
-    move(frameGeometry().left(), twipsToPixelsY(twips, this));
+    move(framePosition().x(), twipsToPixelsY(twips, this));
 }
 
 void Form1::setFormLeft(double twips)
 {
     m_formPlacedAt.setX(twips);
     m_formTwips = QRectF(twips, formTop(), formWidth(), formHeight());
-    move(twipsToPixelsX(twips, this), frameGeometry().top());
+    move(twipsToPixelsX(twips, this), framePosition().y());
 }
 
 void Form1::setFormWidth(double twips)
@@ -457,6 +464,15 @@ void Form1::showEvent(QShowEvent* event)
 // A window manager adds its frame some time after the window is shown; when the frame first
 // turns up, the size set by code is applied again so that the stored outer size does not grow
 // by the frame at every start.
+//
+// Some window managers place a window away from where it asked to be: weston's, for the X
+// windows of XWayland, puts the frame's visible edge at the asked position and reports the
+// frame's shadow around it, so the frame reads 32 pixels up and left of the asked position.
+// Reading that back as the window's position would move the window by as much at every start.
+// Until the window is first activated, every move of the framed window is the window manager's
+// placing, and the offset between where the frame is and where it was asked to be is kept;
+// positions are read and set net of it, so that an unmoved window stores the position it was
+// given and a moved one the position that places it there again.
 bool Form1::event(QEvent* event)
 {
     const bool result = QMainWindow::event(event);
@@ -466,6 +482,13 @@ bool Form1::event(QEvent* event)
         && frameGeometry().size() != geometry().size()) {
         m_frameSeen = true;
         applyFormGeometry();
+    }
+    if (m_frameSeen && !m_placementSettled && m_platform.canPlaceWindows() && !m_formTwips.isNull()
+        && (type == QEvent::Move || type == QEvent::WindowActivate)) {
+        const QPoint asked(
+            twipsToPixelsX(m_formTwips.left(), this), twipsToPixelsY(m_formTwips.top(), this));
+        m_placementOffset = frameGeometry().topLeft() - asked;
+        m_placementSettled = type == QEvent::WindowActivate;
     }
     return result;
 }

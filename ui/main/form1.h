@@ -372,6 +372,7 @@ private:
     QSizeF minimumFormSize() const;
     // The screens' available areas, in twips.
     QList<QRectF> screenRects() const;
+    QPoint framePosition() const;
     double frameExtraTwipsX() const;
     double frameExtraTwipsY() const;
     bool isFileView() const;
@@ -460,6 +461,9 @@ private:
     bool m_destroying = false;
     bool m_formShownOnce = false;
     bool m_frameSeen = false;
+    // The window manager's offset from the asked position, kept until the first activation.
+    QPoint m_placementOffset;
+    bool m_placementSettled = false;
     bool m_splitterDragging = false;
     // The search box is handling a key press or the loss of the focus.
     bool m_searchBoxKeyOrFocus = false;

@@ -41,7 +41,7 @@ done
 # --- what is packed: the Release build's executable, its version, this machine's architecture
 CACHE="$BUILD_DIR/CMakeCache.txt"
 [[ -f "$CACHE" ]] || die "$BUILD_DIR is no CMake build folder"
-cache_value() { sed -n "s/^$1:[A-Z]*=//p" "$CACHE" | head -n 1; }
+cache_value() { awk -v key="$1" 'index($0, key ":") == 1 { sub(/^[^=]*=/, ""); print; exit }' "$CACHE"; }
 BUILD_TYPE=$(cache_value CMAKE_BUILD_TYPE)
 [[ "$BUILD_TYPE" == Release ]] || die "the build in $BUILD_DIR is '$BUILD_TYPE', not Release"
 VERSION=$(cache_value CMAKE_PROJECT_VERSION)
@@ -188,7 +188,8 @@ package_of() {
     *) alt=$path ;;
     esac
     for p in "$path" "$alt" "$(realpath "$path")"; do
-        out=$(dpkg-query -S "$p" 2>/dev/null | head -n 1) && [[ -n "$out" ]] && {
+        out=$(dpkg-query -S "$p" 2>/dev/null) && [[ -n "$out" ]] && {
+            out=${out%%$'\n'*}
             echo "${out%%:*}"
             return 0
         }
@@ -257,13 +258,15 @@ chmod 644 "$STAGE/README"
 
 # --- checks: every file resolves (here), nothing makes it an installed copy
 for f in "${ELF_FILES[@]}"; do
-    if ldd "$f" | grep -q 'not found'; then
-        die "$(basename "$f") does not resolve: $(ldd "$f" | grep 'not found' | tr '\n' ' ')"
+    out=$(ldd "$f")
+    if grep -q 'not found' <<<"$out"; then
+        die "$(basename "$f") does not resolve: $(grep 'not found' <<<"$out" | tr '\n' ' ')"
     fi
 done
 [[ -z "$(find "$STAGE" -name installed-copy)" ]] || die "the folder holds an installed-copy marker"
 [[ -z "$(find "$STAGE" -iname Korvanta.ini)" ]] || die "the folder holds a settings file"
-objdump -p "$STAGE/Korvanta" | grep -q 'RUNPATH.*\$ORIGIN/lib' || die "the executable has no RUNPATH \$ORIGIN/lib"
+[[ "$(objdump -p "$STAGE/Korvanta" | awk '$1 == "RUNPATH" { print $2 }')" == '$ORIGIN/lib' ]] ||
+    die "the executable has no RUNPATH \$ORIGIN/lib"
 
 # --- the tarball: sorted, owned by root, one time stamp (the last commit's, or SOURCE_DATE_EPOCH)
 EPOCH=${SOURCE_DATE_EPOCH:-$(git -C "$SOURCE" log -1 --format=%ct 2>/dev/null || stat -c %Y "$SOURCE/CMakeLists.txt")}

@@ -81,8 +81,8 @@ tail -n 1 "$WORK/make-portable.log"
 # --- what it holds
 LISTING=$(tar -tzvf "$TARBALL")
 check "everything lies in the one top folder $NAME/" \
-    eval '! tar -tzf "$TARBALL" | grep -v "^$NAME/" | grep -q .'
-check "every entry belongs to 0/0" eval '! awk "{ print \$2 }" <<<"$LISTING" | grep -vx 0/0 | grep -q .'
+    eval '[[ -z "$(tar -tzf "$TARBALL" | grep -v "^$NAME/")" ]]'
+check "every entry belongs to 0/0" test "$(awk '{ print $2 }' <<<"$LISTING" | sort -u)" = 0/0
 check "every entry has the same time" test "$(awk '{ print $4, $5 }' <<<"$LISTING" | sort -u | wc -l)" = 1
 mkdir -p "$WORK/unpacked"
 tar -xzf "$TARBALL" -C "$WORK/unpacked" || abort "the tarball does not unpack"
@@ -101,10 +101,10 @@ check "no settings file in the tarball" eval '[[ -z "$(find "$TOP" -iname Korvan
 check "the top folder holds no other *.txt or *.csv than the example files" \
     test "$(cd "$TOP" && ls | grep -i -E '\.(csv|txt|tsv)$' | sort | tr '\n' ' ')" = \
     "$(cd "$SOURCE/examples" && ls | grep -i -E '\.(csv|txt|tsv)$' | sort | tr '\n' ' ')"
-check "the executable's RUNPATH is \$ORIGIN/lib" \
-    eval 'objdump -p "$TOP/Korvanta" | grep -q "RUNPATH *\\\$ORIGIN/lib$"'
+runpath() { objdump -p "$1" | awk '$1 == "RUNPATH" { print $2 }'; }
+check "the executable's RUNPATH is \$ORIGIN/lib" test "$(runpath "$TOP/Korvanta")" = '$ORIGIN/lib'
 check "the xcb plugin's RUNPATH is \$ORIGIN/../../lib" \
-    eval 'objdump -p "$TOP/plugins/platforms/libqxcb.so" | grep -q "RUNPATH *\\\$ORIGIN/../../lib$"'
+    test "$(runpath "$TOP/plugins/platforms/libqxcb.so")" = '$ORIGIN/../../lib'
 check "qt.conf points Qt at the folder's plugins and translations" \
     eval 'grep -qx "Plugins = plugins" "$TOP/qt.conf" && grep -qx "Translations = translations" "$TOP/qt.conf"'
 

@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # The part of test_portable.sh that runs inside the clean root, as the unprivileged user whose home
 # holds the unpacked portable folder, with the harness lib.sh beside this script:
-# - the executable and the xcb and ibus plugins resolve every library, each one the folder has
-#   from the folder (the system has some of them too);
+# - the executable and the xcb and ibus plugins resolve every library, Qt's, ICU's and the XCB
+#   ones from the folder (the system has some of them too);
 # - the first start shows the manual, and the running program has mapped Qt, its plugins and Qt's
 #   Japanese translation from the folder, and no system copy of a library the folder has;
 # - the next start opens staff.csv with a double click and copies a record with a click;
 # - Korvanta.ini is written beside the executable, not in ~/.config/korvanta/, and the program
-#   changes nothing else in the folder.
+#   changes nothing else in the folder and writes nothing else in the home.
 #
 # Usage: bash portable-driver.sh <Korvanta of the unpacked folder> <work dir>
 
@@ -64,6 +64,17 @@ check "the xcb plugin resolves its libraries" resolves "$PROG/plugins/platforms/
 check "the ibus plugin resolves its libraries" resolves "$PROG/plugins/platforminputcontexts/libibusplatforminputcontextplugin.so"
 
 # Everything in the folder but the folder itself (its time changes with Korvanta.ini) and that file.
+# What the runs write in the home besides the folder and this test's work folder: nothing.
+HOME_MARK="$WORK/home-mark"
+touch "$HOME_MARK"
+written_in_home() {
+    local paths
+    paths=$(find "$HOME" -newer "$HOME_MARK" ! -type d ! -path "$PROG/*" ! -path "$WORK/*" 2>/dev/null)
+    [[ -z "$paths" ]] && return 0
+    echo "$paths" | sed 's/^/  written: /'
+    return 1
+}
+
 listing() { (cd "$PROG" && find . -mindepth 1 ! -name Korvanta.ini -printf '%p %s %T@ %m\n' | sort); }
 FOLDER_BEFORE=$(listing)
 
@@ -113,4 +124,5 @@ check "the selected record of staff.csv is stored" test "$(ini_get staff.csv Dat
 check "no settings in ~/.config/korvanta/ after the second run" test ! -e "$CONFIG_DIR/Korvanta.ini"
 check "the settings file belongs to $(id -un)" test "$(stat -c %U "$INI")" = "$(id -un)"
 check "nothing else in the folder changed" test "$(listing)" = "$FOLDER_BEFORE"
+check "nothing written in the home outside the folder" written_in_home
 e2e_finish

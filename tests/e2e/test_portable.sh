@@ -155,7 +155,9 @@ nice -n 10 bash "$DEBIAN_ROOT" make "$SUITE" "$ROOT" "${PACKAGES[@]}" >"$WORK/ro
 log "root made"
 in_root() { bash "$DEBIAN_ROOT" run "$ROOT" "$@"; }
 
-QT_PACKAGES=$(in_root dpkg-query -W -f '${Package}\n' | grep -i qt)
+ROOT_PACKAGES=$(in_root dpkg-query -W -f '${Package}\n') || abort "cannot run dpkg-query in the root"
+[[ -n "$ROOT_PACKAGES" ]] || abort "the root lists no package"
+QT_PACKAGES=$(grep -i qt <<<"$ROOT_PACKAGES")
 check "the root has no Qt package${QT_PACKAGES:+ (it has: $(tr '\n' ' ' <<<"$QT_PACKAGES"))}" \
     test -z "$QT_PACKAGES"
 check "the root has no libqt6 package" eval '! grep -qi "^libqt6" <<<"$QT_PACKAGES"'

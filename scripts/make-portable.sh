@@ -51,7 +51,9 @@ EXE="$BUILD_DIR/bin/Korvanta"
 [[ -x "$EXE" ]] || die "no executable at $EXE: build first"
 
 NAME="korvanta-$VERSION-linux-$ARCH"
-STAGE_PARENT="$BUILD_DIR/portable"
+# The folder is put together beside the tarball, so that the test's tarball and `make portable`'s
+# never share one.
+STAGE_PARENT="$OUT_DIR/portable"
 STAGE="$STAGE_PARENT/$NAME"
 TARBALL="$OUT_DIR/$NAME.tar.gz"
 
@@ -181,7 +183,7 @@ install -m 644 "${examples[@]}" "$STAGE/"
 install -m 644 "$SOURCE/LICENSE" "$STAGE/LICENSE"
 
 package_of() {
-    local path=$1 alt out
+    local path=$1 alt out p
     case $path in
     /usr/lib/*) alt=${path#/usr} ;;
     /lib/*) alt=/usr$path ;;
@@ -197,27 +199,29 @@ package_of() {
     return 1
 }
 
-declare -A PACKAGES=()
+# One row a bundled file: the file, its Debian package, the source package and the version.
+ROWS=$({
+    for soname in "${!BUNDLED[@]}"; do echo "lib/$soname ${BUNDLED[$soname]}"; done
+    for p in "${PLUGINS[@]}"; do echo "plugins/$p $QT_PLUGINS/$p"; done
+    for t in "${TRANSLATIONS[@]}"; do echo "translations/$t $QT_TRANSLATIONS/$t"; done
+} | sort | while read -r file from; do
+    pkg=$(package_of "$from") || die "no Debian package holds $from"
+    pkg=${pkg%%,*}
+    info=$(dpkg-query -W -f='${source:Package} ${Version}' "$pkg")
+    printf '%-66s %s (%s) %s\n' "$file" "$pkg" "${info% *}" "${info##* }"
+done) || exit 1
 {
     echo "Where each bundled file comes from: the Debian binary package and its version. The"
     echo "source of each is Debian's source package named beside it, at that version. The"
     echo "libraries in lib/ are shared libraries: a copy of the same name may replace one."
     echo
     printf '%-66s %s\n' "file" "package (source) version"
-    {
-        for soname in "${!BUNDLED[@]}"; do echo "lib/$soname ${BUNDLED[$soname]}"; done
-        for p in "${PLUGINS[@]}"; do echo "plugins/$p $QT_PLUGINS/$p"; done
-        for t in "${TRANSLATIONS[@]}"; do echo "translations/$t $QT_TRANSLATIONS/$t"; done
-    } | sort | while read -r file from; do
-        pkg=$(package_of "$from") || die "no Debian package holds $from"
-        pkg=${pkg%%,*}
-        info=$(dpkg-query -W -f='${source:Package} ${Version}' "$pkg")
-        printf '%-66s %s (%s) %s\n' "$file" "$pkg" "${info% *}" "${info##* }"
-    done
+    echo "$ROWS"
 } >"$STAGE/licenses/PACKAGES"
+declare -A PACKAGES=()
 while read -r pkg; do
     PACKAGES[$pkg]=1
-done < <(awk 'NR > 5 { print $2 }' "$STAGE/licenses/PACKAGES" | sort -u)
+done < <(awk '{ print $2 }' <<<"$ROWS" | sort -u)
 ((${#PACKAGES[@]})) || die "no package found for the bundled files"
 
 for pkg in "${!PACKAGES[@]}"; do

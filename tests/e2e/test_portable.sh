@@ -67,13 +67,14 @@ cleanup() { bash "$DEBIAN_ROOT" remove "$ROOT" || echo "FAIL: [portable] could n
 trap cleanup EXIT
 trap 'echo "FAIL: [portable] interrupted"; exit 130' INT TERM
 cleanup
-rm -rf -- "$WORK/inside" "$WORK"/*.tar.gz "$WORK/unpacked"
+rm -rf -- "$WORK/inside" "$WORK"/*.tar.gz "$WORK/unpacked" "$WORK/portable"
 
 # --- the tarball, as `make portable` makes it
 bash "$SOURCE/scripts/make-portable.sh" "$BUILD_DIR" "$WORK" >"$WORK/make-portable.log" 2>&1 ||
     abort "make-portable.sh failed: $(tail -n 5 "$WORK/make-portable.log")"
 TARBALL=$(ls "$WORK"/korvanta-*-linux-"$(uname -m)".tar.gz 2>/dev/null | head -n 1)
 [[ -f "$TARBALL" ]] || abort "no tarball korvanta-*-linux-$(uname -m).tar.gz in $WORK"
+rm -rf -- "$WORK/portable" # the script's own copy of the folder: only the tarball counts
 NAME=$(basename "$TARBALL" .tar.gz)
 log "$NAME.tar.gz: $(stat -c %s "$TARBALL") bytes"
 tail -n 1 "$WORK/make-portable.log"

@@ -3,6 +3,7 @@
 #   make test   install what is missing, build and run every test through CTest, then every
 #               fuzz target for 30 s on its seeds and kept regression inputs
 #   make package  build the Debian package korvanta_<version>_<arch>.deb in $(BUILD_DIR)/
+#   make portable build the portable folder korvanta-<version>-linux-<arch>.tar.gz in $(BUILD_DIR)/
 #   make fuzz   the fuzz targets only, FUZZ_SECONDS (300) each: make fuzz FUZZ_SECONDS=3600
 
 BUILD_DIR ?= build
@@ -11,7 +12,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 300
 
-.PHONY: all deps build run test package sanitize fuzz fuzz-build bench screenshots format clean
+.PHONY: all deps build run test package portable sanitize fuzz fuzz-build bench screenshots format clean
 
 all: build
 
@@ -37,6 +38,11 @@ test: build fuzz-build
 #   sudo apt install ./$(BUILD_DIR)/korvanta_<version>_<arch>.deb
 package: build
 	cd $(BUILD_DIR) && cpack -G DEB
+
+# The portable folder for other distributions, as a tarball: the Release build with the Qt
+# libraries and plugins it loads (scripts/make-portable.sh says what is bundled and what not).
+portable: build
+	bash scripts/make-portable.sh $(BUILD_DIR)
 
 # libFuzzer targets (clang, AddressSanitizer, UBSan) in a build folder of their own.
 fuzz-build: deps

@@ -10,7 +10,8 @@
 #   scripts/debian-root.sh suite                           the suite of this machine's release
 #
 # `run` binds inside a mount namespace of its own, so the binds are gone when the command ends,
-# however it ends; it also unbinds them itself on the way out. `remove` never follows a bind out
+# however it ends; it also unbinds them itself on the way out (which is all it can do inside a
+# chroot, where it cannot make a namespace of its own private). `remove` never follows a bind out
 # of ROOT (rm --one-file-system), and refuses a root that still has something mounted.
 # Needs root, mmdebstrap (or debootstrap) and util-linux's unshare.
 set -euo pipefail
@@ -63,7 +64,12 @@ cmd_run() {
     shift
     [[ -d "$root/usr/bin" ]] || die "$root is no root"
     export -f die
-    unshare --mount --propagation private -- bash -c '
+    # Inside a chroot (`make test` run in a root, whose tests make roots of their own) "/" is no
+    # mount point, and unshare cannot make it private: there the binds go into the current mount
+    # namespace (the outer `run`'s own, private one) and are undone on the way out as well.
+    local namespace=(unshare --mount --propagation private --)
+    unshare --mount --propagation private -- true 2>/dev/null || namespace=()
+    "${namespace[@]}" bash -c '
         set -euo pipefail
         root=$1
         shift

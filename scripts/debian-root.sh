@@ -62,8 +62,18 @@ cmd_run() {
     local root=$1
     shift
     [[ -d "$root/usr/bin" ]] || die "$root is no root"
+    # The binds are made in a mount namespace whose mounts are private, so that none of them
+    # shows outside. Within a chroot (such as a root this script runs a command in, which makes
+    # roots of its own), / is no mount point and unshare cannot make it private: the mounts there
+    # must be private already, as they are in a root entered with `run`.
+    local propagation=private
+    if ! mountpoint -q /; then
+        ! grep -q ' shared:' /proc/self/mountinfo ||
+            die "/ is no mount point and some mounts here are shared: cannot keep the binds in"
+        propagation=unchanged
+    fi
     export -f die
-    unshare --mount --propagation private -- bash -c '
+    unshare --mount --propagation "$propagation" -- bash -c '
         set -euo pipefail
         root=$1
         shift

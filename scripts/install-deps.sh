@@ -11,6 +11,7 @@ PACKAGES=(
     xvfb xauth xdotool xclip x11-utils imagemagick xdg-utils openbox wmctrl desktop-file-utils
     clang-19 libclang-rt-19-dev clang-format-19
     dpkg-dev lintian appstream util-linux
+    mmdebstrap mount
     weston xwayland qt6-wayland
 )
 

@@ -16,7 +16,7 @@
 #
 # The sources are the files of the work tree that git tracks or would track (changes not yet
 # committed included); outside a git checkout, every file except version control and build
-# folders (a folder with a CMakeCache.txt).
+# folders (build*/ at the top, as .gitignore has it, and any folder with a CMakeCache.txt).
 #
 # Environment: KORVANTA_JOBS, the build's parallel jobs (default 2);
 # KORVANTA_PACKAGE_CHECK=1 builds and runs the unit tests in the package build (by default
@@ -62,7 +62,7 @@ source_tar() {
             done |
             tar -C "$TREE" --null --no-recursion -T - "$@" -cf -
     else
-        tar -C "$TREE" --exclude-vcs --exclude-tag-all=CMakeCache.txt \
+        tar -C "$TREE" --exclude-vcs --exclude='./build*' --exclude-tag-all=CMakeCache.txt \
             --exclude=./debian/.debhelper --exclude=./debian/korvanta \
             --exclude=./debian/korvanta-dbgsym --exclude=./debian/tmp "$@" -cf - .
     fi

@@ -2,7 +2,8 @@
 #   make run    install what is missing, build (Release) and start Korvanta on the example data
 #   make test   install what is missing, build and run every test through CTest, then every
 #               fuzz target for 30 s on its seeds and kept regression inputs
-#   make package  build the Debian package korvanta_<version>_<arch>.deb in $(BUILD_DIR)/
+#   make package  build the Debian package of this machine's release in a clean root:
+#               $(BUILD_DIR)/korvanta_<version>~deb<NN>u1_<arch>.deb
 #   make portable build the portable folder korvanta-<version>-linux-<arch>.tar.gz in $(BUILD_DIR)/
 #   make fuzz   the fuzz targets only, FUZZ_SECONDS (300) each: make fuzz FUZZ_SECONDS=3600
 
@@ -34,10 +35,14 @@ test: build fuzz-build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j$(JOBS)
 	bash fuzz/run.sh $(FUZZ_DIR) 30
 
-# The Debian package, made by CPack from the build: install it with
-#   sudo apt install ./$(BUILD_DIR)/korvanta_<version>_<arch>.deb
-package: build
-	cd $(BUILD_DIR) && cpack -G DEB
+# The Debian package of the Debian release this machine runs, built through debian/ as Debian
+# builds packages: in a clean root of that release made fresh (the sources of the work tree
+# copied in, `apt-get build-dep`, `dpkg-buildpackage -b`), which is removed afterwards; the
+# package, named for the release (~deb12u1, ~deb13u1), is copied to $(BUILD_DIR)/. Needs root and
+# the network. Install it with
+#   sudo apt install ./$(BUILD_DIR)/korvanta_<version>~deb<NN>u1_<arch>.deb
+package: deps
+	bash scripts/build-package.sh $(BUILD_DIR)
 
 # The portable folder for other distributions, as a tarball: the Release build with the Qt
 # libraries and plugins it loads (scripts/make-portable.sh says what is bundled and what not).

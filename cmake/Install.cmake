@@ -1,25 +1,17 @@
-# Install rules of Korvanta, shared by `cmake --install` and the Debian package (cmake/Package.cmake).
+# Install rules of Korvanta, shared by `cmake --install` and the Debian package (debian/rules runs
+# them through debhelper, which then strips, compresses and installs the docs and changelogs).
 
 set(KORVANTA_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/korvanta)
 set(KORVANTA_GENERATED ${CMAKE_CURRENT_BINARY_DIR}/packaging)
 file(MAKE_DIRECTORY ${KORVANTA_GENERATED})
 
-# Files that carry the version, and the compressed manual page and changelog (gzip -9n: no name
-# and no time stamp, so the same tree gives the same bytes).
+# Files that carry the version.
 configure_file(${KORVANTA_DIR}/packaging/korvanta.1 ${KORVANTA_GENERATED}/korvanta.1 @ONLY)
-configure_file(${KORVANTA_DIR}/packaging/changelog.in ${KORVANTA_GENERATED}/changelog @ONLY)
 configure_file(${KORVANTA_DIR}/packaging/${KORVANTA_APP_ID}.metainfo.xml
     ${KORVANTA_GENERATED}/${KORVANTA_APP_ID}.metainfo.xml @ONLY)
-find_program(KORVANTA_GZIP gzip REQUIRED)
-add_custom_command(OUTPUT ${KORVANTA_GENERATED}/korvanta.1.gz ${KORVANTA_GENERATED}/changelog.gz
-    COMMAND ${KORVANTA_GZIP} -9nkf ${KORVANTA_GENERATED}/korvanta.1 ${KORVANTA_GENERATED}/changelog
-    DEPENDS ${KORVANTA_GENERATED}/korvanta.1 ${KORVANTA_GENERATED}/changelog
-    COMMENT "Compressing the manual page and the changelog")
-add_custom_target(korvanta_install_docs ALL
-    DEPENDS ${KORVANTA_GENERATED}/korvanta.1.gz ${KORVANTA_GENERATED}/changelog.gz)
 
 # The executable as bin/korvanta (the build folder's copy is Korvanta). `cmake --install --strip`
-# and the package strip it.
+# strips it; the package build leaves that to dh_strip.
 install(PROGRAMS $<TARGET_FILE:Korvanta> DESTINATION ${CMAKE_INSTALL_BINDIR} RENAME korvanta)
 install(CODE "
     if(CMAKE_INSTALL_DO_STRIP)
@@ -43,12 +35,14 @@ install(FILES ${KORVANTA_DIR}/resources/icons/korvanta.svg
 
 install(FILES ${KORVANTA_GENERATED}/${KORVANTA_APP_ID}.metainfo.xml
     DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
-install(FILES ${KORVANTA_GENERATED}/korvanta.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-# The example files are in code page 932 on purpose: lintian is told so.
-install(FILES ${KORVANTA_DIR}/packaging/lintian-overrides
-    DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME korvanta)
-install(FILES ${KORVANTA_DIR}/README.md ${KORVANTA_DIR}/packaging/copyright
-    ${KORVANTA_GENERATED}/changelog.gz DESTINATION ${KORVANTA_DOC_DIR})
+# The manual page as it is: man reads it so, and the package build gzips it (dh_compress).
+install(FILES ${KORVANTA_GENERATED}/korvanta.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# The read-me, the copyright statement (the one of the package) and the release notes. The
+# package build turns this off: dh_installdocs and dh_installchangelogs install them there.
+if(KORVANTA_INSTALL_DOCS)
+    install(FILES ${KORVANTA_DIR}/README.md ${KORVANTA_DIR}/debian/copyright
+        ${KORVANTA_DIR}/packaging/changelog DESTINATION ${KORVANTA_DOC_DIR})
+endif()
 
 # The desktop entry starts the command by its absolute path when bin/ is not where desktops look
 # for commands (a prefix such as ~/.local, whose bin/ the desktop session may not have on its

@@ -10,8 +10,7 @@
 #   scripts/debian-root.sh suite                           the suite of this machine's release
 #
 # `run` binds inside a mount namespace of its own, so the binds are gone when the command ends,
-# however it ends; it also unbinds them itself on the way out (which is all it can do inside a
-# chroot, where it cannot make a namespace of its own private). `remove` never follows a bind out
+# however it ends; it also unbinds them itself on the way out. `remove` never follows a bind out
 # of ROOT (rm --one-file-system), and refuses a root that still has something mounted.
 # Needs root, mmdebstrap (or debootstrap) and util-linux's unshare.
 set -euo pipefail
@@ -63,13 +62,18 @@ cmd_run() {
     local root=$1
     shift
     [[ -d "$root/usr/bin" ]] || die "$root is no root"
+    # The binds are made in a mount namespace whose mounts are private, so that none of them
+    # shows outside. Within a chroot (such as a root this script runs a command in, which makes
+    # roots of its own), / is no mount point and unshare cannot make it private: the mounts there
+    # must be private already, as they are in a root entered with `run`.
+    local propagation=private
+    if ! mountpoint -q /; then
+        ! grep -q ' shared:' /proc/self/mountinfo ||
+            die "/ is no mount point and some mounts here are shared: cannot keep the binds in"
+        propagation=unchanged
+    fi
     export -f die
-    # Inside a chroot (`make test` run in a root, whose tests make roots of their own) "/" is no
-    # mount point, and unshare cannot make it private: there the binds go into the current mount
-    # namespace (the outer `run`'s own, private one) and are undone on the way out as well.
-    local namespace=(unshare --mount --propagation private --)
-    unshare --mount --propagation private -- true 2>/dev/null || namespace=()
-    "${namespace[@]}" bash -c '
+    unshare --mount --propagation "$propagation" -- bash -c '
         set -euo pipefail
         root=$1
         shift

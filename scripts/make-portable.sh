@@ -79,20 +79,8 @@ PLUGINS=(
 TRANSLATIONS=(qtbase_ja.qm)
 
 # --- the exclude list
-EXCLUDES=()
-while read -r line; do
-    line=${line%%#*}
-    line=${line//[[:space:]]/}
-    [[ -n "$line" ]] && EXCLUDES+=("$line")
-done <"$EXCLUDE_FILE"
-excluded() {
-    local p
-    for p in "${EXCLUDES[@]}"; do
-        # shellcheck disable=SC2053 # a pattern on purpose
-        [[ "$1" == $p ]] && return 0
-    done
-    return 1
-}
+source "$SOURCE/scripts/portable-exclude.sh"
+load_portable_excludes "$EXCLUDE_FILE"
 
 # --- the folder
 rm -rf -- "$STAGE_PARENT"

@@ -70,11 +70,7 @@ set_clipboard "none" || fail "xclip could not set the clipboard"
 run_installed
 wait_main 20 || abort "the second start showed no main window"
 check "the second start shows no manual" eval '[[ -z "$(other_window "説明書")" ]]'
-double_click_in "$ROW_X" "$(row_y 4)"
-settle
-click_in "$ROW_X" "$(row_y 2)"
-poll 50 eval '[[ "$(clipboard)" != none && -n "$(clipboard)" ]]'
-ROW_TEXT=$(clipboard)
+open_and_copy 4 2
 check "a row of the example staff.csv was copied ('$ROW_TEXT')" test "$ROW_TEXT" != none
 app_close || abort "the second run did not end"
 check "the folder is still the installed examples" folder_is_examples

@@ -599,6 +599,17 @@ opened_lines() { cat "$OPENED" 2>/dev/null; }
 row_y() { echo $((104 + 14 * $1)); }
 ROW_X=40
 
+# open_and_copy FILE_ROW DATA_ROW: in the file view with the folder pane closed, a double click
+# opens the file of row FILE_ROW and a click copies the data row DATA_ROW; ROW_TEXT is what the
+# clipboard then holds (set it to "none" before, to tell a copy from none).
+open_and_copy() {
+    double_click_in "$ROW_X" "$(row_y "$1")"
+    settle
+    click_in "$ROW_X" "$(row_y "$2")"
+    poll 50 eval '[[ "$(clipboard)" != none && -n "$(clipboard)" ]]'
+    ROW_TEXT=$(clipboard)
+}
+
 # start_and_open TEXT WHAT: starts the program (or ends the test), selects the first file of the
 # list with a click and opens it with Return; waits for its selected row's TEXT on the clipboard.
 start_and_open() {

@@ -109,11 +109,7 @@ sed -i 's/^Dir1V=True/Dir1V=False/' "$INI"
 set_clipboard "none" || fail "xclip could not set the clipboard"
 app_start 20 || abort "the second start showed no main window"
 check "the second start shows no manual" eval '[[ -z "$(other_window "説明書")" ]]'
-double_click_in "$ROW_X" "$(row_y 4)"
-settle
-click_in "$ROW_X" "$(row_y 2)"
-poll 50 eval '[[ "$(clipboard)" != none && -n "$(clipboard)" ]]'
-ROW_TEXT=$(clipboard)
+open_and_copy 4 2
 # The copied record begins with the third record's first item (氏名), decoded from code page 932.
 THIRD_NAME=$(iconv -f CP932 -t UTF-8 "$PROG/staff.csv" | sed -n 4p | cut -d, -f1)
 check "the third record of staff.csv was copied ('$ROW_TEXT')" \

@@ -109,20 +109,8 @@ check "the xcb plugin's RUNPATH is \$ORIGIN/../../lib" \
 check "qt.conf points Qt at the folder's plugins and translations" \
     eval 'grep -qx "Plugins = plugins" "$TOP/qt.conf" && grep -qx "Translations = translations" "$TOP/qt.conf"'
 
-EXCLUDES=()
-while read -r line; do
-    line=${line%%#*}
-    line=${line//[[:space:]]/}
-    [[ -n "$line" ]] && EXCLUDES+=("$line")
-done <"$SOURCE/packaging/portable-exclude"
-excluded() {
-    local p
-    for p in "${EXCLUDES[@]}"; do
-        # shellcheck disable=SC2053 # a pattern on purpose
-        [[ "$1" == $p ]] && return 0
-    done
-    return 1
-}
+source "$SOURCE/scripts/portable-exclude.sh"
+load_portable_excludes "$SOURCE/packaging/portable-exclude"
 # No excluded library in lib/ (the C runtime, libstdc++, X11, GL, fontconfig ...).
 bundled_excluded() {
     local f bad=0

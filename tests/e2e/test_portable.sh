@@ -15,10 +15,11 @@
 #
 # Usage: bash test_portable.sh <Korvanta executable> <work dir>
 # (KORVANTA_BUILD_DIR names the Release build folder; CTest sets it.)
-set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+E2E_TIME_LIMIT=${E2E_TIME_LIMIT:-560}
+E2E_NO_X=1
+e2e_init portable "$@"
 
-EXE=${1:?usage: test_portable.sh <Korvanta executable> <work dir>}
-WORK=${2:?usage: test_portable.sh <Korvanta executable> <work dir>}
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 SOURCE=$(cd "$HERE/../.." && pwd)
 BUILD_DIR=${KORVANTA_BUILD_DIR:-$(cd "$(dirname "$EXE")/.." && pwd)}
@@ -27,32 +28,6 @@ SUITE=trixie
 RUN_USER=korvanta
 RUN_UID=4242
 
-PASSED=0
-FAILED=0
-log() { echo "[portable] ${SECONDS}s $*"; }
-pass() {
-    PASSED=$((PASSED + 1))
-    log "ok: $*"
-}
-fail() {
-    FAILED=$((FAILED + 1))
-    echo "FAIL: [portable] $*"
-}
-check() {
-    local what=$1
-    shift
-    if "$@"; then pass "$what"; else fail "$what"; fi
-}
-finish() {
-    echo "portable: $PASSED passed, $FAILED failed"
-    ((FAILED == 0)) && exit 0
-    exit 1
-}
-abort() {
-    fail "$*"
-    finish
-}
-
 if [[ $(id -u) -ne 0 ]]; then
     echo "SKIP: [portable] making a Debian root needs root"
     exit 77
@@ -60,13 +35,15 @@ fi
 for tool in mmdebstrap unshare objdump tar; do
     command -v "$tool" >/dev/null 2>&1 || abort "$tool is not installed (scripts/install-deps.sh)"
 done
-mkdir -p "$WORK" && WORK=$(cd "$WORK" && pwd) || exit 1
 ROOT="$WORK/root"
 
-cleanup() { bash "$DEBIAN_ROOT" remove "$ROOT" || echo "FAIL: [portable] could not remove $ROOT"; }
-trap cleanup EXIT
-trap 'echo "FAIL: [portable] interrupted"; exit 130' INT TERM
-cleanup
+remove_root() { bash "$DEBIAN_ROOT" remove "$ROOT" || echo "FAIL: [portable] could not remove $ROOT"; }
+portable_cleanup() {
+    remove_root
+    e2e_cleanup
+}
+trap portable_cleanup EXIT
+remove_root
 rm -rf -- "$WORK/inside" "$WORK"/*.tar.gz "$WORK/unpacked" "$WORK/portable"
 
 # --- the tarball, as `make portable` makes it
@@ -177,4 +154,4 @@ check "the program works from the unpacked folder (portable-driver.sh, status $s
 # Its logs and screenshots outlive the root.
 cp -r "$ROOT/home/$RUN_USER/e2e-work" "$WORK/inside" 2>/dev/null
 ((status == 0)) || log "the driver's logs and screenshots are in $WORK/inside"
-finish
+e2e_finish

@@ -1,5 +1,7 @@
 #include "core/filepaths.h"
 
+#include <algorithm>
+
 namespace korvanta {
 
 QString currentFolderOf(const QString& folder)
@@ -11,13 +13,14 @@ QString shortFilePath(const QString& folder, const QString& fileName)
 {
     if (fileName.isEmpty())
         return QString();
-    if (folder.size() <= 5)
+    // The root is kept and what lies below it is cut to "…", unless that is no more than two
+    // characters (counted as characters, not UTF-16 code units).
+    const QStringView below = QStringView(folder).sliced(folder.startsWith(u'/') ? 1 : 0);
+    const auto characters = below.size()
+        - std::count_if(below.begin(), below.end(), [](QChar c) { return c.isLowSurrogate(); });
+    if (characters <= 2)
         return currentFolderOf(folder) + fileName;
-    // Three characters, never half of a surrogate pair.
-    qsizetype head = 3;
-    if (folder.at(head - 1).isHighSurrogate())
-        ++head;
-    return folder.left(head) + QStringLiteral("…/") + fileName;
+    return QStringLiteral("/…/") + fileName;
 }
 
 } // namespace korvanta

@@ -8,7 +8,8 @@ namespace korvanta {
 QString currentFolderOf(const QString& folder);
 
 // The selected file's path as the status label shows it: the folder in full when it has at most
-// 5 characters, otherwise its first 3 characters and "…/" before the file name; "" without a file.
+// two characters below the root "/" ("/", "/ab"), otherwise the root and "…/" before the file
+// name ("/…/staff.csv"); "" without a file.
 QString shortFilePath(const QString& folder, const QString& fileName);
 
 } // namespace korvanta

@@ -2,11 +2,13 @@
 
 #include "core/search.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace korvanta {
@@ -120,11 +122,36 @@ QStringList listMatchingFiles(const QString& folder, const QString& pattern, boo
     return names;
 }
 
+namespace {
+
+    // A file system's clock ticks coarsely (two seconds on FAT, a scheduler tick on others): a
+    // file saved in the same tick as a read, after it, leaves the folder's time as the read saw
+    // it. A time at least this much older than the read cannot share its tick.
+    constexpr qint64 FolderTimeTickMs = 2500;
+
+    // The folder's modification time in ms since the epoch; nullopt when it cannot be had.
+    std::optional<qint64> folderTime(const QString& folder)
+    {
+        const QDateTime time = QFileInfo(folder).fileTime(QFileDevice::FileModificationTime);
+        if (!time.isValid())
+            return std::nullopt;
+        return time.toMSecsSinceEpoch();
+    }
+
+} // namespace
+
 void FolderFiles::read(const QString& folder)
 {
     clear();
+    m_folder = folder;
     if (folder.isEmpty())
         return;
+    // The time is taken before the names, so that a change while they are read shows as a new
+    // time. Only a time well before the read vouches for the names.
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    const std::optional<qint64> time = folderTime(folder);
+    m_folderTime = time.value_or(0);
+    m_timeTells = time && *time <= now - FolderTimeTickMs;
     QDirIterator it(folder, QDir::Files | QDir::Hidden);
     while (it.hasNext()) {
         it.next();
@@ -134,11 +161,22 @@ void FolderFiles::read(const QString& folder)
     sortNamesIgnoringCase(m_names);
 }
 
+bool FolderFiles::readIfChanged(const QString& folder)
+{
+    if (m_timeTells && folder == m_folder && folderTime(folder) == m_folderTime)
+        return false;
+    read(folder);
+    return true;
+}
+
 void FolderFiles::clear()
 {
     m_names.clear();
     for (auto& folded : m_folded)
         folded.clear();
+    m_folder.clear();
+    m_folderTime = 0;
+    m_timeTells = false;
 }
 
 QStringList FolderFiles::matching(const QString& pattern, bool forgiving) const

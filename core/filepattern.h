@@ -26,14 +26,18 @@ QStringList listMatchingFiles(
     const QString& folder, const QString& pattern, bool forgiving = false);
 
 // The regular files of one folder, read once and then narrowed by patterns as often as needed:
-// a search key typed over the file list filters the names in memory and never reads the folder
-// again. Each name is folded once per kind of match, when first needed.
+// a search key typed over the file list filters the names in memory, and the folder is read
+// again only when it has changed since. Each name is folded once per kind of match, when first
+// needed.
 class FolderFiles
 {
 public:
     // Lists `folder` (as listMatchingFiles does, every name); a missing or unreadable folder
     // lists nothing.
     void read(const QString& folder);
+    // Reads `folder` unless it is the folder read last and is known to be unchanged since: its
+    // modification time is the one it had then. Returns whether it read.
+    bool readIfChanged(const QString& folder);
     void clear();
 
     // All the names, sorted with sortNamesIgnoringCase.
@@ -44,6 +48,10 @@ public:
 private:
     QStringList m_names;
     mutable std::vector<QList<uint>> m_folded[2]; // [forgiving], made when first needed
+    QString m_folder; // the folder read last
+    qint64 m_folderTime = 0; // its modification time before that read, ms since the epoch
+    // Whether an unchanged modification time means unchanged names (see read()).
+    bool m_timeTells = false;
 };
 
 // Sorts names by their text ignoring case; names equal but for case keep a fixed, case-sensitive

@@ -73,6 +73,7 @@ private slots:
     void setPatternKeepsOrDropsSelection_data();
     void setPatternKeepsOrDropsSelection();
     void refreshKeepsSelectionByName();
+    void patternListsTheFolderAsItIs();
     void keyboardMovesSelection_data();
     void keyboardMovesSelection();
     void singleClickOnlySelects();
@@ -268,6 +269,28 @@ void TestFileLists::refreshKeepsSelectionByName()
     box.refresh();
     QCOMPARE(box.listCount(), 0);
     QCOMPARE(box.path(), m_root + "/Other");
+}
+
+// A new pattern lists what the folder holds now: a file saved into it since it was listed is
+// there, a deleted one is gone, and the selected file stays selected while it is listed.
+void TestFileLists::patternListsTheFolderAsItIs()
+{
+    FileListBox box;
+    QVERIFY(box.setPath(m_root));
+    box.setListIndex(1);
+    QCOMPARE(box.fileName(), "b.csv");
+
+    QFile added(filePath("B2.CSV"));
+    QVERIFY(added.open(QIODevice::WriteOnly));
+    added.close();
+    box.setPattern("*b*.txt;*b*.CSV");
+    QCOMPARE(namesOf(box), (QStringList { "b.csv", "B2.CSV" }));
+    QCOMPARE(box.fileName(), "b.csv");
+
+    QVERIFY(QFile::remove(filePath("b.csv")));
+    box.setPattern(FileListBox::DefaultPattern);
+    QCOMPARE(namesOf(box), (QStringList { "A.CSV", "B2.CSV", "c.Txt", "e.txt" }));
+    QCOMPARE(box.listIndex(), -1);
 }
 
 void TestFileLists::keyboardMovesSelection_data()

@@ -2,11 +2,14 @@
 
 #include "support/testmain.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 using namespace korvanta;
@@ -27,12 +30,27 @@ private slots:
     void listsNothing();
     void listsLargeFolderQuickly();
     void folderFilesNarrowWithoutReadingAgain();
+    void folderFilesReadAgainOnlyWhenChanged();
+    void folderFilesSeeAChangeInTheTickOfTheirRead();
 
 private:
     static bool touch(const QString& path)
     {
         QFile file(path);
         return file.open(QIODevice::WriteOnly);
+    }
+
+    // Sets the folder's modification time to `msecs` since the epoch, as a file system whose clock
+    // ticks coarsely (or a tool that keeps times) leaves it.
+    static bool setFolderTime(const QString& folder, qint64 msecs)
+    {
+        const timespec times[2] = { { 0, UTIME_OMIT }, { msecs / 1000, (msecs % 1000) * 1000000 } };
+        return ::utimensat(AT_FDCWD, QFile::encodeName(folder).constData(), times, 0) == 0;
+    }
+
+    static qint64 folderTime(const QString& folder)
+    {
+        return QFileInfo(folder).lastModified().toMSecsSinceEpoch();
     }
 };
 
@@ -257,6 +275,61 @@ void TestFilePattern::folderFilesNarrowWithoutReadingAgain()
     QVERIFY(!files.matching(QStringLiteral("*.CSV")).contains(QStringLiteral("new.csv")));
     files.read(dir.path());
     QVERIFY(files.matching(QStringLiteral("*.CSV")).contains(QStringLiteral("new.csv")));
+}
+
+// The names are kept while the folder is unchanged; a file saved into it or deleted from it since
+// the last read is seen at the next look.
+void TestFilePattern::folderFilesReadAgainOnlyWhenChanged()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(touch(dir.filePath(QStringLiteral("a.csv"))));
+    // A folder last changed an hour ago.
+    const qint64 old = QDateTime::currentMSecsSinceEpoch() - 3600 * 1000;
+    QVERIFY(setFolderTime(dir.path(), old));
+    FolderFiles files;
+    files.read(dir.path());
+    QVERIFY(!files.readIfChanged(dir.path()));
+
+    QVERIFY(touch(dir.filePath(QStringLiteral("b.csv"))));
+    QVERIFY(files.readIfChanged(dir.path()));
+    QCOMPARE(files.names(), (QStringList { "a.csv", "b.csv" }));
+    QVERIFY(QFile::remove(dir.filePath(QStringLiteral("a.csv"))));
+    QVERIFY(files.readIfChanged(dir.path()));
+    QCOMPARE(files.names(), QStringList { "b.csv" });
+
+    // Another folder is always read.
+    QTemporaryDir other;
+    QVERIFY(other.isValid());
+    QVERIFY(files.readIfChanged(other.path()));
+    QVERIFY(files.names().isEmpty());
+
+    // An unchanged folder keeps the names read: a change that left the folder's time as it was
+    // (a tool that restores times) is not looked for.
+    QVERIFY(setFolderTime(dir.path(), old));
+    files.read(dir.path());
+    QVERIFY(touch(dir.filePath(QStringLiteral("c.csv"))));
+    QVERIFY(setFolderTime(dir.path(), old));
+    QVERIFY(!files.readIfChanged(dir.path()));
+    QCOMPARE(files.names(), QStringList { "b.csv" });
+}
+
+// A file system's clock ticks coarsely (two seconds on FAT): a file saved in the same tick as the
+// read leaves the folder's time unchanged. A read that close to the folder's last change is not
+// trusted, and the folder is read again at the next look.
+void TestFilePattern::folderFilesSeeAChangeInTheTickOfTheirRead()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(touch(dir.filePath(QStringLiteral("a.csv"))));
+    const qint64 before = folderTime(dir.path());
+    FolderFiles files;
+    files.read(dir.path());
+    QVERIFY(touch(dir.filePath(QStringLiteral("b.csv"))));
+    QVERIFY(setFolderTime(dir.path(), before));
+    QCOMPARE(folderTime(dir.path()), before);
+    QVERIFY(files.readIfChanged(dir.path()));
+    QCOMPARE(files.names(), (QStringList { "a.csv", "b.csv" }));
 }
 
 KORVANTA_CORE_TEST_MAIN(TestFilePattern)

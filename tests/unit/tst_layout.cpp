@@ -198,21 +198,26 @@ private slots:
         QTest::newRow("no file") << "/data/lists"
                                  << ""
                                  << "";
-        QTest::newRow("root") << "/"
-                              << "a.csv"
-                              << "/a.csv";
-        QTest::newRow("five characters in full") << "/d/ab"
-                                                 << "a.csv"
-                                                 << "/d/ab/a.csv";
-        QTest::newRow("six characters shortened") << "/d/abc"
-                                                  << "a.csv"
-                                                  << "/d/…/a.csv";
-        QTest::newRow("long") << "/home/user/lists"
+        // The root "/" stands where a drive root would: a folder of at most two characters
+        // below it is shown in full, any other is shortened to the root.
+        QTest::newRow("file in the root") << "/"
+                                          << "a.csv"
+                                          << "/a.csv";
+        QTest::newRow("two characters below the root in full") << "/ab"
+                                                               << "a.csv"
+                                                               << "/ab/a.csv";
+        QTest::newRow("one level shortened") << "/tmp"
+                                             << "staff.csv"
+                                             << "/…/staff.csv";
+        QTest::newRow("deep") << "/home/user/lists"
                               << "名簿.csv"
-                              << "/ho…/名簿.csv";
-        QTest::newRow("no half surrogate") << "/a𠮷bcdef"
-                                           << "x.csv"
-                                           << "/a𠮷…/x.csv";
+                              << "/…/名簿.csv";
+        QTest::newRow("a character beyond the BMP counts once") << "/a𠮷"
+                                                                << "x.csv"
+                                                                << "/a𠮷/x.csv";
+        QTest::newRow("three characters with one beyond the BMP") << "/a𠮷b"
+                                                                  << "x.csv"
+                                                                  << "/…/x.csv";
     }
     void shortFilePath()
     {

@@ -72,7 +72,7 @@ void FileListBox::setPattern(
     m_pattern = pattern;
     m_forgiving = forgiving;
     m_alsoListedFilter = alsoListedFilter;
-    relist(fileName(), false);
+    relist(fileName(), Read::WhenChanged);
 }
 
 QString FileListBox::fileName() const
@@ -134,10 +134,12 @@ int FileListBox::listAlso(const QString& name)
     return int(m_model->stringList().indexOf(name));
 }
 
-void FileListBox::relist(const QString& keepName, bool readFolder)
+void FileListBox::relist(const QString& keepName, Read read)
 {
-    if (readFolder)
+    if (read == Read::Always)
         m_files.read(m_path);
+    else
+        m_files.readIfChanged(m_path);
     QStringList names = m_files.matching(m_pattern, m_forgiving);
     if (!m_alsoListed.isEmpty() && !names.contains(m_alsoListed)
         && matchesFilePattern(m_alsoListed, m_alsoListedFilter, m_forgiving)

@@ -28,9 +28,10 @@ public:
     bool setPath(const QString& folder);
 
     QString pattern() const { return m_pattern; }
-    // Lists the files matching `pattern` among those the folder held when it was read last
-    // (setPath, refresh): a search key typed over the list does not read the folder again. The
-    // selected file stays selected while it is listed.
+    // Lists the files of the folder that match `pattern`. The names read last are kept while the
+    // folder is unchanged, so a search key typed over a large folder does not read it at every
+    // key; a folder changed since (a file saved or deleted by another program) is read again.
+    // The selected file stays selected while it is listed.
     // `forgiving` matches with width and katakana/hiragana ignored as well as case. The file
     // listed by listAlso is listed only while its name matches `alsoListedFilter` (the search
     // key's part of the pattern, without the extensions).
@@ -73,10 +74,11 @@ protected:
         const QModelIndex& index, const QEvent* event = nullptr) const override;
 
 private:
+    enum class Read { Always, WhenChanged };
     // Lists the current folder's files that match the pattern and selects `keepName` again when
-    // it is listed. The folder is read again only when `readFolder` is set; a new pattern only
-    // narrows the names read last.
-    void relist(const QString& keepName, bool readFolder = true);
+    // it is listed. With Read::WhenChanged the names read last are used while the folder is
+    // unchanged.
+    void relist(const QString& keepName, Read read = Read::Always);
 
     QStringListModel* m_model;
     FolderFiles m_files;

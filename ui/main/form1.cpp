@@ -359,6 +359,13 @@ bool Form1::isSingleItemView() const
     return Filemado->isHidden() && !List1->isHidden();
 }
 
+// Neither list is shown while a list is built or after a read failed, so the view entered is
+// told by the display item it was entered with, which changes only in the file view.
+bool Form1::isAllItemsView() const
+{
+    return Filemado->isHidden() && DisplayItem == -1;
+}
+
 // --- window geometry in twips. The window reports the values last set by code for as long as
 // its pixels still match them, so that stored values read back exactly; after the user moves or
 // sizes the window it reports its pixels in twips.

@@ -377,6 +377,9 @@ private:
     double frameExtraTwipsY() const;
     bool isFileView() const;
     bool isSingleItemView() const;
+    // The data view entered for all items, with the all-items window's size applied, whether its
+    // list is shown or the cover left by a failed read.
+    bool isAllItemsView() const;
     // The commands of the file view (re-listing, the folder pane, the editor and the file
     // manager) are enabled in the file view only, the editor only while a file is selected. Run
     // wherever the view or the file selection changes, so that their keys follow at once.
@@ -412,7 +415,8 @@ private:
     // Opens the queued path when the window is free, else tries again a little later.
     void openPendingPath();
     bool isWindowFree() const;
-    // Leaves the data view as its own switch command does.
+    // Leaves the data view as its own switch command does: the all-items view through
+    // ListView1_DblClick, which stores its window size and brings back the main one.
     void leaveDataView();
     // The progress of a long read in Label1 (stage: a ReadStage), with the window painted.
     void showReadProgress(const QElapsedTimer& started, int stage, int percent);

@@ -116,7 +116,7 @@ void Form1::Filemado_MouseUp(int button, int shift)
 
 void Form1::Label2_DblClick()
 {
-    ShowFileList();
+    leaveDataView();
 }
 
 void Form1::FileMenyu_Click()
@@ -132,10 +132,8 @@ void Form1::Kirikae_Click()
 {
     if (isFileView())
         Filemado_DblClick();
-    else if (isSingleItemView())
-        ShowFileList();
     else
-        ListView1_DblClick();
+        leaveDataView();
 }
 
 void Form1::FilemadoRefresh_Click()
@@ -181,7 +179,10 @@ void Form1::ToDeFaultFolder_Click()
 {
     setFilemadoPath(m_settings.AppFolder());
     setDir1Path(m_settings.AppFolder());
-    ShowFileList();
+    if (isFileView())
+        ShowFileList();
+    else
+        leaveDataView();
     ToDeFaultFolder->setEnabled(false);
     PuToDeFaultFolder->setEnabled(false);
 }

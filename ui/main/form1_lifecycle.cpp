@@ -105,7 +105,7 @@ void Form1::Form_QueryUnload()
     const bool normalState
         = !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
     if (normalState) {
-        if (!ListView1->isHidden())
+        if (isAllItemsView())
             ListView1_DblClick();
         SaveMainGeometry();
     }

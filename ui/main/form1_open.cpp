@@ -84,7 +84,7 @@ void Form1::leaveDataView()
 {
     if (isFileView())
         return;
-    if (!ListView1->isHidden())
+    if (isAllItemsView())
         ListView1_DblClick();
     else
         ShowFileList();

@@ -156,10 +156,8 @@ void Form1::ToolButton_MouseUp(int index, int, int)
         if (fileView) {
             if (!Filemado->fileName().isEmpty())
                 Filemado_DblClick();
-        } else if (!ListView1->isHidden()) {
-            ListView1_DblClick();
         } else {
-            ShowFileList();
+            leaveDataView();
         }
         break;
     case ToolButtonId::FolderPaneOrReList:

@@ -206,6 +206,23 @@ e2e_program_folder() {
     cp -- "$EXE" "$PROG/Korvanta" || exit 1
 }
 
+# e2e_run_as_user: from here on the program runs as an unprivileged user, for whom folder
+# permissions hold (root ignores them): run by root, as the user nobody, with $RUNTIME made its
+# own; run by another user, as that user. Either way its home is $USER_HOME, an empty folder
+# of its own, whose configuration folder is $USER_HOME/.config.
+e2e_run_as_user() {
+    USER_HOME="$WORK/home"
+    rm -rf -- "$USER_HOME"
+    mkdir -p "$USER_HOME" || exit 1
+    E2E_RUN_AS=(env HOME="$USER_HOME" XDG_CONFIG_HOME="$USER_HOME/.config")
+    if [[ $(id -u) -eq 0 ]]; then
+        chown nobody: "$USER_HOME" "$RUNTIME" || abort "cannot hand $USER_HOME to the user nobody"
+        E2E_RUN_AS=(setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups -- "${E2E_RUN_AS[@]}")
+    fi
+    "${E2E_RUN_AS[@]}" test -x "$PROG/Korvanta" ||
+        abort "the unprivileged user cannot run $PROG/Korvanta (a folder on its way is closed to it)"
+}
+
 # write_cp932 FILE: stdin (UTF-8, one record a line) as code page 932 with CR LF line ends.
 write_cp932() {
     sed 's/$/\r/' | iconv -f UTF-8 -t CP932 >"$1" || abort "cannot write $1 in code page 932"
@@ -285,11 +302,15 @@ ini_get() {
 APP_PID=""
 WID=""
 
+# A command prefix the program is started through, empty for the user running the test; set by
+# e2e_run_as_user.
+E2E_RUN_AS=()
+
 # app_launch: starts Korvanta in $PROG without waiting for anything: sets APP_PID.
 app_launch() {
     APP_RUNS=$((${APP_RUNS:-0} + 1))
     APP_LOG="$WORK/korvanta-$APP_RUNS.log"
-    (cd "$PROG" && PATH="$BIN:$PATH" XDG_RUNTIME_DIR="$RUNTIME" exec ./Korvanta) >"$APP_LOG" 2>&1 &
+    (cd "$PROG" && PATH="$BIN:$PATH" XDG_RUNTIME_DIR="$RUNTIME" exec "${E2E_RUN_AS[@]}" ./Korvanta) >"$APP_LOG" 2>&1 &
     APP_PID=$!
     WID=""
 }

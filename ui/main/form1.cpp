@@ -77,7 +77,7 @@ Form1::Form1(const QString& appFolder, Platform& platform, QWidget* parent)
 Form1::Form1(const SettingsLocation& location, Platform& platform, QWidget* parent)
     : QMainWindow(parent)
     , m_location(location)
-    , m_settings(location.appFolder, location.settingsFolder)
+    , m_settings(location.appFolder, location.settingsFolder, location.seedFolder)
     , m_platform(platform)
 {
     initResources();

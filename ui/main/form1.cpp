@@ -89,6 +89,8 @@ Form1::Form1(const SettingsLocation& location, Platform& platform, QWidget* pare
     createControls();
     createToolBar();
     createMenus();
+    // The status label shows the copying state from the start, not only after a change.
+    showCopyingState();
     applyWindowSystemLimits();
     wireMouseEvents();
     wireSearchBox();
@@ -514,6 +516,9 @@ void Form1::changeEvent(QEvent* event)
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange && !isMinimized())
         Form_Resize();
+    // A new desktop palette (a light or dark scheme chosen while running) gets its own colours.
+    if (event->type() == QEvent::PaletteChange)
+        showCopyingState();
 }
 
 } // namespace korvanta

@@ -104,6 +104,8 @@ e2e_cleanup() {
     for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do
         stop_pid "${E2E_PIDS[$i]}"
     done
+    [[ -n "${E2E_USER_TMP:-}" ]] && rm -rf -- "$E2E_USER_TMP"
+    return 0
 }
 
 # Polls "$@" every 0.1 s for up to $1 tenths of a second.
@@ -207,18 +209,34 @@ e2e_program_folder() {
 }
 
 # e2e_run_as_user: from here on the program runs as an unprivileged user, for whom folder
-# permissions hold (root ignores them): run by root, as the user nobody, with $RUNTIME made its
-# own; run by another user, as that user. Either way its home is $USER_HOME, an empty folder
-# of its own, whose configuration folder is $USER_HOME/.config.
+# permissions hold (root ignores them): run by root, as the user nobody; run by another user, as
+# that user. $USER_WORK is a folder the user can reach for the files it is to read: $WORK, or, when
+# $WORK lies where nobody cannot go (a home folder closed to others), a folder in /tmp, to which
+# the program folder $PROG and the runtime folder move. Its home is $USER_HOME, an empty folder of
+# its own in $USER_WORK, whose configuration folder is $USER_HOME/.config.
+E2E_USER_TMP=""
 e2e_run_as_user() {
-    USER_HOME="$WORK/home"
+    USER_WORK=$WORK
+    E2E_RUN_AS=()
+    if [[ $(id -u) -eq 0 ]]; then
+        E2E_RUN_AS=(setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups --)
+        if ! "${E2E_RUN_AS[@]}" test -x "$PROG/Korvanta"; then
+            E2E_USER_TMP=$(mktemp -d /tmp/korvanta-e2e.XXXXXX) || exit 1
+            chmod 755 "$E2E_USER_TMP"
+            mv -- "$PROG" "$RUNTIME" "$E2E_USER_TMP/" || exit 1
+            USER_WORK=$E2E_USER_TMP
+            PROG="$USER_WORK/$(basename "$PROG")"
+            RUNTIME="$USER_WORK/$(basename "$RUNTIME")"
+            INI="$PROG/Korvanta.ini"
+        fi
+    fi
+    USER_HOME="$USER_WORK/home"
     rm -rf -- "$USER_HOME"
     mkdir -p "$USER_HOME" || exit 1
-    E2E_RUN_AS=(env HOME="$USER_HOME" XDG_CONFIG_HOME="$USER_HOME/.config")
     if [[ $(id -u) -eq 0 ]]; then
         chown nobody: "$USER_HOME" "$RUNTIME" || abort "cannot hand $USER_HOME to the user nobody"
-        E2E_RUN_AS=(setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups -- "${E2E_RUN_AS[@]}")
     fi
+    E2E_RUN_AS+=(env HOME="$USER_HOME" XDG_CONFIG_HOME="$USER_HOME/.config")
     "${E2E_RUN_AS[@]}" test -x "$PROG/Korvanta" ||
         abort "the unprivileged user cannot run $PROG/Korvanta (a folder on its way is closed to it)"
 }

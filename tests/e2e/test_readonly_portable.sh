@@ -10,9 +10,10 @@
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 e2e_init readonly-portable "$@"
 e2e_program_folder
+e2e_run_as_user
 
 # The data lies in a folder of its own, so that the folder shown comes from the settings.
-DATA="$WORK/data"
+DATA="$USER_WORK/data"
 rm -rf -- "$DATA"
 mkdir -p "$DATA"
 printf '%s\n' 品名,品番 ﾘﾝｺﾞ,A-01 ﾐｶﾝ,A-02 | write_cp932 "$DATA/goods.csv"
@@ -26,7 +27,6 @@ printf '%s\n' 品名,品番 ﾘﾝｺﾞ,A-01 ﾐｶﾝ,A-02 | write_cp932 "$DAT
 PREPARED="$WORK/prepared.ini"
 cp -- "$INI" "$PREPARED"
 
-e2e_run_as_user
 # Read-only for the user: root owns the folder (run by root), or its write bits are off.
 if [[ $(id -u) -ne 0 ]]; then
     chmod a-w "$PROG"

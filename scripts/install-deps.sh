@@ -13,6 +13,7 @@ PACKAGES=(
     dpkg-dev lintian appstream util-linux
     patchelf mmdebstrap mount
     weston xwayland qt6-wayland
+    qt6ct
 )
 
 missing=()

@@ -169,15 +169,34 @@ Settings::Settings(const QString& appFolder)
 {
 }
 
-Settings::Settings(const QString& appFolder, const QString& settingsFolder)
+Settings::Settings(
+    const QString& appFolder, const QString& settingsFolder, const QString& seedFolder)
     : m_appFolder(withTrailingSlash(appFolder))
     , m_settingsFolder(withTrailingSlash(settingsFolder))
+    , m_seedFolder(seedFolder.isEmpty() ? QString() : withTrailingSlash(seedFolder))
 {
+}
+
+QString Settings::ownFilePath() const
+{
+    return m_settingsFolder + QLatin1String(FileName);
+}
+
+bool Settings::readsSeed() const
+{
+    if (m_seedFolder.isEmpty() || m_seedSetAside || m_seedFolder == m_settingsFolder)
+        return false;
+    // Anything at the own path, even a dangling link or a folder, is the own file: the seed
+    // must not stand in for a file that is there but cannot be read.
+    const QFileInfo own(ownFilePath());
+    if (own.exists() || own.isSymLink())
+        return false;
+    return QFileInfo::exists(m_seedFolder + QLatin1String(FileName));
 }
 
 QString Settings::filePath() const
 {
-    return m_settingsFolder + QLatin1String(FileName);
+    return readsSeed() ? m_seedFolder + QLatin1String(FileName) : ownFilePath();
 }
 
 bool Settings::exists() const
@@ -188,9 +207,10 @@ bool Settings::exists() const
     return info.exists() && !info.isDir();
 }
 
-bool Settings::remove() const
+bool Settings::remove()
 {
-    const QString path = filePath();
+    m_seedSetAside = !m_seedFolder.isEmpty();
+    const QString path = ownFilePath();
     if (!QFileInfo(path).exists() && !QFileInfo(path).isSymLink())
         return true; // nothing to delete
     return QFile::remove(path);
@@ -256,16 +276,21 @@ bool Settings::WriteSetting(const QString& section, const QString& key, const QS
     const auto valueBytes = toFileText(value);
     if (!sectionBytes || !keyBytes || !valueBytes)
         return false;
-    const QString path = filePath();
+    // Written to the settings folder always; while the seed is in use, the new file starts as
+    // its copy, so that the first write keeps everything else the seed holds.
+    const QString path = ownFilePath();
+    const bool fromSeed = readsSeed();
     // A file that exists but cannot be read is left alone: writing our one value in its place
-    // would lose everything else it holds.
-    const auto content = ini::readFile(path);
+    // would lose everything else it holds. A seed that cannot be read gives nothing to keep.
+    auto content = ini::readFile(filePath());
+    if (!content && fromSeed)
+        content = QByteArray();
     if (!content)
         return false;
     const auto updated = ini::writeValue(*content, *sectionBytes, *keyBytes, *valueBytes);
     if (!updated)
         return false;
-    if (*updated == *content && QFileInfo(path).isFile())
+    if (!fromSeed && *updated == *content && QFileInfo(path).isFile())
         return true; // the value is stored already
     return ini::writeFileAtomically(path, *updated);
 }

@@ -16,23 +16,32 @@ QString withTrailingSlash(const QString& folder);
 // installed copy keeps it in the user's configuration folder). Every call opens, reads or updates
 // and closes the file at once; nothing about the file is cached, so a value written is on disk when
 // WriteSetting returns and the next ReadSetting sees it.
+//
+// A portable folder that cannot be written may come with a settings file of its own, prepared
+// before it was copied to read-only media. That file, the seed, is read for as long as the
+// settings folder holds no settings file; the first write copies it there with the new value, and
+// from then on the copy is the file in use.
 class Settings
 {
 public:
     static constexpr const char* FileName = "Korvanta.ini";
 
     explicit Settings(const QString& appFolder);
-    // AppFolder (the default folder) and the folder of the settings file, when they differ.
-    Settings(const QString& appFolder, const QString& settingsFolder);
+    // AppFolder (the default folder), the folder of the settings file when they differ, and
+    // the folder of a seed file ("" for none).
+    Settings(const QString& appFolder, const QString& settingsFolder,
+        const QString& seedFolder = QString());
 
     // The program folder with one trailing "/".
     QString AppFolder() const { return m_appFolder; }
-    // The folder that holds the settings file, with one trailing "/".
+    // The folder the settings file is written to, with one trailing "/".
     QString settingsFolder() const { return m_settingsFolder; }
+    // The file in use: the one that is read now (the seed until the settings folder has a file).
     QString filePath() const;
     bool exists() const;
-    // Deletes the whole file (the delete-all command). Returns false when it could not.
-    bool remove() const;
+    // Deletes the whole file (the delete-all command). Returns false when it could not. A seed,
+    // which cannot be deleted, is no longer read in this run: the next write starts a new file.
+    bool remove();
 
     // The value of `key` in `section`, trimmed and without one pair of enclosing quotes, cut to
     // its first 254 bytes in the file's code page; "" for a missing file, section or key.
@@ -93,8 +102,15 @@ public:
     }
 
 private:
+    // The file in the settings folder, whether it exists or not.
+    QString ownFilePath() const;
+    // Whether the seed is the file in use.
+    bool readsSeed() const;
+
     QString m_appFolder;
     QString m_settingsFolder;
+    QString m_seedFolder;
+    bool m_seedSetAside = false;
 };
 
 } // namespace korvanta

@@ -43,6 +43,8 @@ SettingsLocation decideSettingsLocation(const SettingsLocationInput& in)
     if (in.configFolderWritable) {
         out.kind = SettingsLocation::Kind::PortableFallback;
         out.settingsFolder = in.configFolder;
+        // A folder handed out read-only with its settings file starts with those settings.
+        out.seedFolder = in.executableFolder;
         return out;
     }
     // Nothing can be written: the settings file beside the executable is still read, so a

@@ -13,7 +13,8 @@ namespace korvanta {
 // `cmake --install` into any prefix) is told by its marker file, installed in the program's data
 // folder beside the example files; it keeps the settings file in the user's configuration folder
 // and never writes into its program folder, and its default folder is the folder of the example
-// files. A portable folder that cannot be written falls back to the configuration folder too.
+// files. A portable folder that cannot be written falls back to the configuration folder too;
+// a settings file prepared beside its executable is read until the program writes its own.
 
 // The marker file of an installed copy, in its data folder.
 inline constexpr const char* InstalledMarkerName = "installed-copy";
@@ -48,6 +49,9 @@ struct SettingsLocation
     QString appFolder;
     // The folder that holds Korvanta.ini; the single-instance lock is named after it too.
     QString settingsFolder;
+    // The folder of a prepared Korvanta.ini that is read while settingsFolder has none: the
+    // program folder of a portable copy that cannot be written. "" for none.
+    QString seedFolder;
     // False when no folder the program tried can be written: it runs, but nothing is saved.
     bool canSave = true;
     // The folders tried for the settings file, in order (for the message when nothing is saved).

@@ -104,6 +104,8 @@ e2e_cleanup() {
     for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do
         stop_pid "${E2E_PIDS[$i]}"
     done
+    [[ -n "${E2E_USER_TMP:-}" ]] && rm -rf -- "$E2E_USER_TMP"
+    return 0
 }
 
 # Polls "$@" every 0.1 s for up to $1 tenths of a second.
@@ -206,6 +208,39 @@ e2e_program_folder() {
     cp -- "$EXE" "$PROG/Korvanta" || exit 1
 }
 
+# e2e_run_as_user: from here on the program runs as an unprivileged user, for whom folder
+# permissions hold (root ignores them): run by root, as the user nobody; run by another user, as
+# that user. $USER_WORK is a folder the user can reach for the files it is to read: $WORK, or, when
+# $WORK lies where nobody cannot go (a home folder closed to others), a folder in /tmp, to which
+# the program folder $PROG and the runtime folder move. Its home is $USER_HOME, an empty folder of
+# its own in $USER_WORK, whose configuration folder is $USER_HOME/.config.
+E2E_USER_TMP=""
+e2e_run_as_user() {
+    USER_WORK=$WORK
+    E2E_RUN_AS=()
+    if [[ $(id -u) -eq 0 ]]; then
+        E2E_RUN_AS=(setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups --)
+        if ! "${E2E_RUN_AS[@]}" test -x "$PROG/Korvanta"; then
+            E2E_USER_TMP=$(mktemp -d /tmp/korvanta-e2e.XXXXXX) || exit 1
+            chmod 755 "$E2E_USER_TMP"
+            mv -- "$PROG" "$RUNTIME" "$E2E_USER_TMP/" || exit 1
+            USER_WORK=$E2E_USER_TMP
+            PROG="$USER_WORK/$(basename "$PROG")"
+            RUNTIME="$USER_WORK/$(basename "$RUNTIME")"
+            INI="$PROG/Korvanta.ini"
+        fi
+    fi
+    USER_HOME="$USER_WORK/home"
+    rm -rf -- "$USER_HOME"
+    mkdir -p "$USER_HOME" || exit 1
+    if [[ $(id -u) -eq 0 ]]; then
+        chown nobody: "$USER_HOME" "$RUNTIME" || abort "cannot hand $USER_HOME to the user nobody"
+    fi
+    E2E_RUN_AS+=(env HOME="$USER_HOME" XDG_CONFIG_HOME="$USER_HOME/.config")
+    "${E2E_RUN_AS[@]}" test -x "$PROG/Korvanta" ||
+        abort "the unprivileged user cannot run $PROG/Korvanta (a folder on its way is closed to it)"
+}
+
 # write_cp932 FILE: stdin (UTF-8, one record a line) as code page 932 with CR LF line ends.
 write_cp932() {
     sed 's/$/\r/' | iconv -f UTF-8 -t CP932 >"$1" || abort "cannot write $1 in code page 932"
@@ -285,11 +320,15 @@ ini_get() {
 APP_PID=""
 WID=""
 
+# A command prefix the program is started through, empty for the user running the test; set by
+# e2e_run_as_user.
+E2E_RUN_AS=()
+
 # app_launch: starts Korvanta in $PROG without waiting for anything: sets APP_PID.
 app_launch() {
     APP_RUNS=$((${APP_RUNS:-0} + 1))
     APP_LOG="$WORK/korvanta-$APP_RUNS.log"
-    (cd "$PROG" && PATH="$BIN:$PATH" XDG_RUNTIME_DIR="$RUNTIME" exec ./Korvanta) >"$APP_LOG" 2>&1 &
+    (cd "$PROG" && PATH="$BIN:$PATH" XDG_RUNTIME_DIR="$RUNTIME" exec "${E2E_RUN_AS[@]}" ./Korvanta) >"$APP_LOG" 2>&1 &
     APP_PID=$!
     WID=""
 }

@@ -1,11 +1,13 @@
 // The main window's shell: the three kinds of start, closing, the file view's commands, the tool
 // bar and the divider, driven through the real window with a recording platform.
 
+#include "support/darkpalette.h"
 #include "support/fifo.h"
 #include "support/formfixture.h"
 #include "support/testmain.h"
 
 #include "core/datafile.h"
+#include "core/textcolours.h"
 #include "settings/settings.h"
 #include "ui/main/filelistbox.h"
 #include "ui/main/folderlistbox.h"
@@ -186,6 +188,31 @@ private slots:
         QCOMPARE(f.ScrollBerSetei->isChecked(), scrollBar);
         QCOMPARE(f.SentakuDataKiroku->isChecked(), remember);
         QVERIFY(m_platform.dialogs.isEmpty());
+    }
+
+    // The status label shows the copying state from the start and follows a change of the
+    // window's palette (a desktop scheme chosen while it runs): exact black and blue on a light
+    // one; on a dark one the palette's text colour and a blue that keeps 4.5:1 against the window's
+    // ground.
+    void statusColourFollowsThePalette()
+    {
+        m_app.writeIni(normalIni(m_app.path().chopped(1).toUtf8()));
+        Form1& f = startForm();
+        const auto colour = [&f] { return f.Label1->palette().color(QPalette::WindowText); };
+        QCOMPARE(colour(), QColor(0, 0, 0));
+        f.setPalette(darkPalette());
+        QCOMPARE(colour(), QColor(255, 255, 255));
+        CHOOSE(f, "NoCopy");
+        const QColor blue = colour();
+        const QColor ground = f.palette().color(QPalette::Window);
+        QVERIFY(blue.blue() == 255 && blue.red() < 200 && blue.red() == blue.green());
+        QVERIFY(contrastRatio({ blue.red(), blue.green(), blue.blue() },
+                    { ground.red(), ground.green(), ground.blue() })
+            >= MinimumContrast);
+        f.setPalette(QPalette());
+        QCOMPARE(colour(), QColor(0, 0, 255));
+        CHOOSE(f, "NoCopy");
+        QCOMPARE(colour(), QColor(0, 0, 0));
     }
 
     void missingFolderAndBadIndexAreSkipped()

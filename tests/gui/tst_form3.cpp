@@ -1,9 +1,11 @@
 // The manual window: title and shadow, the link with its colours and pressed offset, the legend
 // pictures, the manual text, the resize rule and the always-on-top state.
 
+#include "support/darkpalette.h"
 #include "support/formfixture.h"
 #include "support/testmain.h"
 
+#include "core/textcolours.h"
 #include "core/version.h"
 #include "platform/twips.h"
 #include "platform/windowhelpers.h"
@@ -262,6 +264,35 @@ private slots:
         QTest::mouseMove(f.LabelHPadd, middle(f.LabelHPadd));
         QTest::mouseMove(f.Image1, middle(f.Image1));
         QCOMPARE(textColor(f.LabelHPadd), QColor(0, 0, 255));
+    }
+
+    // On a dark palette the window keeps the palette's ground, so that the texts in the
+    // palette's colour read, and every coloured text keeps 4.5:1 against it.
+    void darkPalette()
+    {
+        const DarkPalette dark;
+        Form3 f(m_platform, false, &mainWindow(false));
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        const QColor ground = f.palette().color(QPalette::Window);
+        QCOMPARE(ground, QColor(34, 32, 32));
+        const auto rgb = [](const QColor& c) { return Rgb { c.red(), c.green(), c.blue() }; };
+        const auto readable = [&](const QWidget* w) {
+            return contrastRatio(rgb(textColor(w)), rgb(ground)) >= MinimumContrast;
+        };
+        for (const QWidget* w : { static_cast<QWidget*>(f.Label1[1]),
+                 static_cast<QWidget*>(f.Label2), static_cast<QWidget*>(f.Label4),
+                 static_cast<QWidget*>(f.Label3[1]), static_cast<QWidget*>(f.LabelHPadd) })
+            QVERIFY2(readable(w), qPrintable(w->objectName()));
+        QCOMPARE(textColor(f.Label4), QColor(255, 255, 255));
+        // The link in its three colours, each still bluer (or, visited, redder) than grey.
+        QVERIFY(textColor(f.LabelHPadd).blue() > textColor(f.LabelHPadd).red());
+        QTest::mouseMove(f.LabelHPadd, middle(f.LabelHPadd));
+        QVERIFY(readable(f.LabelHPadd));
+        QVERIFY(textColor(f.LabelHPadd).red() > textColor(f.LabelHPadd).green());
+        QTest::mouseMove(f.Image1, middle(f.Image1));
+        QVERIFY(readable(f.LabelHPadd));
+        QVERIFY(textColor(f.LabelHPadd).blue() > textColor(f.LabelHPadd).red());
     }
 
     void pressingTheLinkOpensTheAddress_data()

@@ -1,4 +1,5 @@
-// Where an installed copy keeps its settings and what it does when no folder can be written.
+// Where an installed copy and a read-only portable folder keep their settings, and what the
+// program does when no folder can be written.
 
 #include "support/formfixture.h"
 #include "support/testmain.h"
@@ -50,6 +51,47 @@ private slots:
         Form1& g = startForm(Show::No);
         QVERIFY(m_platform.dialogs.isEmpty()); // a normal start
         QCOMPARE(g.Filemado->fileName(), QStringLiteral("staff.csv"));
+    }
+
+    // A portable folder that cannot be written, prepared with its settings file: the window starts
+    // with those settings, and the file information names the file in use, the prepared one
+    // until the first write puts the user's copy in its place.
+    void readOnlyPortableFolderKeepsItsSettings()
+    {
+        SettingsLocation& l = m_location.emplace();
+        l.kind = SettingsLocation::Kind::PortableFallback;
+        l.appFolder = l.seedFolder = m_app.path();
+        l.settingsFolder = m_app.makeFolder(QStringLiteral("config/korvanta"));
+        l.triedFolders = { l.appFolder, l.settingsFolder };
+        const QString data = m_app.makeFolder(QStringLiteral("data"));
+        QVERIFY(m_app.writeFile(QStringLiteral("data/goods.csv"), GoodsCsv));
+        const QByteArray prepared
+            = normalStartIni(data.chopped(1)) + fileSection("goods.csv", 1, 2, 1);
+        QVERIFY(m_app.writeIni(prepared));
+        const QString copy = l.settingsFilePath();
+
+        Form1& f = startForm();
+        QVERIFY(m_platform.dialogs.isEmpty()); // no manual: not a first start
+        QCOMPARE(f.Filemado->path(), data.chopped(1));
+        selectFile(f, QStringLiteral("goods.csv"));
+        CHOOSE(f, "Jyouhou");
+        QVERIFY(m_platform.messageBoxes.last().text.endsWith(
+            QStringLiteral("設定ﾌｧｲﾙ： ") + m_app.iniPath()));
+
+        // Opening the file restores its stored row; leaving it stores the state in the copy.
+        openFile(f, QStringLiteral("goods.csv"));
+        QCOMPARE(m_platform.clipboardText(), QStringLiteral("A-02"));
+        CHOOSE(f, "Kirikae");
+        QVERIFY(QFileInfo::exists(copy));
+        CHOOSE(f, "Jyouhou");
+        QVERIFY(m_platform.messageBoxes.last().text.endsWith(QStringLiteral("設定ﾌｧｲﾙ： ") + copy));
+        f.close();
+        QVERIFY(f.settingsSavedAtClose());
+        closeForm();
+        QCOMPARE(m_app.readIni(), prepared);
+        QCOMPARE(Settings(l.appFolder, l.settingsFolder)
+                     .ReadSetting(QStringLiteral("goods.csv"), QStringLiteral("KoumokuHyoujiNo")),
+            QStringLiteral("2"));
     }
 
     // Nothing can be written: the program runs, and closing says so once, naming the folders.

@@ -40,26 +40,27 @@ private slots:
         QTest::addColumn<QString>("appFolder");
         QTest::addColumn<bool>("canSave");
         QTest::addColumn<QStringList>("tried");
+        QTest::addColumn<QString>("seed");
 
         const QString exe = QStringLiteral("/opt/k/bin/");
         const QString config = QStringLiteral("/home/u/.config/korvanta/");
         const QString examples = QStringLiteral("/opt/k/share/korvanta/examples/");
         QTest::newRow("portable, writable: beside the executable")
             << false << true << true << int(Kind::Portable) << exe << exe << true
-            << QStringList { exe };
-        QTest::newRow("portable, read-only: the configuration folder")
+            << QStringList { exe } << QString();
+        QTest::newRow("portable, read-only: the configuration folder, seeded beside the executable")
             << false << false << true << int(Kind::PortableFallback) << config << exe << true
-            << QStringList { exe, config };
+            << QStringList { exe, config } << exe;
         QTest::newRow("portable, nothing writable: reads beside the executable, cannot save")
             << false << false << false << int(Kind::Portable) << exe << exe << false
-            << QStringList { exe, config };
+            << QStringList { exe, config } << QString();
         // Root can write the program folder of a system-wide install; it is never used.
         QTest::newRow("installed, program folder writable (root)")
             << true << true << true << int(Kind::Installed) << config << examples << true
-            << QStringList { config };
+            << QStringList { config } << QString();
         QTest::newRow("installed, configuration folder read-only")
             << true << false << false << int(Kind::Installed) << config << examples << false
-            << QStringList { config };
+            << QStringList { config } << QString();
     }
 
     void decision()
@@ -72,6 +73,7 @@ private slots:
         QFETCH(QString, appFolder);
         QFETCH(bool, canSave);
         QFETCH(QStringList, tried);
+        QFETCH(QString, seed);
         const SettingsLocation l
             = decideSettingsLocation(input(marker, exeWritable, configWritable));
         QCOMPARE(int(l.kind), kind);
@@ -79,6 +81,7 @@ private slots:
         QCOMPARE(l.appFolder, appFolder);
         QCOMPARE(l.canSave, canSave);
         QCOMPARE(l.triedFolders, tried);
+        QCOMPARE(l.seedFolder, seed);
         QCOMPARE(l.settingsFilePath(), settingsFolder + QStringLiteral("Korvanta.ini"));
     }
 
@@ -140,6 +143,69 @@ private slots:
             QStringLiteral("/home/u/.config/korvanta"));
         QCOMPARE(s.AppFolder(), QStringLiteral("/usr/share/korvanta/examples/"));
         QCOMPARE(s.filePath(), QStringLiteral("/home/u/.config/korvanta/Korvanta.ini"));
+    }
+
+    // A read-only portable folder's own settings file is read until the first write, which copies
+    // it into the settings folder with the new value; from then on the copy is read. The delete-all
+    // command sets the seed aside for the rest of the run.
+    void seedIsReadUntilTheFirstWrite()
+    {
+        QTemporaryDir root;
+        QVERIFY(root.isValid());
+        const QString program = root.path() + QStringLiteral("/program/");
+        const QString config = root.path() + QStringLiteral("/config/korvanta/");
+        QVERIFY(QDir().mkpath(program));
+        QVERIFY(QDir().mkpath(config));
+        const QString seedPath = program + QStringLiteral("Korvanta.ini");
+        const QString copyPath = config + QStringLiteral("Korvanta.ini");
+        const QByteArray seedText = "[Tool]\r\nTemae=False\r\n[goods.csv]\r\nDataListIndex=3\r\n";
+        {
+            QFile seed(seedPath);
+            QVERIFY(seed.open(QIODevice::WriteOnly));
+            seed.write(seedText);
+        }
+
+        Settings s(program, config, program);
+        QVERIFY(s.exists());
+        QCOMPARE(s.filePath(), seedPath);
+        QCOMPARE(s.ReadSetting(QStringLiteral("Tool"), QStringLiteral("Temae")),
+            QStringLiteral("False"));
+
+        QVERIFY(s.WriteSetting(
+            QStringLiteral("Tool"), QStringLiteral("Temae"), QStringLiteral("True")));
+        QCOMPARE(s.filePath(), copyPath);
+        QCOMPARE(
+            s.ReadSetting(QStringLiteral("Tool"), QStringLiteral("Temae")), QStringLiteral("True"));
+        QCOMPARE(s.ReadSetting(QStringLiteral("goods.csv"), QStringLiteral("DataListIndex")),
+            QStringLiteral("3"));
+        QFile seed(seedPath);
+        QVERIFY(seed.open(QIODevice::ReadOnly));
+        QCOMPARE(seed.readAll(), seedText);
+        seed.close();
+
+        // A second window over the same folders (the next start) reads the copy.
+        Settings next(program, config, program);
+        QCOMPARE(next.filePath(), copyPath);
+        QCOMPARE(next.ReadSetting(QStringLiteral("Tool"), QStringLiteral("Temae")),
+            QStringLiteral("True"));
+
+        // Deleting everything: neither the copy nor the seed is read any more in this run.
+        QVERIFY(next.remove());
+        QVERIFY(!next.exists());
+        QCOMPARE(next.ReadSetting(QStringLiteral("goods.csv"), QStringLiteral("DataListIndex")),
+            QString());
+        QVERIFY(next.WriteSetting(
+            QStringLiteral("Tool"), QStringLiteral("Temae"), QStringLiteral("False")));
+        QCOMPARE(next.ReadSetting(QStringLiteral("goods.csv"), QStringLiteral("DataListIndex")),
+            QString());
+        QVERIFY(QFileInfo::exists(seedPath));
+
+        // Without a seed file the settings folder is used as before.
+        QVERIFY(QFile::remove(seedPath));
+        QVERIFY(QFile::remove(copyPath));
+        Settings plain(program, config, program);
+        QVERIFY(!plain.exists());
+        QCOMPARE(plain.filePath(), copyPath);
     }
 
     void notSavedText()

@@ -77,7 +77,7 @@ Form1::Form1(const QString& appFolder, Platform& platform, QWidget* parent)
 Form1::Form1(const SettingsLocation& location, Platform& platform, QWidget* parent)
     : QMainWindow(parent)
     , m_location(location)
-    , m_settings(location.appFolder, location.settingsFolder)
+    , m_settings(location.appFolder, location.settingsFolder, location.seedFolder)
     , m_platform(platform)
 {
     initResources();
@@ -89,6 +89,8 @@ Form1::Form1(const SettingsLocation& location, Platform& platform, QWidget* pare
     createControls();
     createToolBar();
     createMenus();
+    // The status label shows the copying state from the start, not only after a change.
+    showCopyingState();
     applyWindowSystemLimits();
     wireMouseEvents();
     wireSearchBox();
@@ -521,6 +523,9 @@ void Form1::changeEvent(QEvent* event)
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange && !isMinimized())
         Form_Resize();
+    // A new desktop palette (a light or dark scheme chosen while running) gets its own colours.
+    if (event->type() == QEvent::PaletteChange)
+        showCopyingState();
 }
 
 } // namespace korvanta

@@ -239,6 +239,9 @@ public:
     void ClearWebLink();
     void OpenWebOrMail();
     void NoCopy_Click();
+    // Gives the status label the colour of the copying state (NoCopy's check mark) on the
+    // window's palette; run at start, by NoCopy_Click and when the palette changes.
+    void showCopyingState();
 
     // --- the item chooser
     void UnloadItemMenus();

@@ -7,6 +7,7 @@
 #include "core/displaytext.h"
 #include "platform/platform.h"
 #include "settings/conversions.h"
+#include "ui/common/palettecolours.h"
 #include "ui/main/datalistview.h"
 
 #include <QAction>
@@ -96,9 +97,17 @@ void Form1::ClearWebLink()
 void Form1::NoCopy_Click()
 {
     NoCopy->setChecked(!NoCopy->isChecked());
-    QPalette p = Label1->palette();
-    p.setColor(QPalette::WindowText, NoCopy->isChecked() ? QColor(0, 0, 255) : QColor(0, 0, 0));
-    Label1->setPalette(p);
+    showCopyingState();
+}
+
+// Black and blue on a light palette; on a dark one the palette's text colour and a blue that
+// reads on the window's ground, which is the label's (it paints no ground of its own).
+void Form1::showCopyingState()
+{
+    if (!Label1 || !NoCopy)
+        return;
+    setTextColour(
+        Label1, statusTextColour(NoCopy->isChecked(), groundOf(palette()), textOf(palette())));
 }
 
 // Opens the held address with the desktop's handler: a Web address in the browser, a mail

@@ -5,6 +5,7 @@
 #include "platform/twips.h"
 #include "platform/windowhelpers.h"
 #include "ui/common/buttonimages.h"
+#include "ui/common/palettecolours.h"
 #include "ui/common/vbmouse.h"
 #include "ui/manual/versiondialog.h"
 
@@ -28,10 +29,14 @@ void initResources();
 
 namespace {
 
-    const QColor FormBackground(192, 192, 192);
-    const QColor LinkNormal(0, 0, 192);
-    const QColor LinkBlue(0, 0, 255);
-    const QColor LinkVisited(128, 0, 128);
+    // The window's colours as made for a light palette; a dark palette gets its own ground and
+    // readable variants of the others (textColourOn).
+    constexpr Rgb FormBackground { 192, 192, 192 };
+    constexpr Rgb TitleShadow { 128, 128, 128 };
+    constexpr Rgb TitleBlue { 0, 0, 128 };
+    constexpr Rgb LinkNormal { 0, 0, 192 };
+    constexpr Rgb LinkBlue { 0, 0, 255 };
+    constexpr Rgb LinkVisited { 128, 0, 128 };
     // Height of a one-line explanation in the legend, and the line pitch of the two-line one
     // (two lines in 360 twips).
     constexpr double LegendLine = 255;
@@ -102,13 +107,6 @@ namespace {
         return label;
     }
 
-    void setTextColor(QWidget* w, const QColor& color)
-    {
-        QPalette p = w->palette();
-        p.setColor(QPalette::WindowText, color);
-        w->setPalette(p);
-    }
-
     // A font of the desktop's own family (which covers Japanese through the font configuration)
     // at the given size and style; no family is forced.
     QFont styledFont(const QFont& base, double points, bool bold = false, bool italic = false,
@@ -134,10 +132,17 @@ Form3::Form3(Platform& platform, bool topmost, QWidget* parent)
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("説明書"));
     setWindowIcon(programIcon());
+    // The design's light grey ground on a light palette. On a dark one the palette's own ground
+    // stays, so that the labels that take the palette's text colour stay readable on it.
+    m_desktopGround = groundOf(palette());
+    m_desktopText = textOf(palette());
+    m_dark = isDarkPalette(m_desktopGround, m_desktopText);
     setAutoFillBackground(true);
-    QPalette p = palette();
-    p.setColor(QPalette::Window, FormBackground);
-    setPalette(p);
+    if (!m_dark) {
+        QPalette p = palette();
+        p.setColor(QPalette::Window, toQColor(FormBackground));
+        setPalette(p);
+    }
     setFont(styledFont(font(), 9));
     setMouseTracking(true);
     createControls();
@@ -153,8 +158,9 @@ void Form3::createControls()
         Label1[i] = makeLabel(this, QStringLiteral("Label1(%1)").arg(i), name);
         Label1[i]->setFont(titleFont);
     }
-    setTextColor(Label1[0], QColor(128, 128, 128));
-    setTextColor(Label1[1], QColor(0, 0, 128));
+    // A shadow is darker than its ground: black on a dark one.
+    setTextColour(Label1[0], m_dark ? Black : TitleShadow);
+    setTextColour(Label1[1], designColour(TitleBlue));
     // The title 120 twips up and left of its grey copy, which shows as a shadow.
     moveCtl(Label1[0], 360, 0, 3735, 975);
     moveCtl(Label1[1], 240, -120, 3735, 975);
@@ -168,7 +174,7 @@ void Form3::createControls()
 
     Label2 = makeLabel(this, QStringLiteral("Label2"), QStringLiteral("サポート"));
     Label2->setFont(styledFont(font(), 8.25, false, false, true));
-    setTextColor(Label2, LinkNormal);
+    setTextColour(Label2, designColour(LinkNormal));
     moveCtl(Label2, 480, 810, 585, 165);
 
     LabelHPadd
@@ -177,7 +183,7 @@ void Form3::createControls()
     LabelHPadd->setCursor(Qt::PointingHandCursor);
     LabelHPadd->setMouseTracking(true);
     LabelHPadd->installEventFilter(this);
-    setTextColor(LabelHPadd, LinkNormal);
+    setTextColour(LabelHPadd, designColour(LinkNormal));
     moveCtl(LabelHPadd, 1200, 800, 4335, 180);
 
     Label4 = makeLabel(this, QStringLiteral("Label4"), QStringLiteral("ツールボタンの説明"));
@@ -372,9 +378,14 @@ void Form3::LabelHPadd_MouseUp(int, int)
     m_platform.openUrl(QUrl(LabelHPadd->text()));
 }
 
-void Form3::setLinkColor(const QColor& color)
+void Form3::setLinkColor(Rgb design)
 {
-    setTextColor(LabelHPadd, color);
+    setTextColour(LabelHPadd, designColour(design));
+}
+
+Rgb Form3::designColour(Rgb design) const
+{
+    return textColourOn(design, m_desktopGround, m_desktopText);
 }
 
 void Form3::moveCtl(QWidget* w, double left, double top, double width, double height)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/textcolours.h"
 #include "platform/twipslayout.h"
 
 #include <QDialog>
@@ -84,10 +85,17 @@ private:
     // The pixels a control is given for those of its twips.
     QRect fitCtl(QWidget* w, const QRect& pixels) const;
     void keepPartsApart();
-    void setLinkColor(const QColor& color);
+    // The link's text in the colour made as `design`.
+    void setLinkColor(Rgb design);
+    // A colour made for the design's light ground, as it is shown on the desktop's palette.
+    Rgb designColour(Rgb design) const;
 
     Platform& m_platform;
     bool m_topmost;
+    // The desktop's palette as the window found it, and whether it is dark.
+    Rgb m_desktopGround;
+    Rgb m_desktopText;
+    bool m_dark = false;
     TwipsLayout m_layout;
     // Pixels a control is shown below (or above) its place in twips, so that it covers no other.
     QHash<const QWidget*, int> m_shift;

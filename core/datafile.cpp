@@ -10,6 +10,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -86,6 +87,24 @@ namespace {
             QStringLiteral("ファイルのデーターが多すぎるので、読み込めません。"));
     }
 
+    std::atomic<qint64> bytesRead { 0 };
+
+    // QFile::read, counted.
+    qint64 readCounted(QFile& file, char* data, qint64 size)
+    {
+        const qint64 n = file.read(data, size);
+        if (n > 0)
+            bytesRead += n;
+        return n;
+    }
+
+    QByteArray readCounted(QFile& file, qint64 size)
+    {
+        QByteArray bytes = file.read(size);
+        bytesRead += bytes.size();
+        return bytes;
+    }
+
     template <typename Result> Result failed(const FileCheck& check)
     {
         Result result;
@@ -95,6 +114,11 @@ namespace {
     }
 
 } // namespace
+
+qint64 dataFileBytesRead()
+{
+    return bytesRead;
+}
 
 // ---- The first line and the item names
 
@@ -157,9 +181,52 @@ namespace {
             QStringLiteral("ファイルが大きすぎるので、読み込めません（512MBまで）。"));
     }
 
-    // The whole data file at `path` (read only), in pieces; `progress` (if given) hears the share
-    // read so far in percent.
-    WholeFile readWholeFile(const QString& path, const std::function<void(int)>& progress = {})
+    // The text form of a file decided from its bytes given in order, in pieces that each end
+    // after a LF byte but the last, as textFormOf decides it from all of them at once: the
+    // encoding, and the line end as lineEndOf tells it from the bytes (for UTF-16, whose CR and
+    // LF are code units, it is told from the decoded text instead; see textFormOf).
+    class FormDecision
+    {
+    public:
+        void add(QByteArrayView piece)
+        {
+            if (piece.isEmpty())
+                return;
+            m_detector.add(piece);
+            for (qsizetype i = m_crLf ? -1 : piece.indexOf('\n'); i >= 0;
+                i = piece.indexOf('\n', i + 1)) {
+                if ((i > 0 ? piece[i - 1] : m_before) == '\r') {
+                    m_crLf = true;
+                    break;
+                }
+                m_anyLf = true;
+            }
+            m_before = piece.back();
+        }
+
+        // Whether a CR LF pair was seen: the line end is CR LF whatever follows.
+        bool crLf() const { return m_crLf; }
+
+        TextForm result() const
+        {
+            TextForm form;
+            form.encoding = m_detector.result();
+            form.lineEnd = m_crLf || !m_anyLf ? LineEnd::CrLf : LineEnd::Lf;
+            return form;
+        }
+
+    private:
+        DataEncodingDetector m_detector;
+        bool m_crLf = false;
+        bool m_anyLf = false;
+        char m_before = 0; // the last byte of the pieces so far
+    };
+
+    // The whole data file at `path` (read only), in pieces of `pieceBytes`; `progress` (if given)
+    // hears the share read so far in percent, and `decision` (if given) the bytes as they come,
+    // in whole lines, so that the form is decided when the last byte is read.
+    WholeFile readWholeFile(const QString& path, const std::function<void(int)>& progress = {},
+        FormDecision* decision = nullptr, qint64 pieceBytes = PieceBytes)
     {
         const QFileInfo info(path);
         if (const FileCheck check = checkDataFile(info); check.kind != ReadFailureKind::None)
@@ -174,16 +241,28 @@ namespace {
         const qint64 expected = info.size();
         whole.bytes.resize(expected);
         qint64 done = 0;
+        qint64 decided = 0; // the bytes given to `decision`
         while (done < expected) {
-            const qint64 size = std::min(PieceBytes, expected - done);
+            const qint64 size = std::min(pieceBytes, expected - done);
             if (expected >= qint64(ReadyAheadBytes))
                 makePagesReady(
                     whole.bytes.data() + done, whole.bytes.data() + done + size, size_t(size));
-            const qint64 n = file.read(whole.bytes.data() + done, size);
+            const qint64 n = readCounted(file, whole.bytes.data() + done, size);
             if (n < 0)
                 return { readFailure(file), {} };
             if (n == 0)
                 break; // the file has become shorter since
+            if (decision) {
+                // The bytes not given yet hold no LF before the new ones.
+                const qsizetype lf
+                    = QByteArrayView(whole.bytes.constData() + done, n).lastIndexOf('\n');
+                if (lf >= 0) {
+                    const qint64 end = done + lf + 1;
+                    decision->add(QByteArrayView(
+                        whole.bytes.constData() + decided, qsizetype(end - decided)));
+                    decided = end;
+                }
+            }
             done += n;
             if (progress)
                 progress(int(done * 100 / expected));
@@ -192,6 +271,7 @@ namespace {
         // A file that grew since is read to its end all the same.
         if (done == expected) {
             const QByteArray rest = file.readAll();
+            bytesRead += rest.size();
             if (file.error() != QFileDevice::NoError)
                 return { readFailure(file), {} };
             if (!rest.isEmpty()) {
@@ -203,6 +283,8 @@ namespace {
         file.close();
         if (whole.bytes.isEmpty())
             return { failure(ReadFailureKind::Empty, EmptyFileMessage.toString()), {} };
+        if (decision)
+            decision->add(QByteArrayView(whole.bytes).sliced(qsizetype(decided)));
         return whole;
     }
 
@@ -217,7 +299,7 @@ namespace {
         if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
             return { openFailure(file), {} };
         WholeFile first;
-        first.bytes = file.read(limit);
+        first.bytes = readCounted(file, limit);
         if (file.error() != QFileDevice::NoError)
             return { readFailure(file), {} };
         *atEnd = first.bytes.size() < limit || file.atEnd();
@@ -369,28 +451,31 @@ namespace {
 
 } // namespace
 
-TextFormMemo::Entry TextFormMemo::stamp(const QString& path)
+TextFormMemo::Stamp TextFormMemo::stamp(const QString& path)
 {
+    Stamp stamp;
+    // The time first: a change after it gives the file a later time than this.
+    stamp.takenAt = QDateTime::currentMSecsSinceEpoch();
     const QFileInfo info(path);
-    Entry entry;
-    entry.path = info.absoluteFilePath();
-    entry.size = info.size();
+    stamp.path = info.absoluteFilePath();
+    if (!info.exists())
+        return stamp;
+    stamp.size = info.size();
     const QDateTime modified = info.lastModified();
-    entry.modified = modified.isValid() ? modified.toMSecsSinceEpoch() : -1;
+    stamp.modified = modified.isValid() ? modified.toMSecsSinceEpoch() : -1;
     const QDateTime changed = info.metadataChangeTime();
-    entry.changed = changed.isValid() ? changed.toMSecsSinceEpoch() : -1;
-    return entry;
+    stamp.changed = changed.isValid() ? changed.toMSecsSinceEpoch() : -1;
+    return stamp;
 }
 
 std::optional<TextForm> TextFormMemo::find(const QString& path) const
 {
     if (m_entries.empty())
         return std::nullopt;
-    const Entry now = stamp(path);
+    const Stamp now = stamp(path);
     for (const Entry& entry : m_entries) {
-        if (entry.path == now.path) {
-            if (entry.size == now.size && entry.modified == now.modified
-                && entry.changed == now.changed && now.modified >= 0)
+        if (entry.stamp.path == now.path) {
+            if (entry.stamp.sameFileState(now))
                 return entry.form;
             return std::nullopt;
         }
@@ -398,14 +483,18 @@ std::optional<TextForm> TextFormMemo::find(const QString& path) const
     return std::nullopt;
 }
 
-void TextFormMemo::remember(const QString& path, TextForm form)
+bool TextFormMemo::remember(const Stamp& before, TextForm form)
 {
-    Entry entry = stamp(path);
-    entry.form = form;
-    std::erase_if(m_entries, [&](const Entry& e) { return e.path == entry.path; });
+    std::erase_if(m_entries, [&](const Entry& e) { return e.stamp.path == before.path; });
+    // Unchanged since the stamp, and settled then: any later change gives a modification time
+    // past the stamp's, which this one cannot be.
+    const bool settled = before.modified >= 0 && before.modified <= before.takenAt - SettleMs;
+    if (!settled || before.size < 0 || !stamp(before.path).sameFileState(before))
+        return false;
     if (m_entries.size() >= MemoEntries)
         m_entries.erase(m_entries.begin());
-    m_entries.push_back(std::move(entry));
+    m_entries.push_back({ before, form });
+    return true;
 }
 
 namespace {
@@ -419,8 +508,9 @@ namespace {
     };
 
     // The text form of the file at `path`, decided from all of its bytes as textFormOf does, read
-    // in pieces that are not kept: only the first bytes are, for the first line.
-    DecidedForm decideTextForm(const QString& path)
+    // in pieces that are not kept: only the first bytes are, for the first line. `progress` (if
+    // given) hears the share read so far in percent.
+    DecidedForm decideTextForm(const QString& path, const std::function<void(int)>& progress)
     {
         const QFileInfo info(path);
         if (const FileCheck check = checkDataFile(info); check.kind != ReadFailureKind::None)
@@ -434,24 +524,24 @@ namespace {
         // The first line, its line end and some more, as the first line is read when the form
         // is known.
         constexpr qsizetype StartBytes = MaxFirstLineBytes + 4;
+        const qint64 expected = info.size();
         DecidedForm decided;
-        DataEncodingDetector detector;
-        bool crLf = false;
-        bool anyLf = false;
-        char before = 0; // the byte before the piece
-        QByteArray buffer(std::min(PieceBytes, info.size() + 1), Qt::Uninitialized);
+        FormDecision decision;
+        QByteArray buffer(std::min(PieceBytes, expected + 1), Qt::Uninitialized);
         qsizetype waiting = 0;
         qint64 total = 0;
         for (bool atEnd = false; !atEnd;) {
             if (waiting == buffer.size())
                 buffer.resize(waiting + PieceBytes);
-            const qint64 n = file.read(buffer.data() + waiting, buffer.size() - waiting);
+            const qint64 n = readCounted(file, buffer.data() + waiting, buffer.size() - waiting);
             if (n < 0)
                 return { readFailure(file), {}, {}, false };
             atEnd = n == 0;
             total += n;
             if (total > MaxDataFileBytes)
                 return { tooLarge(), {}, {}, false };
+            if (progress && n > 0)
+                progress(int(std::min(total, expected) * 100 / expected));
             if (decided.start.size() < StartBytes)
                 decided.start += QByteArrayView(buffer.constData() + waiting, n)
                                      .first(std::min<qint64>(n, StartBytes - decided.start.size()));
@@ -466,18 +556,7 @@ namespace {
                 waiting = bytes.size();
                 continue;
             }
-            const QByteArrayView piece = bytes.first(whole);
-            detector.add(piece);
-            // The line end as lineEndOf tells it from the bytes.
-            for (qsizetype i = crLf ? -1 : piece.indexOf('\n'); i >= 0;
-                i = piece.indexOf('\n', i + 1)) {
-                if ((i > 0 ? piece[i - 1] : before) == '\r') {
-                    crLf = true;
-                    break;
-                }
-                anyLf = true;
-            }
-            before = piece.back();
+            decision.add(bytes.first(whole));
             waiting = bytes.size() - whole;
             std::memmove(buffer.data(), buffer.constData() + whole, size_t(waiting));
         }
@@ -485,8 +564,7 @@ namespace {
         if (total == 0)
             return { failure(ReadFailureKind::Empty, EmptyFileMessage.toString()), {}, {}, false };
         decided.atEnd = total <= decided.start.size();
-        decided.form.encoding = detector.result();
-        decided.form.lineEnd = crLf || !anyLf ? LineEnd::CrLf : LineEnd::Lf;
+        decided.form = decision.result();
         if (isUtf16(decided.form.encoding)) {
             // CR and LF are code units here: the line end is told from the decoded text.
             const WholeFile whole = readWholeFile(path);
@@ -499,13 +577,44 @@ namespace {
         return decided;
     }
 
+    struct DecidedWhole
+    {
+        FileCheck check;
+        QByteArray bytes;
+        TextForm form;
+    };
+
+    // The whole data file at `path` with its text form decided from its bytes as they are read:
+    // one reading of the file for both. `progress` (if given) hears the share read.
+    DecidedWhole readDeciding(const QString& path, const std::function<void(int)>& progress,
+        qint64 pieceBytes = PieceBytes)
+    {
+        FormDecision decision;
+        WholeFile whole = readWholeFile(path, progress, &decision, pieceBytes);
+        if (whole.check.kind != ReadFailureKind::None)
+            return { whole.check, {}, {} };
+        TextForm form = decision.result();
+        if (isUtf16(form.encoding)) {
+            // CR and LF are code units here: the line end is told from the decoded text.
+            const QString text = decodeAs(whole.bytes, form.encoding);
+            const char16_t* begin = reinterpret_cast<const char16_t*>(text.utf16());
+            form.lineEnd = lineEndOf(begin, begin + text.size());
+        }
+        return { {}, std::move(whole.bytes), form };
+    }
+
+    // readFirstLine for a file whose text form is not known, when its records are read next;
+    // see FirstLineReadOptions::readAhead.
+    FirstLineResult readFirstLineAhead(const QString& path, const FirstLineReadOptions& options);
+
 } // namespace
 
-FirstLineResult readFirstLine(const QString& path, TextFormMemo* memo)
+FirstLineResult readFirstLine(const QString& path, const FirstLineReadOptions& options)
 {
     FirstLineResult result;
     try {
         bool tooLong = false;
+        TextFormMemo* const memo = options.memo;
         const std::optional<TextForm> known = memo ? memo->find(path) : std::nullopt;
         if (known) {
             // Only as many bytes as the line needs, more and more of them while it goes on.
@@ -524,12 +633,15 @@ FirstLineResult readFirstLine(const QString& path, TextFormMemo* memo)
                     break;
                 }
             }
+        } else if (options.readAhead) {
+            return readFirstLineAhead(path, options);
         } else {
-            const DecidedForm decided = decideTextForm(path);
+            const TextFormMemo::Stamp before = TextFormMemo::stamp(path);
+            const DecidedForm decided = decideTextForm(path, options.progress);
             if (decided.check.kind != ReadFailureKind::None)
                 return failed<FirstLineResult>(decided.check);
             if (memo)
-                memo->remember(path, decided.form);
+                memo->remember(before, decided.form);
             result.line = firstLineIn(decided.start, decided.form, &tooLong, decided.atEnd);
         }
         if (tooLong)
@@ -539,6 +651,13 @@ FirstLineResult readFirstLine(const QString& path, TextFormMemo* memo)
     }
     result.ok = true;
     return result;
+}
+
+FirstLineResult readFirstLine(const QString& path, TextFormMemo* memo)
+{
+    FirstLineReadOptions options;
+    options.memo = memo;
+    return readFirstLine(path, options);
 }
 
 QString shortenItemName(const QString& name, int k)
@@ -572,7 +691,14 @@ ItemNamesResult itemNamesFromLine(QStringView firstLine)
 
 ItemNamesResult readItemNames(const QString& path, TextFormMemo* memo)
 {
-    const FirstLineResult line = readFirstLine(path, memo);
+    FirstLineReadOptions options;
+    options.memo = memo;
+    return readItemNames(path, options);
+}
+
+ItemNamesResult readItemNames(const QString& path, const FirstLineReadOptions& options)
+{
+    const FirstLineResult line = readFirstLine(path, options);
     if (!line.ok) {
         ItemNamesResult result;
         result.kind = line.kind;
@@ -724,7 +850,7 @@ namespace {
             // A line longer than the buffer makes it grow.
             if (waiting == buffer.size())
                 buffer.resize(waiting + pieces.read);
-            const qint64 n = file.read(buffer.data() + waiting, buffer.size() - waiting);
+            const qint64 n = readCounted(file, buffer.data() + waiting, buffer.size() - waiting);
             if (n < 0)
                 return { readFailure(file), {} };
             atEnd = n == 0; // a file that grew since is read to its end all the same
@@ -766,22 +892,11 @@ namespace {
         return read;
     }
 
-    // Reading a file whose text form is not known: its bytes are read whole to decide it, then
-    // decoded and split piece by piece. `progress` hears the share read (the first half) and
-    // split (the second).
-    SplitRead readUnknownForm(const QString& path, int itemCount,
-        const DataFileReadOptions& options, const std::function<void(int)>& progress)
+    // Decodes and splits a file's whole bytes in its text form, piece by piece. `progress`
+    // hears the share split, from `from` to 100 percent.
+    SplitRead splitBytes(QByteArrayView bytes, TextForm form, int itemCount,
+        const DataFileReadOptions& options, const std::function<void(int)>& progress, int from)
     {
-        WholeFile whole = readWholeFile(path, [&](int percent) {
-            if (progress)
-                progress(percent / 2);
-        });
-        if (whole.check.kind != ReadFailureKind::None)
-            return { whole.check, {} };
-        const TextForm form = textFormOf(whole.bytes);
-        if (options.memo)
-            options.memo->remember(path, form);
-        const QByteArrayView bytes = whole.bytes;
         DataSetSplitter splitter(itemCount, form.lineEnd, options.recordLimit,
             decodedLengthBound(bytes.size(), form.encoding));
         // Every record but the last ends at a LF byte (or code unit).
@@ -795,11 +910,235 @@ namespace {
                 break;
             done = cut;
             if (progress)
-                progress(50 + int(done * 50 / bytes.size()));
+                progress(from + int(done * (100 - from) / bytes.size()));
         }
         SplitRead read;
         read.data = splitter.finish(&read.truncated);
         return read;
+    }
+
+    // Reading a file whose text form is not known: its bytes are read whole and the form is
+    // decided from them as they come, then they are decoded and split piece by piece.
+    // `progress` hears the share read (the first half) and split (the second).
+    SplitRead readUnknownForm(const QString& path, int itemCount,
+        const DataFileReadOptions& options, const std::function<void(int)>& progress)
+    {
+        const TextFormMemo::Stamp before = TextFormMemo::stamp(path);
+        const DecidedWhole whole = readDeciding(
+            path,
+            [&](int percent) {
+                if (progress)
+                    progress(percent / 2);
+            },
+            piecesFor(options).read);
+        if (whole.check.kind != ReadFailureKind::None)
+            return { whole.check, {} };
+        if (options.memo)
+            options.memo->remember(before, whole.form);
+        return splitBytes(whole.bytes, whole.form, itemCount, options, progress, 50);
+    }
+
+    struct OnePass
+    {
+        FileCheck check;
+        DecidedForm decided; // the form decided from all of the bytes, and the first ones
+        // UTF-16, whose line end is not told from the bytes: the file is to be read whole. Its
+        // reading stops as soon as its first piece shows it.
+        bool readWhole = false;
+        bool split = false; // the records were split in the decided form
+        int itemCount = 0;
+        DataSet data;
+        bool truncated = false;
+    };
+
+    OnePass stopped(const FileCheck& check)
+    {
+        OnePass pass;
+        pass.check = check;
+        return pass;
+    }
+
+    // Reads the data file at `path` once, in pieces, deciding its text form from all of its bytes
+    // (as decideTextForm does) and splitting its records as they come in the form its first
+    // piece shows: the encoding and line end decided from the first bytes hold for all of them
+    // in nearly every file. Only when the form decided from all of the bytes is that one are
+    // the records split (`split`); bytes below 0x80, which every encoding but UTF-16 reads
+    // alike, leave the encoding open until the first byte above. Nothing is split for a first
+    // line that does not end within the first piece, nor once the bytes show another form than
+    // the first ones did, nor when the records cannot be held. `progress` hears the share read.
+    OnePass readOnce(const QString& path, int recordLimit, qint64 pieceBytes,
+        const std::function<void(int)>& progress)
+    {
+        const QFileInfo info(path);
+        if (const FileCheck check = checkDataFile(info); check.kind != ReadFailureKind::None)
+            return stopped(check);
+        if (info.size() > MaxDataFileBytes)
+            return stopped(tooLarge());
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+            return stopped(openFailure(file));
+
+        DataFileReadOptions sizes;
+        sizes.pieceBytes = pieceBytes;
+        const Pieces pieces = piecesFor(sizes);
+        constexpr qsizetype StartBytes = MaxFirstLineBytes + 4;
+        const qint64 expected = info.size();
+        OnePass pass;
+        QByteArray& start = pass.decided.start;
+        FormDecision decision;
+        std::optional<DataSetSplitter> splitter;
+        TextForm guess; // the form the records are split in
+        bool guessing = true; // false once the bytes show another form than `guess`
+        bool full = false; // the records up to the limit are split
+        bool atStart = true;
+        QByteArray buffer(std::min(pieces.read, expected + 1), Qt::Uninitialized);
+        qsizetype waiting = 0;
+        qint64 total = 0;
+        for (bool atEnd = false; !atEnd;) {
+            if (waiting == buffer.size())
+                buffer.resize(waiting + pieces.read);
+            const qint64 n = readCounted(file, buffer.data() + waiting, buffer.size() - waiting);
+            if (n < 0)
+                return stopped(readFailure(file));
+            atEnd = n == 0;
+            total += n;
+            if (total > MaxDataFileBytes)
+                return stopped(tooLarge());
+            if (start.size() < StartBytes)
+                start += QByteArrayView(buffer.constData() + waiting, n)
+                             .first(std::min<qint64>(n, StartBytes - start.size()));
+            const QByteArrayView bytes(buffer.constData(), waiting + n);
+            qsizetype whole = bytes.size();
+            if (!atEnd) {
+                const qsizetype lf = bytes.sliced(waiting).lastIndexOf('\n');
+                whole = lf >= 0 ? waiting + lf + 1 : 0;
+            }
+            if (whole > 0) {
+                const QByteArrayView piece = bytes.first(whole);
+                decision.add(piece);
+                if (guessing && !splitter) {
+                    // The first piece: its form, and line 1's items in it.
+                    guess = decision.result();
+                    if (isUtf16(guess.encoding)) {
+                        pass.readWhole = true;
+                        return pass;
+                    }
+                    bool tooLong = false;
+                    bool complete = false;
+                    const QString line = firstLineIn(
+                        start, guess, &tooLong, atEnd && total <= start.size(), &complete);
+                    const ItemNamesResult names = itemNamesFromLine(line);
+                    guessing = !tooLong && complete && names.ok;
+                    if (guessing) {
+                        pass.itemCount = names.itemCount();
+                        splitter.emplace(pass.itemCount, guess.lineEnd, recordLimit,
+                            decodedLengthBound(expected, guess.encoding));
+                        if (!atEnd && total < expected && piece.size() >= (qsizetype(1) << 20))
+                            splitter->expectRecords(qsizetype(double(piece.count('\n') + 1)
+                                * double(expected) / double(piece.size()) * 1.02));
+                    }
+                } else if (guessing && guess.encoding == DataEncoding::Ascii) {
+                    // Every byte so far was below 0x80: the records split so far are the same
+                    // in the encoding the first byte above shows.
+                    const DataEncoding now = decision.result().encoding;
+                    if (now != DataEncoding::Ascii) {
+                        guessing = now == DataEncoding::Utf8 || now == DataEncoding::EucJp
+                            || now == DataEncoding::Cp932;
+                        guess.encoding = now;
+                    }
+                }
+                if (guess.lineEnd == LineEnd::Lf && decision.crLf())
+                    guessing = false;
+                if (guessing && !full) {
+                    try {
+                        full = !decodeAndSplit(
+                            piece, guess.encoding, atStart, pieces.split, *splitter);
+                    } catch (const std::exception&) {
+                        // Too much to hold: the reading of the records tells why.
+                        guessing = false;
+                    }
+                    atStart = false;
+                }
+                if (!guessing)
+                    splitter.reset();
+                waiting = bytes.size() - whole;
+                std::memmove(buffer.data(), buffer.constData() + whole, size_t(waiting));
+            } else {
+                waiting = bytes.size();
+            }
+            if (progress && expected > 0)
+                progress(int(std::min(total, expected) * 100 / expected));
+        }
+        file.close();
+        if (total == 0)
+            return stopped(failure(ReadFailureKind::Empty, EmptyFileMessage.toString()));
+        pass.decided.atEnd = total <= start.size();
+        pass.decided.form = decision.result();
+        pass.readWhole = isUtf16(pass.decided.form.encoding);
+        if (guessing && splitter && pass.decided.form == guess) {
+            pass.split = true;
+            pass.data = splitter->finish(&pass.truncated);
+        }
+        return pass;
+    }
+
+    FirstLineResult readFirstLineAhead(const QString& path, const FirstLineReadOptions& options)
+    {
+        FirstLineResult result;
+        DataFileReadAhead& ahead = *options.readAhead;
+        const TextFormMemo::Stamp before = TextFormMemo::stamp(path);
+        OnePass pass = readOnce(path, options.recordLimit, options.pieceBytes, options.progress);
+        if (pass.check.kind != ReadFailureKind::None)
+            return failed<FirstLineResult>(pass.check);
+        bool tooLong = false;
+        if (!pass.readWhole) {
+            if (options.memo)
+                options.memo->remember(before, pass.decided.form);
+            result.line
+                = firstLineIn(pass.decided.start, pass.decided.form, &tooLong, pass.decided.atEnd);
+            ahead = { before.path, pass.decided.form, pass.split, pass.itemCount,
+                std::move(pass.data), pass.truncated };
+        } else {
+            // CR and LF are code units here: the line end is told from the decoded text, which
+            // the records are split from then.
+            DataFileReadOptions sizes;
+            sizes.recordLimit = options.recordLimit;
+            sizes.pieceBytes = options.pieceBytes;
+            // The share read is the first half, the share split the second.
+            const auto progress = [&](int percent) {
+                if (options.progress)
+                    options.progress(percent);
+            };
+            const DecidedWhole whole = readDeciding(
+                path, [&](int percent) { progress(percent / 2); }, piecesFor(sizes).read);
+            if (whole.check.kind != ReadFailureKind::None)
+                return failed<FirstLineResult>(whole.check);
+            if (options.memo)
+                options.memo->remember(before, whole.form);
+            result.line = firstLineIn(whole.bytes, whole.form, &tooLong);
+            const ItemNamesResult names = itemNamesFromLine(result.line);
+            ahead = {};
+            ahead.path = before.path;
+            ahead.form = whole.form;
+            if (!tooLong && names.ok) {
+                try {
+                    SplitRead read = splitBytes(
+                        whole.bytes, whole.form, names.itemCount(), sizes, progress, 50);
+                    ahead.hasRecords = true;
+                    ahead.itemCount = names.itemCount();
+                    ahead.data = std::move(read.data);
+                    ahead.truncated = read.truncated;
+                } catch (const std::exception&) {
+                    // Too much to hold: the reading of the records tells why.
+                }
+            }
+        }
+        if (tooLong) {
+            ahead = {};
+            return failed<FirstLineResult>(firstLineTooLong());
+        }
+        result.ok = true;
+        return result;
     }
 
 } // namespace
@@ -815,10 +1154,24 @@ DataFileReadResult readDataFile(
             options.progress(ReadStage::Reading, percent);
     };
     try {
-        const std::optional<TextForm> known
-            = options.memo ? options.memo->find(path) : std::nullopt;
-        SplitRead read = known ? readKnownForm(path, itemCount, *known, options, progress)
-                               : readUnknownForm(path, itemCount, options, progress);
+        // What was read ahead is this read's only: it never outlives it.
+        DataFileReadAhead ahead;
+        if (options.readAhead)
+            std::swap(ahead, *options.readAhead);
+        const bool aheadHere = !ahead.isEmpty() && ahead.path == QFileInfo(path).absoluteFilePath();
+        SplitRead read;
+        if (aheadHere && ahead.hasRecords && ahead.itemCount == itemCount) {
+            read.data = std::move(ahead.data);
+            read.truncated = ahead.truncated;
+            progress(100);
+        } else {
+            std::optional<TextForm> known = aheadHere ? std::optional(ahead.form) : std::nullopt;
+            ahead = {};
+            if (!known && options.memo)
+                known = options.memo->find(path);
+            read = known ? readKnownForm(path, itemCount, *known, options, progress)
+                         : readUnknownForm(path, itemCount, options, progress);
+        }
         if (read.check.kind != ReadFailureKind::None)
             return failed<DataFileReadResult>(read.check);
         // The read stops where the limit is reached: the message comes then, before the

@@ -53,24 +53,69 @@ struct TextForm
 // The text forms of the files read lately, each kept for as long as its file is unchanged (the
 // same size, modification and status-change times): reading a file's first line again then
 // needs only that line, and reading its records needs no detection.
+//
+// A form is kept only for a file that was not changed while it was read: the file is stamped
+// before its bytes are read (stamp()), and remember() keeps the form only when the file still
+// has that stamp. A file last modified less than SettleMs before the stamp is not kept at all:
+// a later save within the same tick of its file system's clock (two seconds on FAT, one on some
+// other file systems and network shares) could leave the same size and modification time.
 class TextFormMemo
 {
 public:
+    static constexpr qint64 SettleMs = 2000;
+
+    // What tells a file unchanged without reading it.
+    struct Stamp
+    {
+        QString path; // absolute
+        qint64 size = -1;
+        qint64 modified = -1; // ms since the epoch, -1 when unknown
+        qint64 changed = -1;
+        qint64 takenAt = -1; // ms since the epoch
+
+        bool sameFileState(const Stamp& other) const
+        {
+            return path == other.path && size == other.size && modified == other.modified
+                && changed == other.changed;
+        }
+    };
+    // The stamp of the file at `path` now: taken before the file is read, for remember().
+    static Stamp stamp(const QString& path);
+
     std::optional<TextForm> find(const QString& path) const;
-    void remember(const QString& path, TextForm form);
+    // Keeps `form`, decided from the bytes read after `before` was taken, when the file is still
+    // as stamped and was already settled then (see above). Returns whether it was kept; a form
+    // not kept forgets any earlier one of the file.
+    bool remember(const Stamp& before, TextForm form);
     void clear() { m_entries.clear(); }
 
 private:
     struct Entry
     {
-        QString path;
-        qint64 size = 0;
-        qint64 modified = -1; // ms since the epoch, -1 when unknown
-        qint64 changed = -1;
+        Stamp stamp;
         TextForm form;
     };
-    static Entry stamp(const QString& path);
     std::vector<Entry> m_entries; // the most recent last
+};
+
+// The bytes of data files this process has read so far, counted by every reader here: how often
+// a file is read, for tests and measurements.
+qint64 dataFileBytesRead();
+
+// What the first reading of a data file whose text form was not known leaves for the reading of
+// its records that follows: the form decided from all of its bytes and, where the bytes could be
+// split as they came (the encoding and line end the first bytes showed held to the last), the
+// records as well, so that the file is not read again.
+struct DataFileReadAhead
+{
+    QString path; // absolute; empty when nothing was read ahead
+    TextForm form;
+    bool hasRecords = false;
+    int itemCount = 0;
+    DataSet data;
+    bool truncated = false;
+
+    bool isEmpty() const { return path.isEmpty(); }
 };
 
 // ---- The first line and the item names
@@ -92,10 +137,27 @@ struct FirstLineResult
 // (if given) and returns nothing when the line is longer than MaxFirstLineBytes.
 QString firstLineOfData(QByteArrayView bytes, bool* tooLong = nullptr);
 
+struct FirstLineReadOptions
+{
+    // The file's text form when it is known and unchanged; the form decided is kept there.
+    TextFormMemo* memo = nullptr;
+    // Called now and then with the share of the file read so far, in percent (0 to 100), while
+    // it is read whole to decide its text form; not called when only the first line is read.
+    std::function<void(int)> progress;
+    // When the records are read next: a file read whole to decide its text form has its records
+    // split in the same reading (in records of `recordLimit`, pieces of `pieceBytes` as
+    // DataFileReadOptions has them), and what was read is kept here for
+    // DataFileReadOptions::readAhead. Left empty when only the first line was read.
+    DataFileReadAhead* readAhead = nullptr;
+    int recordLimit = MaxRecordCount;
+    qint64 pieceBytes = 0;
+};
+
 // Reads the data file at `path` and returns its first line (firstLineOfData). The item names are
 // decoded in the same encoding as the records: the whole file is read to decide it, unless
 // `memo` knows the file unchanged; then only the first line is read. The form decided is kept
-// in `memo`.
+// in `memo` when the file was unchanged over the reading (see TextFormMemo).
+FirstLineResult readFirstLine(const QString& path, const FirstLineReadOptions& options);
 FirstLineResult readFirstLine(const QString& path, TextFormMemo* memo = nullptr);
 
 // `name` as the item chooser and the item names show it: a non-empty name longer than 7
@@ -120,6 +182,7 @@ struct ItemNamesResult
 ItemNamesResult itemNamesFromLine(QStringView firstLine);
 
 // readFirstLine then itemNamesFromLine.
+ItemNamesResult readItemNames(const QString& path, const FirstLineReadOptions& options);
 ItemNamesResult readItemNames(const QString& path, TextFormMemo* memo = nullptr);
 
 // The all-items view's column widths (in the unit of `viewFormWidth`, twips) for `itemCount`
@@ -174,6 +237,10 @@ struct DataFileReadOptions
     int recordLimit = MaxRecordCount;
     // The file's text form when it is known and unchanged; the form decided is kept there.
     TextFormMemo* memo = nullptr;
+    // What reading the item names read ahead (FirstLineReadOptions::readAhead): when it is this
+    // file's, its records are taken as they are (for the same item count), or else the file is
+    // read in the form decided there. It is taken (left empty) whatever file it was.
+    DataFileReadAhead* readAhead = nullptr;
     // Called once when the file holds more records than recordLimit, as soon as the read reaches
     // the first record past it and before beforeSplitting: the record-limit message comes before
     // the splitting caption.
@@ -182,7 +249,8 @@ struct DataFileReadOptions
     std::function<void()> beforeSplitting;
     // Called now and then with the stage and its share done so far, in percent (0 to 100):
     // reading (decoding and splitting as the file is read) rises to 100, then splitting ends
-    // with 100.
+    // with 100. A file whose text form is not known is read whole first (the first half of
+    // reading) and then decoded and split (the second half).
     std::function<void(ReadStage, int)> progress;
     // The size of the pieces the file is read and decoded in, 0 for the usual 8 MB (and 64 kB
     // decoded at a time); a small size cuts a small file's lines as a large file's are cut.
@@ -192,7 +260,7 @@ struct DataFileReadOptions
 // Reads the whole data file at `path` (read only, in large pieces), decodes it and splits it into
 // records of `itemCount` items, as DataSet::fromFileText splits the whole text. With the text form
 // known (`memo`), each piece is decoded and split as it is read, and reading stops once the
-// records up to the limit are split.
+// records up to the limit are split. With its records read ahead, the file is not read at all.
 DataFileReadResult readDataFile(
     const QString& path, int itemCount, const DataFileReadOptions& options);
 DataFileReadResult readDataFile(

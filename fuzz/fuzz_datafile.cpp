@@ -8,6 +8,7 @@
 #include "core/dataset.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QString>
@@ -134,6 +135,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         QFile file(path);
         require(file.open(QIODevice::WriteOnly | QIODevice::Truncate), "cannot write the file");
         require(file.write(bytes) == bytes.size(), "cannot write the file");
+        // Saved long ago, so that the text form decided by a read is kept for the next.
+        require(file.flush()
+                && file.setFileTime(
+                    QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime),
+            "cannot set the file's time");
     }
 
     const ItemNamesResult names = readItemNames(path);
@@ -193,6 +199,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     require(namesKnown.ok && namesKnown.headerTexts == names.headerTexts,
         "the item names differ when the text form is known");
 
+    // The first open's road: the item names read with the whole file, whose records are split
+    // in the same reading where the form of its first piece holds to its end.
+    DataFileReadAhead readAhead;
+    FirstLineReadOptions first;
+    first.readAhead = &readAhead;
+    first.recordLimit = limit;
+    first.pieceBytes = options.pieceBytes;
+    const ItemNamesResult namesAhead = readItemNames(path, first);
+    require(namesAhead.ok && namesAhead.headerTexts == names.headerTexts,
+        "the item names differ when the records are read ahead");
+    require(!readAhead.isEmpty(), "nothing was read ahead");
+    DataFileReadOptions aheadOptions;
+    aheadOptions.recordLimit = limit;
+    aheadOptions.pieceBytes = options.pieceBytes;
+    aheadOptions.readAhead = &readAhead;
+    const DataFileReadResult ahead = readDataFile(path, names.itemCount(), aheadOptions);
+    require(ahead.ok && readAhead.isEmpty(), "what was read ahead was not taken");
+
     // Records: the pieces after the first line break, each cut at commas outside quotes and at
     // TABs, fields beyond the item count dropped, missing ones empty.
     QStringList pieces = text.split(lineBreak(text));
@@ -200,17 +224,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const bool truncated = pieces.size() > limit;
     if (truncated)
         pieces.resize(limit);
-    require(read.truncated == truncated, "wrong record limit");
-    require(read.data.recordCount() == pieces.size(), "wrong number of records");
-    require(read.data.itemCount() == names.itemCount(), "wrong item count in the data");
-    for (int r = 1; r <= int(pieces.size()); ++r) {
-        const QStringList fields = referenceCsvLineToTab(pieces.at(r - 1)).split(u'\t');
-        for (int k = 1; k <= names.itemCount(); ++k) {
-            const QString expected = k <= fields.size() ? fields.at(k - 1) : QString();
-            require(read.data.item(k, r) == expected, "wrong item");
+    for (const DataFileReadResult* result : { &read, &ahead }) {
+        require(result->truncated == truncated, "wrong record limit");
+        require(result->data.recordCount() == pieces.size(), "wrong number of records");
+        require(result->data.itemCount() == names.itemCount(), "wrong item count in the data");
+        for (int r = 1; r <= int(pieces.size()); ++r) {
+            const QStringList fields = referenceCsvLineToTab(pieces.at(r - 1)).split(u'\t');
+            for (int k = 1; k <= names.itemCount(); ++k) {
+                const QString expected = k <= fields.size() ? fields.at(k - 1) : QString();
+                require(result->data.item(k, r) == expected, "wrong item");
+            }
+            require(
+                result->data.item(names.itemCount() + 1, r).isEmpty(), "an item beyond the count");
         }
-        require(read.data.item(names.itemCount() + 1, r).isEmpty(), "an item beyond the count");
+        require(result->data.item(1, 0).isEmpty(), "record 0 is not empty");
     }
-    require(read.data.item(1, 0).isEmpty(), "record 0 is not empty");
     return 0;
 }

@@ -4,12 +4,15 @@
 
 #include "support/testmain.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QTemporaryDir>
+
+#include <string_view>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -30,6 +33,8 @@ private slots:
     void textFormMemo_data();
     void textFormMemo();
     void textFormMemoSeesRewrittenFile();
+    void textFormMemoKeepsOnlyUnchangedFiles_data();
+    void textFormMemoKeepsOnlyUnchangedFiles();
     void recordLimitIsToldBeforeSplitting_data();
     void recordLimitIsToldBeforeSplitting();
     void emptyAndClearedSets();
@@ -49,6 +54,8 @@ private slots:
     void readInPiecesMatchesWhole_data();
     void readInPiecesMatchesWhole();
     void readWithKnownFormStopsAtLimit();
+    void firstOpenReadsOnce_data();
+    void firstOpenReadsOnce();
     void publicFiles_data();
     void publicFiles();
 
@@ -67,6 +74,15 @@ private:
 static QString u8(const char* text)
 {
     return QString::fromUtf8(text);
+}
+
+// Sets the file's modification time an hour back, as a file saved some time ago has it.
+static bool age(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadWrite)
+        && file.setFileTime(
+            QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime);
 }
 
 // Whether two sets hold the same records and items; says where they differ.
@@ -310,6 +326,7 @@ void TestDataFile::textFormMemo()
     QFETCH(QByteArray, bytes);
     QFETCH(QString, firstLine);
     const QString path = writeFile(QStringLiteral("memo.csv"), bytes);
+    QVERIFY(age(path));
     TextFormMemo memo;
     QVERIFY(!memo.find(path));
     QCOMPARE(readFirstLine(path, &memo).line, firstLine);
@@ -333,9 +350,10 @@ void TestDataFile::textFormMemoSeesRewrittenFile()
     QStringEncoder sjis("windows-31j");
     const QString path
         = writeFile(QStringLiteral("rewritten.csv"), sjis.encode(u8("名前,住所\r\n1,2")));
+    QVERIFY(age(path));
     TextFormMemo memo;
     QCOMPARE(readItemNames(path, &memo).headerTexts, QStringList({ u8("名前"), u8("住所") }));
-    QTest::qWait(20); // another modification time
+    QVERIFY(memo.find(path));
     writeFile(QStringLiteral("rewritten.csv"), u8("名前,住所\r\n1,2").toUtf8());
     QCOMPARE(readItemNames(path, &memo).headerTexts, QStringList({ u8("名前"), u8("住所") }));
     DataFileReadOptions options;
@@ -343,6 +361,67 @@ void TestDataFile::textFormMemoSeesRewrittenFile()
     const DataFileReadResult read = readDataFile(path, 2, options);
     QVERIFY(read.ok);
     QCOMPARE(read.data.itemString(2, 1), u8("2"));
+}
+
+// A file saved while it is read (a spreadsheet's save, an export job) leaves no text form
+// decided from its old bytes, whichever read decided it: the next reads decide the new bytes'
+// encoding. Nor is a file kept that was saved just before the read: a second save within the
+// same tick of a coarse file clock would leave the same stamp.
+void TestDataFile::textFormMemoKeepsOnlyUnchangedFiles_data()
+{
+    QTest::addColumn<QString>("road");
+    QTest::addColumn<bool>("savedDuringRead");
+    QTest::addColumn<bool>("aged");
+    QTest::addColumn<bool>("kept");
+    for (const char* road : { "item names", "item names, records read ahead", "records" }) {
+        QTest::addRow("%s, saved during the read", road) << road << true << true << false;
+        QTest::addRow("%s, saved just before", road) << road << false << false << false;
+        QTest::addRow("%s, saved an hour ago", road) << road << false << true << true;
+    }
+}
+
+void TestDataFile::textFormMemoKeepsOnlyUnchangedFiles()
+{
+    QFETCH(QString, road);
+    QFETCH(bool, savedDuringRead);
+    QFETCH(bool, aged);
+    QFETCH(bool, kept);
+    QStringEncoder sjis("windows-31j");
+    const QString name = QStringLiteral("saved.csv");
+    const QString path = writeFile(name, sjis.encode(u8("名前,住所\r\n山田,東京")));
+    if (aged)
+        QVERIFY(age(path));
+    TextFormMemo memo;
+    bool saved = false;
+    const auto save = [&] {
+        if (savedDuringRead && !saved)
+            writeFile(name, u8("名前,住所\r\n山田,大阪").toUtf8());
+        saved = true;
+    };
+    if (road == QStringLiteral("records")) {
+        DataFileReadOptions options;
+        options.memo = &memo;
+        options.progress = [&](ReadStage, int) { save(); };
+        QVERIFY(readDataFile(path, 2, options).ok);
+    } else {
+        FirstLineReadOptions options;
+        options.memo = &memo;
+        options.progress = [&](int) { save(); };
+        DataFileReadAhead ahead;
+        if (road.endsWith(QStringLiteral("ahead")))
+            options.readAhead = &ahead;
+        QVERIFY(readItemNames(path, options).ok);
+    }
+    QVERIFY(saved);
+    QCOMPARE(bool(memo.find(path)), kept);
+
+    const QString city = savedDuringRead ? u8("大阪") : u8("東京");
+    QCOMPARE(readItemNames(path, &memo).headerTexts, QStringList({ u8("名前"), u8("住所") }));
+    DataFileReadOptions options;
+    options.memo = &memo;
+    const DataFileReadResult again = readDataFile(path, 2, options);
+    QVERIFY(again.ok);
+    QCOMPARE(again.data.itemString(2, 1), city);
 }
 
 void TestDataFile::recordLimitIsToldBeforeSplitting_data()
@@ -737,17 +816,33 @@ void TestDataFile::readInPiecesMatchesWhole()
 {
     QFETCH(QByteArray, bytes);
     const QString path = writeFile(QStringLiteral("pieces.csv"), bytes);
+    QVERIFY(age(path));
     const ParsedDataText expected = parseDataBytes(bytes, NoRecordLimit);
     QVERIFY(expected.names.ok);
     const int itemCount = expected.names.itemCount();
-    for (const bool known : { false, true }) {
+    // The form decided by the read of the records, known from reading the item names, or read
+    // ahead (with the records, where the first piece's form held) by reading the item names.
+    for (const char* form : { "decided", "known", "read ahead" }) {
         for (const qint64 pieceBytes : { 0, 1, 2, 3, 5, 8, 13 }) {
             TextFormMemo memo;
-            if (known)
-                QVERIFY(readItemNames(path, &memo).ok);
+            DataFileReadAhead readAhead;
+            if (form != std::string_view("decided")) {
+                FirstLineReadOptions first;
+                first.memo = &memo;
+                if (form == std::string_view("read ahead")) {
+                    first.readAhead = &readAhead;
+                    first.recordLimit = NoRecordLimit;
+                    first.pieceBytes = pieceBytes;
+                }
+                const ItemNamesResult names = readItemNames(path, first);
+                QVERIFY(names.ok);
+                QCOMPARE(names.headerTexts, expected.names.headerTexts);
+                QCOMPARE(readAhead.isEmpty(), form == std::string_view("known"));
+            }
             DataFileReadOptions options;
             options.recordLimit = NoRecordLimit;
             options.memo = &memo;
+            options.readAhead = &readAhead;
             options.pieceBytes = pieceBytes;
             int splitCalls = 0;
             options.beforeSplitting = [&] { ++splitCalls; };
@@ -764,12 +859,13 @@ void TestDataFile::readInPiecesMatchesWhole()
                 QFAIL(qPrintable(QStringLiteral("%1, pieces of %2, form %3")
                         .arg(where)
                         .arg(pieceBytes)
-                        .arg(known ? "known" : "decided")));
+                        .arg(form)));
             QCOMPARE(read.truncated, false);
             QCOMPARE(splitCalls, 1);
             QVERIFY(percentsRise);
             QCOMPARE(lastPercent, 100);
             QVERIFY(memo.find(path));
+            QVERIFY(readAhead.isEmpty());
         }
     }
 }
@@ -782,6 +878,7 @@ void TestDataFile::readWithKnownFormStopsAtLimit()
     for (int r = 1; r <= 40000; ++r)
         bytes += "\r\nr" + QByteArray::number(r) + ",x";
     const QString path = writeFile(QStringLiteral("limit.csv"), bytes);
+    QVERIFY(age(path));
     TextFormMemo memo;
     QVERIFY(readItemNames(path, &memo).ok);
     DataFileReadOptions options;
@@ -804,12 +901,67 @@ void TestDataFile::readWithKnownFormStopsAtLimit()
     for (int r = 0; r < MaxRecordCount; ++r)
         wide += "\r\n";
     const QString widePath = writeFile(QStringLiteral("wide-known.csv"), wide);
+    QVERIFY(age(widePath));
     QVERIFY(readItemNames(widePath, &memo).ok);
     options.pieceBytes = 0;
     const DataFileReadResult refused = readDataFile(widePath, MaxItemCount, options);
     QVERIFY(!refused.ok);
     QCOMPARE(refused.kind, ReadFailureKind::Error);
     QVERIFY(!refused.description.isEmpty());
+}
+
+// Opening a file whose form is not known reads it once: its form is decided from all of its
+// bytes while the records are split in the form its first piece shows, which holds in nearly
+// every file. Where the later bytes decide otherwise, the records come from a second reading in
+// the form decided, and are the same as ever.
+void TestDataFile::firstOpenReadsOnce_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("readings"); // of the whole file, for its names and records
+    QStringEncoder sjis("windows-31j");
+    const QByteArray names = sjis.encode(u8("名前,住所"));
+    QByteArray asciiLines;
+    for (int r = 0; r < 50; ++r)
+        asciiLines += "\r\nx" + QByteArray::number(r) + ",y";
+    QTest::newRow("code page 932") << names + "\r\n" + sjis.encode(u8("山田,東京")) << 1;
+    QTest::newRow("ASCII first, code page 932 later")
+        << "a,b" + asciiLines + "\r\n" + sjis.encode(u8("山田,東京")) << 1;
+    QTest::newRow("ASCII first, UTF-8 later")
+        << "a,b" + asciiLines + u8("\r\n山田,東京").toUtf8() << 1;
+    QTest::newRow("UTF-8 first, an invalid byte later")
+        << u8("名前,住所").toUtf8() + asciiLines + "\r\n\x82\xA0,z" << 2;
+    QByteArray lfFirst = "a,b";
+    for (int r = 0; r < 50; ++r)
+        lfFirst += "\nx" + QByteArray::number(r) + ",y";
+    QTest::newRow("LF first, a CR LF later") << lfFirst + "\r\nlast,z" << 2;
+}
+
+void TestDataFile::firstOpenReadsOnce()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, readings);
+    const QString path = writeFile(QStringLiteral("once.csv"), bytes);
+    const ParsedDataText expected = parseDataBytes(bytes, NoRecordLimit);
+    QVERIFY(expected.names.ok);
+    DataFileReadAhead ahead;
+    FirstLineReadOptions first;
+    first.readAhead = &ahead;
+    first.recordLimit = NoRecordLimit;
+    first.pieceBytes = 64;
+    const qint64 before = dataFileBytesRead();
+    const ItemNamesResult names = readItemNames(path, first);
+    QVERIFY(names.ok);
+    QCOMPARE(names.headerTexts, expected.names.headerTexts);
+    QCOMPARE(ahead.hasRecords, readings == 1);
+    DataFileReadOptions options;
+    options.recordLimit = NoRecordLimit;
+    options.readAhead = &ahead;
+    const DataFileReadResult read = readDataFile(path, names.itemCount(), options);
+    QVERIFY(read.ok);
+    QVERIFY(ahead.isEmpty());
+    QCOMPARE(dataFileBytesRead() - before, readings * bytes.size());
+    QString where;
+    QVERIFY2(sameRecords(read.data, expected.data, &where), qPrintable(where));
 }
 
 void TestDataFile::publicFiles_data()

@@ -9,6 +9,7 @@
 #include "settings/settingslocation.h"
 #include "ui/main/statuslabel.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QPixmap>
 #include <QPointF>
@@ -23,7 +24,6 @@ class QComboBox;
 class QDragEnterEvent;
 class QDragMoveEvent;
 class QDropEvent;
-class QElapsedTimer;
 class QKeyEvent;
 class QLabel;
 class QListView;
@@ -101,6 +101,12 @@ public:
 
     // --- state the tests and the other windows read
     const Settings& settings() const { return m_settings; }
+    // The encodings and line ends kept for the data files read lately.
+    const TextFormMemo& textForms() const { return m_textForms; }
+    // How long a read of a data file runs before its progress shows in Label1 and the window
+    // paints meanwhile: half a second; tests set 0 to see the progress of a small file.
+    static constexpr qint64 ReadProgressAfterMs = 500;
+    void setReadProgressDelay(qint64 ms) { m_progressAfterMs = ms; }
     Platform& platform() const { return m_platform; }
     bool listReady() const { return ListReady; }
     // The number of the picture tool button `index` shows; -1 before the first one.
@@ -212,7 +218,10 @@ public:
     void WebDblClickOpen_Click();
 
     // --- reading a data file and the data view
-    bool ReadItemNames();
+    // `recordsNext`: the records are read next (the double-click road), so a file read whole to
+    // decide its encoding has its records split in the same reading, for ReadDataFile, which
+    // then does not read it again.
+    bool ReadItemNames(bool recordsNext = false);
     bool ReadDataFile();
     void Filemado_DblClick();
     void EnterDataView();
@@ -422,7 +431,11 @@ private:
     // ListView1_DblClick, which stores its window size and brings back the main one.
     void leaveDataView();
     // The progress of a long read in Label1 (stage: a ReadStage), with the window painted.
-    void showReadProgress(const QElapsedTimer& started, int stage, int percent);
+    void showReadProgress(int stage, int percent);
+    // Closes the window now when it was asked to close during a read.
+    void closeIfAskedDuringRead();
+    // The most records a data file is read with: as designed, or all with GyouSeigenNashi.
+    int recordLimit() const;
 
     // After the closing sequence: tells the user once when the settings could not be saved.
     void reportUnsavedSettings();
@@ -486,12 +499,17 @@ private:
     IncrementalSearch m_search;
     // The encodings and line ends of the data files read lately, while they are unchanged.
     TextFormMemo m_textForms;
+    // What reading the item names of the file being opened read ahead for reading its records.
+    DataFileReadAhead m_readAhead;
+    // When the reading of the file being opened began.
+    QElapsedTimer m_readStarted;
     // A data file is being read; the window paints meanwhile, but nothing may act on it.
     bool m_reading = false;
     // The window was asked to close during the read.
     bool m_closeAfterRead = false;
     int m_progressStage = -1;
     qint64 m_progressShownMs = 0;
+    qint64 m_progressAfterMs = ReadProgressAfterMs;
 
 public:
     // --- shared state of the window

@@ -29,11 +29,36 @@
 
 namespace korvanta {
 
-bool Form1::ReadItemNames()
+bool Form1::ReadItemNames(bool recordsNext)
 {
     const QString path = CurrentFolder() + Filemado->fileName();
-    const ItemNamesResult names = readItemNames(path, &m_textForms);
+    m_readAhead = {};
+    FirstLineReadOptions options;
+    options.memo = &m_textForms;
+    // A file whose encoding is not known is read whole to decide it: the first read of an open,
+    // which shows the hourglass and its progress, and which the read of the records goes on
+    // with. When the file is being opened, its records are split in that same reading.
+    if (recordsNext) {
+        options.readAhead = &m_readAhead;
+        options.recordLimit = recordLimit();
+    }
+    m_readStarted.start();
+    m_progressStage = -1;
+    options.progress = [this](int percent) { showReadProgress(int(ReadStage::Reading), percent); };
+    const QString caption = Label1->text();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    ItemNamesResult names;
+    {
+        const QScopedValueRollback reading(m_reading, true);
+        names = readItemNames(path, options);
+    }
+    QApplication::restoreOverrideCursor();
+    // The file view's status line comes back, as the selection set it.
+    if (m_progressStage != -1)
+        Label1->setText(caption);
+    closeIfAskedDuringRead();
     if (!names.ok) {
+        m_readAhead = {};
         if (names.kind == ReadFailureKind::Error)
             ItemCount = 1;
         m_platform.showMessage(this, names.description);
@@ -71,17 +96,15 @@ bool Form1::ReadItemNames()
 
 namespace {
 
-    // A read that takes longer than this shows its progress and lets the window paint.
-    constexpr qint64 ProgressAfterMs = 500;
     // How often the progress caption changes, at most.
     constexpr qint64 ProgressEveryMs = 50;
 
 } // namespace
 
-void Form1::showReadProgress(const QElapsedTimer& started, int stage, int percent)
+void Form1::showReadProgress(int stage, int percent)
 {
-    const qint64 elapsed = started.elapsed();
-    if (elapsed < ProgressAfterMs
+    const qint64 elapsed = m_readStarted.elapsed();
+    if (elapsed < m_progressAfterMs
         || (stage == m_progressStage && elapsed - m_progressShownMs < ProgressEveryMs))
         return;
     m_progressStage = stage;
@@ -95,32 +118,45 @@ void Form1::showReadProgress(const QElapsedTimer& started, int stage, int percen
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-bool Form1::ReadDataFile()
+int Form1::recordLimit() const
 {
-    Label1->setText(ReadingFileCaption.toString());
-    const QString path = CurrentFolder() + Filemado->fileName();
-    DataFileReadOptions options;
-    options.recordLimit = GyouSeigenNashi->isChecked() ? NoRecordLimit : MaxRecordCount;
-    options.memo = &m_textForms;
-    // The record limit is told before the splitting starts and its caption shows.
-    options.onRecordLimit = [this] { m_platform.showMessage(this, recordLimitMessage()); };
-    options.beforeSplitting = [this] { Label1->setText(SplittingDataCaption.toString()); };
-    QElapsedTimer started;
-    started.start();
-    m_progressStage = -1;
-    options.progress
-        = [&](ReadStage stage, int percent) { showReadProgress(started, int(stage), percent); };
-    DataFileReadResult result;
-    {
-        const QScopedValueRollback reading(m_reading, true);
-        result = readDataFile(path, ItemCount, options);
-    }
+    return GyouSeigenNashi->isChecked() ? NoRecordLimit : MaxRecordCount;
+}
+
+void Form1::closeIfAskedDuringRead()
+{
     if (m_closeAfterRead) {
         // The window was asked to close while the file was read: it closes now, from the event
         // loop, as it would have then.
         m_closeAfterRead = false;
         QTimer::singleShot(0, this, [this] { close(); });
     }
+}
+
+bool Form1::ReadDataFile()
+{
+    Label1->setText(ReadingFileCaption.toString());
+    const QString path = CurrentFolder() + Filemado->fileName();
+    DataFileReadOptions options;
+    options.recordLimit = recordLimit();
+    options.memo = &m_textForms;
+    // What reading the item names of this open read ahead: the records split then, or the
+    // encoding decided; the read goes on from there.
+    options.readAhead = &m_readAhead;
+    if (m_readAhead.isEmpty())
+        m_readStarted.start();
+    // The record limit is told before the splitting starts and its caption shows.
+    options.onRecordLimit = [this] { m_platform.showMessage(this, recordLimitMessage()); };
+    options.beforeSplitting = [this] { Label1->setText(SplittingDataCaption.toString()); };
+    m_progressStage = -1;
+    options.progress
+        = [this](ReadStage stage, int percent) { showReadProgress(int(stage), percent); };
+    DataFileReadResult result;
+    {
+        const QScopedValueRollback reading(m_reading, true);
+        result = readDataFile(path, ItemCount, options);
+    }
+    closeIfAskedDuringRead();
     if (!result.ok) {
         m_platform.showMessage(this, result.description);
         return false;
@@ -136,7 +172,7 @@ bool Form1::ReadDataFile()
 
 void Form1::Filemado_DblClick()
 {
-    if (Filemado->fileName().isEmpty() || !ReadItemNames())
+    if (Filemado->fileName().isEmpty() || !ReadItemNames(true))
         return;
     const QString section = Filemado->fileName();
     if (!SentakuDataKiroku->isChecked()) {

@@ -138,6 +138,8 @@ void Form1::Kirikae_Click()
 
 void Form1::FilemadoRefresh_Click()
 {
+    // The encodings kept for the files read lately are decided again at their next read.
+    m_textForms.clear();
     Filemado->refresh();
     UpdateFileSelection();
 }

@@ -13,6 +13,8 @@ PACKAGES=(
     dpkg-dev lintian appstream util-linux
     patchelf mmdebstrap mount
     weston xwayland qt6-wayland
+    libxcb1-dev
+    mutter
 )
 
 missing=()

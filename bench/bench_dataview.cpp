@@ -82,6 +82,48 @@ void BM_ListUpSingleItemScrollBar(benchmark::State& state)
 }
 BENCHMARK(BM_ListUpSingleItemScrollBar)->Unit(benchmark::kMillisecond);
 
+// Opening the file from the file list (read, list-up, the remembered row copied), returning to
+// the file list between iterations untimed.
+void openFile(benchmark::State& state, int displayItem, bool scrollBar)
+{
+    OpenWindow w(displayItem, scrollBar);
+    for (auto _ : state) {
+        state.PauseTiming();
+        w.form->ShowFileList();
+        QApplication::processEvents();
+        state.ResumeTiming();
+        w.form->Filemado_DblClick();
+        QApplication::processEvents();
+    }
+    state.counters["rows"] = double(w.form->List2.size());
+}
+
+void BM_OpenSingleItem(benchmark::State& state)
+{
+    openFile(state, 2, false);
+}
+BENCHMARK(BM_OpenSingleItem)->Unit(benchmark::kMillisecond);
+
+// With the horizontal scroll bar option on: the rows' width is worked out for the new data.
+void BM_OpenSingleItemScrollBar(benchmark::State& state)
+{
+    openFile(state, 2, true);
+}
+BENCHMARK(BM_OpenSingleItemScrollBar)->Unit(benchmark::kMillisecond);
+
+// The same with every shown text different (the record codes): each one is measured.
+void BM_OpenDistinctCodes(benchmark::State& state)
+{
+    openFile(state, 1, false);
+}
+BENCHMARK(BM_OpenDistinctCodes)->Unit(benchmark::kMillisecond);
+
+void BM_OpenDistinctCodesScrollBar(benchmark::State& state)
+{
+    openFile(state, 1, true);
+}
+BENCHMARK(BM_OpenDistinctCodesScrollBar)->Unit(benchmark::kMillisecond);
+
 void BM_RowClickToClipboard(benchmark::State& state)
 {
     OpenWindow w(2);

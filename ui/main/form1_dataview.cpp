@@ -128,6 +128,7 @@ bool Form1::ReadDataFile()
     setRowMap({});
     Data = std::move(result.data);
     m_foldedData.reset();
+    m_widestText.reset();
     m_search.clear();
     if (AimaiKensaku->isChecked())
         foldedData();
@@ -240,6 +241,7 @@ void Form1::clearData()
     setRowMap({});
     Data.clear();
     m_foldedData.reset();
+    m_widestText.reset();
     m_search.clear();
 }
 

@@ -106,6 +106,9 @@ std::vector<char*> argumentsWithPlatform(int argc, char** argv, QByteArray& plat
 
 int main(int argc, char** argv)
 {
+    // Before Qt connects to the window system, which takes the launcher's startup id out of the
+    // environment.
+    keepStartupActivationTokens();
     // The resources live in a static library; without this the linker leaves them out.
     Q_INIT_RESOURCE(korvanta);
     QByteArray platformChoice;

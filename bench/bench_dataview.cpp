@@ -29,14 +29,16 @@ struct OpenWindow
     DesktopPlatform platform;
     std::unique_ptr<Form1> form;
 
-    explicit OpenWindow(int displayItem)
+    // With `scrollBar`, the option "水平ｽｸﾛｰﾙﾊﾞｰを表示する" is on.
+    explicit OpenWindow(int displayItem, bool scrollBar = false)
     {
         const QString app = folder.path() + QLatin1Char('/');
         QFile::copy(benchmarkFile(), app + QStringLiteral("bench.csv"));
         QFile ini(app + QStringLiteral("Korvanta.ini"));
         if (ini.open(QIODevice::WriteOnly)) {
-            ini.write("[Tool]\r\nTemae=False\r\nDir1V=False\r\nNoCopy=False\r\nFilePath="
-                + folder.path().toUtf8()
+            ini.write("[Tool]\r\nTemae=False\r\nDir1V=False\r\nNoCopy=False\r\nScrollBerSetei="
+                + QByteArray(scrollBar ? "True" : "False")
+                + "\r\nFilePath=" + folder.path().toUtf8()
                 + "\r\nFileListIndex=0\r\n[Position]\r\nTop=0\r\nLeft=0\r\nHeight=9000\r\n"
                   "Width=6000\r\nDir1Height=1350\r\nViewFormHight=9000\r\nViewFormWidth=15000\r\n"
                   "[bench.csv]\r\nSentakuKoumokuNo="
@@ -51,9 +53,9 @@ struct OpenWindow
     }
 };
 
-void listUp(benchmark::State& state, int displayItem)
+void listUp(benchmark::State& state, int displayItem, bool scrollBar = false)
 {
-    OpenWindow w(displayItem);
+    OpenWindow w(displayItem, scrollBar);
     for (auto _ : state) {
         w.form->ListUpData();
         QApplication::processEvents();
@@ -72,6 +74,55 @@ void BM_ListUpAllItems(benchmark::State& state)
     listUp(state, -1);
 }
 BENCHMARK(BM_ListUpAllItems)->Unit(benchmark::kMillisecond);
+
+// With the horizontal scroll bar option on: the scroll range is set after each fill.
+void BM_ListUpSingleItemScrollBar(benchmark::State& state)
+{
+    listUp(state, 2, true);
+}
+BENCHMARK(BM_ListUpSingleItemScrollBar)->Unit(benchmark::kMillisecond);
+
+// Opening the file from the file list (read, list-up, the remembered row copied), returning to
+// the file list between iterations untimed.
+void openFile(benchmark::State& state, int displayItem, bool scrollBar)
+{
+    OpenWindow w(displayItem, scrollBar);
+    for (auto _ : state) {
+        state.PauseTiming();
+        w.form->ShowFileList();
+        QApplication::processEvents();
+        state.ResumeTiming();
+        w.form->Filemado_DblClick();
+        QApplication::processEvents();
+    }
+    state.counters["rows"] = double(w.form->List2.size());
+}
+
+void BM_OpenSingleItem(benchmark::State& state)
+{
+    openFile(state, 2, false);
+}
+BENCHMARK(BM_OpenSingleItem)->Unit(benchmark::kMillisecond);
+
+// With the horizontal scroll bar option on: the rows' width is worked out for the new data.
+void BM_OpenSingleItemScrollBar(benchmark::State& state)
+{
+    openFile(state, 2, true);
+}
+BENCHMARK(BM_OpenSingleItemScrollBar)->Unit(benchmark::kMillisecond);
+
+// The same with every shown text different (the record codes): each one is measured.
+void BM_OpenDistinctCodes(benchmark::State& state)
+{
+    openFile(state, 1, false);
+}
+BENCHMARK(BM_OpenDistinctCodes)->Unit(benchmark::kMillisecond);
+
+void BM_OpenDistinctCodesScrollBar(benchmark::State& state)
+{
+    openFile(state, 1, true);
+}
+BENCHMARK(BM_OpenDistinctCodesScrollBar)->Unit(benchmark::kMillisecond);
 
 void BM_RowClickToClipboard(benchmark::State& state)
 {
@@ -130,9 +181,9 @@ BENCHMARK(BM_KeystrokeAllItemsForgiving)->Unit(benchmark::kMillisecond);
 // search box), every event it posts handled, and the whole window painted into an image. The
 // keys alternate between typing "山" before "田" and deleting it again, so the key alternates
 // between "山田" and "田" as above.
-void keyToScreen(benchmark::State& state, int displayItem)
+void keyToScreen(benchmark::State& state, int displayItem, bool scrollBar = false)
 {
-    OpenWindow w(displayItem);
+    OpenWindow w(displayItem, scrollBar);
     Form1& f = *w.form;
     f.activateWindow();
     f.Combo1->setFocus();
@@ -174,6 +225,13 @@ void BM_KeyToScreenAllItems(benchmark::State& state)
     keyToScreen(state, -1);
 }
 BENCHMARK(BM_KeyToScreenAllItems)->Unit(benchmark::kMillisecond);
+
+// The same with the horizontal scroll bar option on (rows drawn whole, scrolled sideways).
+void BM_KeyToScreenSingleItemScrollBar(benchmark::State& state)
+{
+    keyToScreen(state, 2, true);
+}
+BENCHMARK(BM_KeyToScreenSingleItemScrollBar)->Unit(benchmark::kMillisecond);
 
 void plainScan(benchmark::State& state, int displayItem)
 {

@@ -14,6 +14,8 @@ PACKAGES=(
     patchelf mmdebstrap mount
     weston xwayland qt6-wayland
     qt6ct
+    libxcb1-dev
+    mutter
 )
 
 missing=()

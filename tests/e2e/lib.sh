@@ -11,8 +11,8 @@
 #   e2e_finish
 #
 # e2e_init re-runs the script under a time limit on an X server of its own (Xvfb, 1024x768x24,
-# a free display) with openbox as the window manager, so that frames, activation, minimizing and
-# the window manager's placement are real. Input goes to the focused window the way a person's
+# a free display) with openbox as the window manager (or another one: E2E_WM), so that frames,
+# activation, minimizing and the window manager's placement are real. Input goes to the focused window the way a person's
 # does (no synthetic events to a window id); every check is made from outside: the X clipboard,
 # the window manager's view of the window, the settings file on disk, the process.
 # Every wait is a poll with a time limit. Everything started here is ended on exit.
@@ -175,24 +175,48 @@ e2e_init() {
 
     # The window manager. (The server runs with -noreset: otherwise it resets when the last
     # client, such as the xdpyinfo above, disconnects, and a client connecting meanwhile fails.)
-    # Openbox's own configuration with the minimize animation off, so that a window's place is
-    # final once its state says it is shown.
-    local rc=/etc/xdg/openbox/rc.xml
-    if [[ -f "$rc" ]]; then
-        sed 's|<animateIconify>yes</animateIconify>|<animateIconify>no</animateIconify>|' "$rc" >"$WORK/openbox-rc.xml"
-        openbox --sm-disable --config-file "$WORK/openbox-rc.xml" >"$WORK/wm.log" 2>&1 &
-    else
-        openbox --sm-disable >"$WORK/wm.log" 2>&1 &
-    fi
+    start_window_manager
+    log "X server $DISPLAY with ${E2E_WM:-openbox}"
+}
+
+# The window manager, chosen by E2E_WM before e2e_init:
+# - openbox (the default), with its own configuration and the minimize animation off, so that a
+#   window's place is final once its state says it is shown;
+# - mutter (GNOME's, run with its X11 backend and without a session), which prevents focus
+#   stealing: a window is activated at a program's request only when the request's time is not
+#   older than the user's last input.
+start_window_manager() {
+    case ${E2E_WM:-openbox} in
+    openbox)
+        E2E_WM_NAME=Openbox
+        local rc=/etc/xdg/openbox/rc.xml
+        if [[ -f "$rc" ]]; then
+            sed 's|<animateIconify>yes</animateIconify>|<animateIconify>no</animateIconify>|' "$rc" >"$WORK/openbox-rc.xml"
+            openbox --sm-disable --config-file "$WORK/openbox-rc.xml" >"$WORK/wm.log" 2>&1 &
+        else
+            openbox --sm-disable >"$WORK/wm.log" 2>&1 &
+        fi
+        ;;
+    mutter)
+        E2E_WM_NAME=Mutter
+        command -v mutter >/dev/null 2>&1 || { echo "FAIL: [$E2E_NAME] mutter is not installed"; exit 1; }
+        # No session bus (an address where none listens): mutter runs without one, and never
+        # takes names on the bus of the desktop the tests run in.
+        DBUS_SESSION_BUS_ADDRESS="unix:path=$WORK/no-session-bus" mutter --x11 --replace --sm-disable >"$WORK/wm.log" 2>&1 &
+        ;;
+    *)
+        echo "FAIL: [$E2E_NAME] unknown window manager E2E_WM=$E2E_WM"
+        exit 1
+        ;;
+    esac
     E2E_PIDS+=($!)
-    poll 100 wm_running || { echo "FAIL: [$E2E_NAME] openbox did not start: $(cat "$WORK/wm.log")"; exit 1; }
-    log "X server $DISPLAY with openbox"
+    poll 100 wm_running || { echo "FAIL: [$E2E_NAME] ${E2E_WM:-openbox} did not start: $(cat "$WORK/wm.log")"; exit 1; }
 }
 
 wm_running() {
     local id
     id=$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | sed -n 's/.*window id # *//p')
-    [[ -n "$id" ]] && xprop -id "$id" _NET_WM_NAME 2>/dev/null | grep -qi openbox
+    [[ -n "$id" ]] && xprop -id "$id" _NET_WM_NAME 2>/dev/null | grep -qi "\"$E2E_WM_NAME\""
 }
 
 # A fresh program folder $PROG with a copy of the executable, a runtime folder of its own and a
@@ -481,6 +505,17 @@ activate() {
     poll 50 eval 'xprop -id "'"$w"'" _NET_FRAME_EXTENTS 2>/dev/null | grep -q "="'
     xdotool windowactivate "$w" 2>/dev/null
     poll 50 eval '[[ "$(active_window)" == "'"$w"'" ]]'
+}
+
+# Is window $1 stacked above window $2 in the window manager's stacking order (bottom first)?
+stacked_above() {
+    local a=$(($1)) b=$(($2)) pos=0 pa=-1 pb=-1 id
+    for id in $(xprop -root _NET_CLIENT_LIST_STACKING | sed 's/.*# //; s/,/ /g'); do
+        (($((id)) == a)) && pa=$pos
+        (($((id)) == b)) && pb=$pos
+        pos=$((pos + 1))
+    done
+    ((pa >= 0 && pb >= 0 && pa > pb))
 }
 
 # Windows of the program titled exactly $1 (visible ones), one id a line.

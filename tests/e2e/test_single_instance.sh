@@ -17,17 +17,6 @@ COVER_PID=""
 cover_cleanup() { stop_pid "$COVER_PID"; e2e_cleanup; }
 trap cover_cleanup EXIT
 
-# Is window $1 stacked above window $2 in the window manager's stacking order (bottom first)?
-stacked_above() {
-    local a=$(($1)) b=$(($2)) pos=0 pa=-1 pb=-1 id
-    for id in $(xprop -root _NET_CLIENT_LIST_STACKING | sed 's/.*# //; s/,/ /g'); do
-        (($((id)) == a)) && pa=$pos
-        (($((id)) == b)) && pb=$pos
-        pos=$((pos + 1))
-    done
-    ((pa >= 0 && pb >= 0 && pa > pb))
-}
-
 folder_listing() { (cd "$PROG" && ls -lA --time-style=full-iso); }
 
 app_start || e2e_finish

@@ -35,6 +35,33 @@ private:
 private slots:
     void cleanup() { closeForm(); }
 
+    // The quick width of the widest text is never narrower than the text as drawn: not for
+    // characters whose font their neighbours choose, nor for kerned Latin or characters outside
+    // the basic plane. Each text alone, in two sizes of the list's font.
+    void widestTextWidthIsNotNarrowerThanTheText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("circled digits, wave dash") << QStringLiteral("①～⑤の5色");
+        QTest::newRow("quotes among kana") << QStringLiteral("\"\"\"至急\"\"の連絡は携帯へ");
+        QTest::newRow("circles among kanji") << QStringLiteral("では、○月○日 10時～11時で");
+        QTest::newRow("kerned Latin") << QStringLiteral("AVAVAWAY To Ty Wa");
+        QTest::newRow("half-width kana") << QStringLiteral("ﾘﾝｺﾞ ﾐｶﾝ ﾊﾞﾅﾅ");
+        QTest::newRow("outside the basic plane") << QStringLiteral("𠮷野家 🍎 apple");
+    }
+
+    void widestTextWidthIsNotNarrowerThanTheText()
+    {
+        QFETCH(QString, text);
+        QFont font = DataListView().font();
+        for (const qreal size : { 9.0, 15.0 }) {
+            font.setPointSizeF(size);
+            const int quick = widestTextWidth(font, 1, [&](int) { return QStringView(text); });
+            QVERIFY2(quick >= QFontMetrics(font).horizontalAdvance(text),
+                QByteArray::number(size) + " pt: " + QByteArray::number(quick));
+        }
+        QCOMPARE(widestTextWidth(font, 0, [&](int) { return QStringView(text); }), 0);
+    }
+
     void steadyAtEveryWidth_data()
     {
         QTest::addColumn<int>("rows");

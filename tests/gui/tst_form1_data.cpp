@@ -1,6 +1,7 @@
 // Opening a data file, listing it up, copying rows in both views and the item chooser, driven
 // through the real main window with a recording platform.
 
+#include "support/encodedtext.h"
 #include "support/formfixture.h"
 #include "support/testmain.h"
 
@@ -15,6 +16,7 @@
 #include <QLabel>
 #include <QListView>
 #include <QMenu>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QTreeView>
 
@@ -473,6 +475,37 @@ private slots:
         CHOOSE(f, "ScrollBerSetei");
         QCOMPARE(f.List1->horizontalExtent(), 0);
         QCOMPARE(f.List1->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    }
+
+    // With the option on, rows are drawn whole and as wide as every record's text, also one that
+    // a search shows only after the range was set and whose text is wider than the longest in
+    // characters (wide characters against narrow ones). The file ends with CR LF: its last row
+    // is empty.
+    void rowsTakeInEveryRecordWhole()
+    {
+        Form1& f = startNormally();
+        const QString narrow(100, QLatin1Char('i'));
+        const QString wide(60, QChar(0x9577));
+        m_app.writeFile("goods.csv",
+            saveText(QStringLiteral("name,code\n") + narrow + QStringLiteral(",1\n") + wide
+                    + QStringLiteral(",2\n"),
+                SavedAs::Cp932));
+        openFile(f, "goods.csv");
+        f.setCombo1Text(QStringLiteral("i"));
+        QCOMPARE(f.List2.size(), size_t(1));
+        CHOOSE(f, "ScrollBerSetei");
+        f.setCombo1Text(wide.left(3));
+        QCoreApplication::processEvents();
+        QCOMPARE(f.List2, std::vector<int>({ 2 }));
+        QCOMPARE(f.List1->textElideMode(), Qt::ElideNone);
+        const int textWidth = f.List1->fontMetrics().horizontalAdvance(wide);
+        QVERIFY(f.List1->visualRect(f.List1->model()->index(0, 0)).width() > textWidth);
+        QVERIFY(
+            f.List1->horizontalScrollBar()->maximum() + f.List1->viewport()->width() > textWidth);
+
+        // Without the option a text is cut again.
+        CHOOSE(f, "ScrollBerSetei");
+        QCOMPARE(f.List1->textElideMode(), Qt::ElideRight);
     }
 
     // Addresses with blanks around them (as shop lists often have) open without the blanks; the

@@ -10,6 +10,7 @@
 #include "ui/main/statuslabel.h"
 
 #include <QElapsedTimer>
+#include <QFont>
 #include <QMainWindow>
 #include <QPixmap>
 #include <QPointF>
@@ -200,6 +201,7 @@ public:
     void imgSplitter_MouseMove(int button, int shift, double y);
     void imgSplitter_MouseUp(int button, int shift, double y);
     void SetHorizontalExtent();
+    int widestDisplayText() const;
     void ClearHorizontalExtent();
     void ScrollBerSetei_Click();
     void Temae_Click();
@@ -493,6 +495,15 @@ private:
     bool m_columnWidthsByUser = false;
     // Data folded for the forgiving search; made when first needed, dropped with the data.
     std::optional<FoldedDataSet> m_foldedData;
+    // The width of the widest display text of the data (widestDisplayText), for one display item
+    // in one font; forgotten with the data.
+    struct WidestText
+    {
+        int displayItem = 0;
+        QFont font;
+        int width = 0;
+    };
+    mutable std::optional<WidestText> m_widestText;
     // The row-to-record map that List2 shows; see setRowMap().
     std::vector<int> m_rowMap;
     // The search results of the open file, reused while a key is typed and deleted again.

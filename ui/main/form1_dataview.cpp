@@ -164,6 +164,7 @@ bool Form1::ReadDataFile()
     setRowMap({});
     Data = std::move(result.data);
     m_foldedData.reset();
+    m_widestText.reset();
     m_search.clear();
     if (AimaiKensaku->isChecked())
         foldedData();
@@ -276,6 +277,7 @@ void Form1::clearData()
     setRowMap({});
     Data.clear();
     m_foldedData.reset();
+    m_widestText.reset();
     m_search.clear();
 }
 

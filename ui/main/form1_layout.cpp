@@ -4,6 +4,8 @@
 
 #include "ui/main/form1.h"
 
+#include "core/displaytext.h"
+
 #include "core/layout.h"
 #include "platform/platform.h"
 #include "platform/twips.h"
@@ -188,8 +190,30 @@ void Form1::SetHorizontalExtent()
     const QFontMetrics metrics(font());
     const double widthTwips = pixelsToTwipsX(metrics.horizontalAdvance(textAt(longest)), this);
     const int range = horizontalExtentPixels(widthTwips, twipsPerPixelX(this));
-    List1->setHorizontalExtent(range);
+    List1->setHorizontalExtent(range, widestDisplayText());
     Label1->clear();
+}
+
+// The width of the widest display item of any record in the data list's font (at most): with it
+// the rows and the scroll range take in the end of every row, of the list as it is and as any
+// search key narrows it. The range from the longest text alone can fall short of it where narrow
+// and wide characters mix. Worked out once for the data and the display item, since every
+// list-up sets the range again.
+int Form1::widestDisplayText() const
+{
+    const QFont font = List1->font();
+    if (m_widestText && m_widestText->displayItem == DisplayItem && m_widestText->font == font)
+        return m_widestText->width;
+    QString cut;
+    const int width = widestTextWidth(font, RecordCount(), [&](int i) {
+        const QStringView item = Data.item(DisplayItem, i + 1);
+        if (item.size() <= ShownTextLimit)
+            return item;
+        cut = cutForDisplay(item);
+        return QStringView(cut);
+    });
+    m_widestText = WidestText { DisplayItem, font, width };
+    return width;
 }
 
 void Form1::ClearHorizontalExtent()

@@ -3,6 +3,7 @@
 
 #include "ui/main/form1.h"
 
+#include "platform/activation.h"
 #include "platform/platform.h"
 #include "platform/twips.h"
 #include "ui/main/filelistbox.h"
@@ -132,7 +133,9 @@ void Form1::comeForward()
         setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
     raise();
-    activateWindow();
+    // With the launcher's startup id that a second copy handed over, the request carries the
+    // moment of the user's launch.
+    activateWithToken(this);
 }
 
 } // namespace korvanta

@@ -8,7 +8,8 @@
 # - the next start opens staff.csv with a double click and copies a record with a click;
 # - Korvanta.ini is written beside the executable, not in ~/.config/korvanta/, and the program
 #   changes nothing else in the folder and writes nothing else in the home;
-# - from a folder that cannot be written it keeps its settings in ~/.config/korvanta/ instead.
+# - from a folder that cannot be written it starts with the folder's Korvanta.ini and keeps its
+#   settings in ~/.config/korvanta/ instead.
 #
 # Usage: bash portable-driver.sh <Korvanta of the unpacked folder> <work dir>
 
@@ -123,15 +124,19 @@ check "the settings file belongs to $(id -un)" test "$(stat -c %U "$INI")" = "$(
 check "nothing else in the folder changed" test "$(listing)" = "$FOLDER_BEFORE"
 check "nothing written in the home outside the folder" written_in_home
 
-# --- a folder that cannot be written (unpacked by someone else, say): the settings go to
-# ~/.config/korvanta/, and the folder's own Korvanta.ini stays as it is.
+# --- a folder that cannot be written (unpacked by someone else, say): its own Korvanta.ini is
+# read, so the start is no first start; what closing writes goes to ~/.config/korvanta/, and the
+# folder's Korvanta.ini stays as it is.
 INI_BEFORE=$(sha256sum "$INI")
 chmod a-w "$PROG"
 app_launch
-MANUAL=$(wait_for_window '説明書' 200) || fail "a start from a read-only folder showed no manual"
-[[ -n "$MANUAL" ]] && close_window "$MANUAL"
-wait_main 20 && app_close
+wait_main 20 || abort "no main window from a read-only folder"
+check "a start from a read-only folder with its Korvanta.ini shows no manual" \
+    eval '[[ -z "$(other_window "説明書")" ]]'
+app_close || abort "the run from a read-only folder did not end"
 chmod u+w "$PROG"
 check "a read-only folder's settings go to ~/.config/korvanta/" test -f "$CONFIG_DIR/Korvanta.ini"
+check "the copy keeps the folder's stored record of staff.csv" \
+    test "$(INI="$CONFIG_DIR/Korvanta.ini" ini_get staff.csv DataListIndex)" = 2
 check "the read-only folder's Korvanta.ini is untouched" test "$(sha256sum "$INI")" = "$INI_BEFORE"
 e2e_finish

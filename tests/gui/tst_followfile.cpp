@@ -17,10 +17,12 @@
 #include <QFileSystemWatcher>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTreeView>
 
+#include <algorithm>
 #include <cstdio>
 
 using namespace korvanta;
@@ -230,6 +232,7 @@ private slots:
         f.selectListView1Row(2);
         QCOMPARE(m_platform.clipboardText(), QStringLiteral("ﾚﾓﾝ\tB-04"));
         f.ListView1->header()->resizeSection(0, 217);
+        f.Combo1->lineEdit()->setCursorPosition(0);
         const qsizetype copies = m_platform.clipboard.size();
 
         QVERIFY(save(goodsPath(),
@@ -239,6 +242,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(f.Label1->text(), Reread, RereadTimeoutMs);
 
         QCOMPARE(f.Combo1->currentText(), QStringLiteral("ﾝ"));
+        QCOMPARE(f.Combo1->lineEdit()->cursorPosition(), 0);
         QCOMPARE(f.List2, (std::vector<int> { 1, 3 }));
         QCOMPARE(f.listView1SelectedRow(), 1);
         QCOMPARE(f.ItemNames.at(0), QStringLiteral("2"));
@@ -296,6 +300,33 @@ private slots:
         QCOMPARE(f.Data.itemString(2, Records), QStringLiteral("changed"));
         QCOMPARE(m_platform.clipboard.size(), copies);
         QVERIFY(m_platform.messageBoxes.isEmpty());
+    }
+
+    // With the whole-file option off, a file that grows past 32,735 records is cut there and
+    // the limit is told when it first does; re-reads of a file already cut say nothing more.
+    void recordLimitIsToldWhenTheFileGrowsPastIt()
+    {
+        QStringList records;
+        for (int r = 1; r < MaxRecordCount; ++r)
+            records << QStringLiteral("N%1,x").arg(r);
+        QVERIFY(m_app.writeFile(QStringLiteral("goods.csv"), goods(records)));
+        Form1& f = openGoods(true, fileSection("goods.csv", 1, 2, 0));
+        QCOMPARE(f.RecordCount(), MaxRecordCount - 1);
+
+        const auto limitMessages = [this] {
+            return std::count_if(m_platform.messageBoxes.begin(), m_platform.messageBoxes.end(),
+                [](const auto& box) { return box.text == recordLimitMessage(); });
+        };
+        for (const int more : { 5, 6 }) {
+            for (int r = 0; r < more; ++r)
+                records << QStringLiteral("more,y");
+            QVERIFY(save(goodsPath(), goods(records), Save::InPlace));
+            QTRY_COMPARE_WITH_TIMEOUT(f.Label1->text(), Reread, RereadTimeoutMs);
+            QCOMPARE(f.RecordCount(), MaxRecordCount);
+            QCOMPARE(limitMessages(), 1);
+            f.Label1->clear();
+        }
+        QCOMPARE(m_platform.messageBoxes.size(), 1);
     }
 
     // The watch reports a change only once the file has stayed the same for the settle time:

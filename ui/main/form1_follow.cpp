@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPointer>
 #include <QScopedValueRollback>
 #include <QScrollBar>
@@ -79,6 +80,7 @@ void Form1::rereadChangedFile()
     const int selectedRow = allItems ? listView1SelectedRow() : list1SelectedRow();
     const int record = selectedRow >= 0 ? recordOfRow(selectedRow) : 0;
     const QString key = Combo1->currentText();
+    const int caret = Combo1->lineEdit()->cursorPosition();
     const QString caption = Label1->text();
     const int scrolledTo = list->verticalScrollBar()->value();
     // The all-items view's column widths stay as they are while its items are the same.
@@ -118,6 +120,7 @@ void Form1::rereadChangedFile()
         {
             const QSignalBlocker block(Combo1);
             Combo1->setEditText(key);
+            Combo1->lineEdit()->setCursorPosition(caret);
         }
         SearchList();
     }

@@ -12,6 +12,7 @@
 #include "ui/main/datalistview.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QFileSystemWatcher>
@@ -255,6 +256,23 @@ private slots:
         f.close();
         QCOMPARE(read("goods.csv", "DataListIndex"), QStringLiteral("2"));
         QVERIFY(read("goods.csv", "KoumokuHaba").startsWith(QString::number(qRound(217 * 15.0))));
+    }
+
+    // A change that settles while a popup menu is open waits for it to close: nothing changes
+    // under a menu the user is choosing from.
+    void rereadWaitsForAnOpenPopup()
+    {
+        Form1& f = openGoods(true, fileSection("goods.csv", 1, 2, 1));
+        f.BikouMenu->popup(f.mapToGlobal(QPoint(20, 20)));
+        QTRY_VERIFY(QApplication::activePopupWidget());
+        QVERIFY(save(goodsPath(), goods({ QStringLiteral("ｽｲｶ,C-01") }), Save::InPlace));
+        QTest::qWait(QuietMs);
+        QCOMPARE(f.RecordCount(), 4);
+        f.BikouMenu->close();
+        QTRY_COMPARE_WITH_TIMEOUT(f.Label1->text(), Reread, RereadTimeoutMs);
+        QCOMPARE(f.RecordCount(), 1);
+        // Fewer records than the selected record 2: the last one is selected.
+        QCOMPARE(f.list1SelectedRow(), 0);
     }
 
     // A file removed from under the view leaves its data shown, with no message; the designed

@@ -22,6 +22,7 @@ std::span<const AnySettingKey> allSettingKeys()
         keys::WebDblClickOpen,
         keys::AimaiKensaku,
         keys::GyouSeigenNashi,
+        keys::JidouSaiyomi,
         keys::FilePath,
         keys::FileListIndex,
         // Position

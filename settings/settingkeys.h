@@ -120,6 +120,10 @@ namespace keys {
     // 32,735 records with a message. Added beside the design's options; unchecked unless the user
     // checks it, so an older settings file reads as before.
     inline constexpr BooleanKey GyouSeigenNashi { sections::Tool, "GyouSeigenNashi", false };
+    // Following the open file (自動で読み直す): while checked, a data file that another program
+    // rewrites is read again once the writing has settled, keeping the view's choices. Unchecked
+    // unless the user checks it, so that an older settings file watches nothing.
+    inline constexpr BooleanKey JidouSaiyomi { sections::Tool, "JidouSaiyomi", false };
     inline constexpr TextKey FilePath { sections::Tool, "FilePath" };
     inline constexpr IntegerKey FileListIndex { sections::Tool, "FileListIndex" };
 

@@ -114,8 +114,8 @@ private slots:
     }
 
     // Closing writes the Tool section in its order: the options as the design lists them, the
-    // forgiving search and the whole-file option after them, then the folder and the file-list
-    // selection.
+    // forgiving search, the whole-file option and following the open file after them, then the
+    // folder and the file-list selection.
     void closingWritesTheToolSectionInOrder()
     {
         QVERIFY(m_app.writeIni("[Position]\r\nHeight=6000\r\nWidth=3000\r\n"));
@@ -124,7 +124,7 @@ private slots:
         QCOMPARE(keysOfSection("Tool"),
             QStringList({ "Dir1V", "Temae", "NoCopy", "ScrollBerSetei", "KensakuKaisi",
                 "PuHyoujiSet", "SentakuDataKiroku", "WebJyunkai", "WebDblClickOpen", "AimaiKensaku",
-                "GyouSeigenNashi", "FilePath", "FileListIndex" }));
+                "GyouSeigenNashi", "JidouSaiyomi", "FilePath", "FileListIndex" }));
         // An empty Tool section ran the three commands (each acts as true) and kept the marks.
         const Settings settings(m_app.path());
         for (const OptionEntry& option : optionTable()) {

@@ -37,6 +37,7 @@ namespace korvanta {
 class AllItemsModel;
 class DataListModel;
 class DataListView;
+class FileWatch;
 class FileListBox;
 class FolderListBox;
 class Platform;
@@ -216,6 +217,8 @@ public:
     void KensakuKaisi_Click();
     void AimaiKensaku_Click();
     void GyouSeigenNashi_Click();
+    // Turns following the open file on or off; see followOpenFile.
+    void JidouSaiyomi_Click();
     void WebJyunkai_Click();
     void WebDblClickOpen_Click();
 
@@ -342,6 +345,7 @@ public:
     QAction* KensakuKaisi = nullptr;
     QAction* AimaiKensaku = nullptr;
     QAction* GyouSeigenNashi = nullptr;
+    QAction* JidouSaiyomi = nullptr;
     QAction* ZZ7 = nullptr;
     QAction* Temae = nullptr;
     QAction* PuHyoujiSet = nullptr;
@@ -438,6 +442,20 @@ private:
     void closeIfAskedDuringRead();
     // The most records a data file is read with: as designed, or all with GyouSeigenNashi.
     int recordLimit() const;
+
+    // Following the open file: while JidouSaiyomi is checked and the data view shows a file, the
+    // file and its folder are watched; otherwise nothing is. Run wherever one of those changes.
+    void followOpenFile();
+    // The watched file changed and settled: it is read again as soon as the window is free.
+    void openFileChanged();
+    // Reads the open file again where it is shown, keeping the display item, the copy item, the
+    // search key and the selected record (the last record when fewer remain). Nothing is copied
+    // and no message is shown for a file that cannot be read now: the data shown stays.
+    void rereadChangedFile();
+    FileWatch* m_fileWatch = nullptr;
+    QTimer* m_rereadTimer = nullptr;
+    // The open file is being read again by rereadChangedFile: a row it selects is not copied.
+    bool m_rereading = false;
 
     // After the closing sequence: tells the user once when the settings could not be saved.
     void reportUnsavedSettings();

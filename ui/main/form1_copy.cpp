@@ -29,13 +29,16 @@ void Form1::List1_Click()
     const int row = list1SelectedRow();
     ItemNames[0] = QString::number(recordOfRow(row));
     CopySelection();
-    AddSearchKeyToHistory();
+    // A row kept over a re-read of the file was not chosen again by the user.
+    if (!m_rereading)
+        AddSearchKeyToHistory();
     ListReady = true;
 }
 
 void Form1::ListView1_ItemClick(int position)
 {
-    AddSearchKeyToHistory();
+    if (!m_rereading)
+        AddSearchKeyToHistory();
     ItemNames[0] = QString::number(position);
     CopySelection();
     ListReady = true;
@@ -59,7 +62,8 @@ void Form1::CopySelection()
     const QString text
         = CopyItem == 0 ? Data.recordJoined(record) : Data.itemString(CopyItem, record);
     ShowCopiedData(text);
-    if (!NoCopy->isChecked())
+    // A re-read of the file keeps its row selected and its link up to date, and copies nothing.
+    if (!NoCopy->isChecked() && !m_rereading)
         m_platform.setClipboardText(text);
 }
 

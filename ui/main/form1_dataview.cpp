@@ -59,6 +59,9 @@ bool Form1::ReadItemNames(bool recordsNext)
     closeIfAskedDuringRead();
     if (!names.ok) {
         m_readAhead = {};
+        // A file that cannot be read again now leaves its data shown, without a word.
+        if (m_rereading)
+            return false;
         if (names.kind == ReadFailureKind::Error)
             ItemCount = 1;
         m_platform.showMessage(this, names.description);
@@ -145,8 +148,13 @@ bool Form1::ReadDataFile()
     options.readAhead = &m_readAhead;
     if (m_readAhead.isEmpty())
         m_readStarted.start();
-    // The record limit is told before the splitting starts and its caption shows.
-    options.onRecordLimit = [this] { m_platform.showMessage(this, recordLimitMessage()); };
+    // The record limit is told before the splitting starts and its caption shows; a re-read of
+    // the open file tells it only when the file has just grown past it.
+    const bool limitTold = m_rereading && RecordCount() >= options.recordLimit;
+    options.onRecordLimit = [this, limitTold] {
+        if (!limitTold)
+            m_platform.showMessage(this, recordLimitMessage());
+    };
     options.beforeSplitting = [this] { Label1->setText(SplittingDataCaption.toString()); };
     m_progressStage = -1;
     options.progress
@@ -158,7 +166,8 @@ bool Form1::ReadDataFile()
     }
     closeIfAskedDuringRead();
     if (!result.ok) {
-        m_platform.showMessage(this, result.description);
+        if (!m_rereading)
+            m_platform.showMessage(this, result.description);
         return false;
     }
     setRowMap({});
@@ -270,6 +279,7 @@ void Form1::LoadDataFile()
     ListReady = true;
     setReListEnabled(false);
     ResetToolButtons();
+    followOpenFile();
 }
 
 void Form1::clearData()

@@ -198,6 +198,7 @@ void Form1::ShowFileList()
 {
     SaveFileState(false);
     m_openFileName.clear();
+    followOpenFile();
     clearData();
     ListReady = false;
 

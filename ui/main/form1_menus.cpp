@@ -58,6 +58,9 @@ namespace {
         { { &Form1::GyouSeigenNashi, "GyouSeigenNashi", "32,735行を超えるﾃﾞｰﾀｰも全て表示する", "",
               Checkable, &Form1::GyouSeigenNashi_Click },
             keys::GyouSeigenNashi, OnLoad::SetMark, 4 },
+        { { &Form1::JidouSaiyomi, "JidouSaiyomi", "ﾌｧｲﾙが更新されたら、自動で読み直す", "",
+              Checkable, &Form1::JidouSaiyomi_Click },
+            keys::JidouSaiyomi, OnLoad::SetMark, 4 },
     };
 
     const MenuEntry& optionEntry(QAction* Form1::* action)
@@ -117,6 +120,7 @@ namespace {
         KV_OPTION(KensakuKaisi),
         KV_OPTION(AimaiKensaku),
         KV_OPTION(GyouSeigenNashi),
+        KV_OPTION(JidouSaiyomi),
         KV_SEP(ZZ7),
         KV_OPTION(Temae),
         KV_OPTION(PuHyoujiSet),

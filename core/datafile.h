@@ -3,6 +3,7 @@
 #include "core/dataset.h"
 #include "core/lineends.h"
 #include "core/textdecoding.h"
+#include "core/textform.h"
 
 #include <QByteArrayView>
 #include <QList>
@@ -40,15 +41,6 @@ enum class ReadFailureKind {
 };
 
 // ---- What is decided about a file from all of its bytes
-
-// The encoding of a data file and how it ends its lines, both decided from the whole file.
-struct TextForm
-{
-    DataEncoding encoding = DataEncoding::Cp932;
-    LineEnd lineEnd = LineEnd::CrLf;
-
-    friend bool operator==(const TextForm&, const TextForm&) = default;
-};
 
 // The text forms of the files read lately, each kept for as long as its file is unchanged (the
 // same size, modification and status-change times): reading a file's first line again then

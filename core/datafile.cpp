@@ -160,6 +160,11 @@ namespace {
     class FormDecision
     {
     public:
+        explicit FormDecision(EncodingChoice choice)
+            : m_detector(choice)
+        {
+        }
+
         void add(QByteArrayView piece)
         {
             if (piece.isEmpty())
@@ -345,14 +350,14 @@ TextFormMemo::Stamp TextFormMemo::stamp(const QString& path)
     return stamp;
 }
 
-std::optional<TextForm> TextFormMemo::find(const QString& path) const
+std::optional<TextForm> TextFormMemo::find(const QString& path, EncodingChoice choice) const
 {
     if (m_entries.empty())
         return std::nullopt;
     const Stamp now = stamp(path);
     for (const Entry& entry : m_entries) {
         if (entry.stamp.path == now.path) {
-            if (entry.stamp.sameFileState(now))
+            if (entry.choice == choice && entry.stamp.sameFileState(now))
                 return entry.form;
             return std::nullopt;
         }
@@ -360,7 +365,7 @@ std::optional<TextForm> TextFormMemo::find(const QString& path) const
     return std::nullopt;
 }
 
-bool TextFormMemo::remember(const Stamp& before, TextForm form)
+bool TextFormMemo::remember(const Stamp& before, TextForm form, EncodingChoice choice)
 {
     std::erase_if(m_entries, [&](const Entry& e) { return e.stamp.path == before.path; });
     // Unchanged since the stamp, and settled then: any later change gives a modification time
@@ -370,7 +375,7 @@ bool TextFormMemo::remember(const Stamp& before, TextForm form)
         return false;
     if (m_entries.size() >= MemoEntries)
         m_entries.erase(m_entries.begin());
-    m_entries.push_back({ before, form });
+    m_entries.push_back({ before, form, choice });
     return true;
 }
 
@@ -387,7 +392,8 @@ namespace {
     // The text form of the file at `path`, decided from all of its bytes as TextForm::of does, read
     // in pieces that are not kept: only the first bytes are, for the first line. `progress` (if
     // given) hears the share read so far in percent.
-    DecidedForm decideTextForm(const QString& path, const std::function<void(int)>& progress)
+    DecidedForm decideTextForm(
+        const QString& path, EncodingChoice choice, const std::function<void(int)>& progress)
     {
         const QFileInfo info(path);
         if (const FileCheck check = checkDataFile(info); check.kind != ReadFailureKind::None)
@@ -403,7 +409,7 @@ namespace {
         constexpr qsizetype StartBytes = MaxFirstLineBytes + 4;
         const qint64 expected = info.size();
         DecidedForm decided;
-        FormDecision decision;
+        FormDecision decision(choice);
         QByteArray buffer(std::min(PieceBytes, expected + 1), Qt::Uninitialized);
         qsizetype waiting = 0;
         qint64 total = 0;
@@ -463,10 +469,10 @@ namespace {
 
     // The whole data file at `path` with its text form decided from its bytes as they are read:
     // one reading of the file for both. `progress` (if given) hears the share read.
-    DecidedWhole readDeciding(const QString& path, const std::function<void(int)>& progress,
-        qint64 pieceBytes = PieceBytes)
+    DecidedWhole readDeciding(const QString& path, EncodingChoice choice,
+        const std::function<void(int)>& progress, qint64 pieceBytes = PieceBytes)
     {
-        FormDecision decision;
+        FormDecision decision(choice);
         WholeFile whole = readWholeFile(path, progress, &decision, pieceBytes);
         if (whole.check.kind != ReadFailureKind::None)
             return { whole.check, {}, {} };
@@ -486,7 +492,8 @@ FirstLineResult readFirstLine(const QString& path, const FirstLineReadOptions& o
     try {
         bool tooLong = false;
         TextFormMemo* const memo = options.memo;
-        const std::optional<TextForm> known = memo ? memo->find(path) : std::nullopt;
+        const std::optional<TextForm> known
+            = memo ? memo->find(path, options.encoding) : std::nullopt;
         if (known) {
             // Only as many bytes as the line needs, more and more of them while it goes on.
             const qint64 most = 2 * MaxFirstLineBytes + 4;
@@ -508,11 +515,11 @@ FirstLineResult readFirstLine(const QString& path, const FirstLineReadOptions& o
             return readFirstLineAhead(path, options);
         } else {
             const TextFormMemo::Stamp before = TextFormMemo::stamp(path);
-            const DecidedForm decided = decideTextForm(path, options.progress);
+            const DecidedForm decided = decideTextForm(path, options.encoding, options.progress);
             if (decided.check.kind != ReadFailureKind::None)
                 return failed<FirstLineResult>(decided.check);
             if (memo)
-                memo->remember(before, decided.form);
+                memo->remember(before, decided.form, options.encoding);
             result.line = firstLineIn(decided.start, decided.form, &tooLong, decided.atEnd);
         }
         if (tooLong)
@@ -788,13 +795,15 @@ namespace {
 
     // Reading a file whose text form is not known: its bytes are read whole and the form is
     // decided from them as they come, then they are decoded and split piece by piece.
-    // `progress` hears the share read (the first half) and split (the second).
+    // `progress` hears the share read (the first half) and split (the second); `form` is set
+    // to the form decided.
     SplitRead readUnknownForm(const QString& path, int itemCount,
-        const DataFileReadOptions& options, const std::function<void(int)>& progress)
+        const DataFileReadOptions& options, const std::function<void(int)>& progress,
+        TextForm* form)
     {
         const TextFormMemo::Stamp before = TextFormMemo::stamp(path);
         const DecidedWhole whole = readDeciding(
-            path,
+            path, options.encoding,
             [&](int percent) {
                 if (progress)
                     progress(percent / 2);
@@ -803,7 +812,8 @@ namespace {
         if (whole.check.kind != ReadFailureKind::None)
             return { whole.check, {} };
         if (options.memo)
-            options.memo->remember(before, whole.form);
+            options.memo->remember(before, whole.form, options.encoding);
+        *form = whole.form;
         return splitBytes(whole.bytes, whole.form, itemCount, options, progress, 50);
     }
 
@@ -835,7 +845,7 @@ namespace {
     // alike, leave the encoding open until the first byte above. Nothing is split for a first
     // line that does not end within the first piece, nor once the bytes show another form than
     // the first ones did, nor when the records cannot be held. `progress` hears the share read.
-    OnePass readOnce(const QString& path, int recordLimit, qint64 pieceBytes,
+    OnePass readOnce(const QString& path, EncodingChoice choice, int recordLimit, qint64 pieceBytes,
         const std::function<void(int)>& progress)
     {
         const QFileInfo info(path);
@@ -854,7 +864,7 @@ namespace {
         const qint64 expected = info.size();
         OnePass pass;
         QByteArray& start = pass.decided.start;
-        FormDecision decision;
+        FormDecision decision(choice);
         std::optional<DataSetSplitter> splitter;
         TextForm guess; // the form the records are split in
         bool guessing = true; // false once the bytes show another form than `guess`
@@ -952,16 +962,17 @@ namespace {
         FirstLineResult result;
         DataFileReadAhead& ahead = *options.readAhead;
         const TextFormMemo::Stamp before = TextFormMemo::stamp(path);
-        OnePass pass = readOnce(path, options.recordLimit, options.pieceBytes, options.progress);
+        OnePass pass = readOnce(
+            path, options.encoding, options.recordLimit, options.pieceBytes, options.progress);
         if (pass.check.kind != ReadFailureKind::None)
             return failed<FirstLineResult>(pass.check);
         bool tooLong = false;
         if (!pass.readWhole) {
             if (options.memo)
-                options.memo->remember(before, pass.decided.form);
+                options.memo->remember(before, pass.decided.form, options.encoding);
             result.line
                 = firstLineIn(pass.decided.start, pass.decided.form, &tooLong, pass.decided.atEnd);
-            ahead = { before.path, pass.decided.form, pass.split, pass.itemCount,
+            ahead = { before.path, options.encoding, pass.decided.form, pass.split, pass.itemCount,
                 std::move(pass.data), pass.truncated };
         } else {
             // CR and LF are code units here: the line end is told from the decoded text, which
@@ -975,16 +986,17 @@ namespace {
                     options.progress(percent);
             };
             const DecidedWhole whole = readDeciding(
-                path, [&](int percent) { progress(percent / 2); }, piecesFor(sizes).read);
+                path, options.encoding, [&](int percent) { progress(percent / 2); },
+                piecesFor(sizes).read);
             if (whole.check.kind != ReadFailureKind::None)
                 return failed<FirstLineResult>(whole.check);
             if (options.memo)
-                options.memo->remember(before, whole.form);
+                options.memo->remember(before, whole.form, options.encoding);
             result.line = firstLineIn(whole.bytes, whole.form, &tooLong);
             const ItemNamesResult names = itemNamesFromLine(result.line);
             ahead = {};
             ahead.path = before.path;
-
+            ahead.encoding = options.encoding;
             ahead.form = whole.form;
             if (!tooLong && names.ok) {
                 try {
@@ -1024,20 +1036,24 @@ DataFileReadResult readDataFile(
         DataFileReadAhead ahead;
         if (options.readAhead)
             std::swap(ahead, *options.readAhead);
-        const bool aheadHere = !ahead.isEmpty() && ahead.path == QFileInfo(path).absoluteFilePath();
+        const bool aheadHere = !ahead.isEmpty() && ahead.encoding == options.encoding
+            && ahead.path == QFileInfo(path).absoluteFilePath();
         SplitRead read;
+        TextForm form; // the form the file is read in
         if (aheadHere && ahead.hasRecords && ahead.itemCount == itemCount) {
             read.data = std::move(ahead.data);
             read.truncated = ahead.truncated;
-
+            form = ahead.form;
             progress(100);
         } else {
             std::optional<TextForm> known = aheadHere ? std::optional(ahead.form) : std::nullopt;
             ahead = {};
             if (!known && options.memo)
-                known = options.memo->find(path);
+                known = options.memo->find(path, options.encoding);
             read = known ? readKnownForm(path, itemCount, *known, options, progress)
-                         : readUnknownForm(path, itemCount, options, progress);
+                         : readUnknownForm(path, itemCount, options, progress, &form);
+            if (known)
+                form = *known;
         }
         if (read.check.kind != ReadFailureKind::None)
             return failed<DataFileReadResult>(read.check);
@@ -1051,7 +1067,7 @@ DataFileReadResult readDataFile(
             options.progress(ReadStage::Splitting, 100);
         result.data = std::move(read.data);
         result.truncated = read.truncated;
-
+        result.form = form;
     } catch (const std::bad_alloc&) {
         return failed<DataFileReadResult>(memoryFailure());
     } catch (const std::length_error&) {

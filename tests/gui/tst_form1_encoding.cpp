@@ -178,6 +178,37 @@ private slots:
         QCOMPARE(m_platform.clipboardText(), QStringLiteral("ｶｷ"));
     }
 
+    // The item chooser over the file list names the items in the encoding chosen.
+    void chooserOverTheFileListReadsInTheChoice()
+    {
+        Form1& f = startNormally();
+        selectFile(f, FileName);
+        CHOOSE(f, "MojiCodeEUCJP");
+        f.Filemado_MouseUp(2, 0);
+        QVERIFY(!m_platform.popups.isEmpty());
+        const auto& entries = m_platform.popups.last().entries;
+        QVERIFY(!entries.isEmpty());
+        QCOMPARE(entries.first().objectName, QStringLiteral("Bikou(1)"));
+        QVERIFY2(entries.first().text.contains(eucJp(cp932(QStringLiteral("ｺｰﾄﾞ")))),
+            qPrintable(entries.first().text));
+    }
+
+    // The all-items view keeps its view and selected record over a read in another encoding.
+    void allItemsViewRereads()
+    {
+        Form1& f = startNormally();
+        selectFile(f, FileName);
+        CHOOSE(f, "ZenDataHyouji");
+        QVERIFY(f.ListView1->isVisible());
+        f.selectListView1Row(2);
+        CHOOSE(f, "MojiCodeEUCJP");
+        QVERIFY(f.ListView1->isVisible());
+        QCOMPARE(f.DisplayItem, -1);
+        QCOMPARE(f.recordOfRow(f.listView1SelectedRow()), 3);
+        QCOMPARE(f.ListView1->model()->index(0, 1).data().toString(),
+            eucJp(cp932(QStringLiteral("ｳｴ"))));
+    }
+
     // The file information tells the encoding in use and whether it was chosen.
     void informationTellsTheEncoding()
     {

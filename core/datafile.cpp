@@ -130,38 +130,10 @@ namespace {
     QString firstLineIn(QByteArrayView bytes, TextForm form, bool* tooLong, bool atEnd = true,
         bool* complete = nullptr)
     {
+        qsizetype lineBytes = 0;
+        QString text = form.firstLine(bytes, MaxFirstLineBytes, &lineBytes, atEnd, complete);
         if (tooLong)
-            *tooLong = false;
-        qsizetype lineBytes;
-        qsizetype available;
-        QString text;
-        if (isUtf16(form.encoding)) {
-            // Decoded first: CR and LF are code units here, not bytes.
-            text = decodeAs(bytes, form.encoding);
-            const char16_t* begin = reinterpret_cast<const char16_t*>(text.utf16());
-            const char16_t* end = begin + text.size();
-            const qsizetype length = firstLineLength(begin, end, form.lineEnd);
-            available = text.size();
-            text.truncate(length);
-            lineBytes = 2 * length;
-            if (complete)
-                *complete = atEnd || length < available;
-        } else {
-            // CR and LF are never part of a multi-byte character in the other encodings, so
-            // the line's bytes end right before its line end and only they are decoded.
-            const char* begin = bytes.data();
-            const char* end = begin + bytes.size();
-            lineBytes = firstLineLength(begin, end, form.lineEnd);
-            if (complete)
-                *complete = atEnd || lineBytes < bytes.size();
-            if (lineBytes <= MaxFirstLineBytes)
-                text = decodeAs(bytes.first(lineBytes), form.encoding);
-        }
-        if (lineBytes > MaxFirstLineBytes) {
-            if (tooLong)
-                *tooLong = true;
-            return {};
-        }
+            *tooLong = lineBytes > MaxFirstLineBytes;
         return text;
     }
 
@@ -182,12 +154,17 @@ namespace {
     }
 
     // The text form of a file decided from its bytes given in order, in pieces that each end
-    // after a LF byte but the last, as textFormOf decides it from all of them at once: the
-    // encoding, and the line end as lineEndOf tells it from the bytes (for UTF-16, whose CR and
-    // LF are code units, it is told from the decoded text instead; see textFormOf).
+    // after a LF byte but the last, as TextForm::of decides it from all of them at once: the
+    // encoding, and the line end as lineEndOf tells it from the bytes (for a form whose lines
+    // are not in its bytes, UTF-16, it is told from the decoded text instead; see wholeForm).
     class FormDecision
     {
     public:
+        explicit FormDecision(EncodingChoice choice)
+            : m_detector(choice)
+        {
+        }
+
         void add(QByteArrayView piece)
         {
             if (piece.isEmpty())
@@ -221,6 +198,13 @@ namespace {
         bool m_anyLf = false;
         char m_before = 0; // the last byte of the pieces so far
     };
+
+    // The form of a file's whole bytes from the one FormDecision gave: for a form whose CR and
+    // LF are code units, the line end is told from the decoded text.
+    TextForm wholeForm(TextForm decided, QByteArrayView bytes)
+    {
+        return decided.linesInBytes() ? decided : TextForm::in(decided.encoding, bytes);
+    }
 
     // The whole data file at `path` (read only), in pieces of `pieceBytes`; `progress` (if given)
     // hears the share read so far in percent, and `decision` (if given) the bytes as they come,
@@ -308,125 +292,23 @@ namespace {
         return first;
     }
 
-    // The text form of a whole file's bytes.
-    TextForm textFormOf(QByteArrayView bytes)
-    {
-        TextForm form;
-        form.encoding = detectDataEncoding(bytes);
-        if (isUtf16(form.encoding)) {
-            // CR and LF are code units here, not bytes.
-            const QString text = decodeAs(bytes, form.encoding);
-            const char16_t* begin = reinterpret_cast<const char16_t*>(text.utf16());
-            form.lineEnd = lineEndOf(begin, begin + text.size());
-        } else {
-            form.lineEnd = lineEndOf(bytes.data(), bytes.data() + bytes.size());
-        }
-        return form;
-    }
-
     // Decoded text is split in pieces of about this many bytes, which stay in the processor's
     // cache between decoding and splitting.
     constexpr qsizetype SplitPieceBytes = qsizetype(64) << 10;
 
-    // The encoding of the pieces after the first: only the first can begin with a byte-order
-    // mark.
-    DataEncoding withoutMark(DataEncoding encoding)
-    {
-        switch (encoding) {
-        case DataEncoding::Utf8WithBom:
-            return DataEncoding::Utf8;
-        case DataEncoding::Utf16LeWithBom:
-            return DataEncoding::Utf16Le;
-        case DataEncoding::Utf16BeWithBom:
-            return DataEncoding::Utf16Be;
-        default:
-            return encoding;
-        }
-    }
-
-    // The two bytes of a LF code unit in UTF-16 `encoding`, in the order they are stored.
-    std::pair<char, char> utf16LfBytes(DataEncoding encoding)
-    {
-        const bool bigEndian
-            = encoding == DataEncoding::Utf16Be || encoding == DataEncoding::Utf16BeWithBom;
-        return bigEndian ? std::pair('\0', '\n') : std::pair('\n', '\0');
-    }
-
-    // The length of the longest start of `bytes` that ends after a LF, 0 when there is none.
-    // A LF is never part of a multi-byte character in the 8-bit encodings, so pieces cut there
-    // decode exactly as the whole; in UTF-16 (`bytes` beginning on a code unit) the LF is a
-    // whole code unit, which keeps the pieces on code units and surrogate pairs together.
-    qsizetype endAfterLastLf(QByteArrayView bytes, DataEncoding encoding)
-    {
-        if (!isUtf16(encoding))
-            return bytes.lastIndexOf('\n') + 1;
-        const auto [low, high] = utf16LfBytes(encoding);
-        for (qsizetype i = (bytes.size() & ~qsizetype(1)) - 2; i >= 0; i -= 2) {
-            if (bytes[i] == low && bytes[i + 1] == high)
-                return i + 2;
-        }
-        return 0;
-    }
-
-    // The length of the first LF-ended start of `bytes`, 0 when there is none.
-    qsizetype endAfterFirstLf(QByteArrayView bytes, DataEncoding encoding)
-    {
-        if (!isUtf16(encoding))
-            return bytes.indexOf('\n') + 1;
-        const auto [low, high] = utf16LfBytes(encoding);
-        for (qsizetype i = 0; i + 1 < bytes.size(); i += 2) {
-            if (bytes[i] == low && bytes[i + 1] == high)
-                return i + 2;
-        }
-        return 0;
-    }
-
-    // Where the piece that begins `bytes` ends: after its last LF within `size` bytes, else
-    // (a line longer than a piece) after the first LF beyond, else at the end.
-    qsizetype pieceEnd(QByteArrayView bytes, qsizetype size, DataEncoding encoding)
-    {
-        if (bytes.size() <= size)
-            return bytes.size();
-        if (const qsizetype lf = endAfterLastLf(bytes.first(size), encoding))
-            return lf;
-        const qsizetype from = isUtf16(encoding) ? size & ~qsizetype(1) : size;
-        if (const qsizetype lf = endAfterFirstLf(bytes.sliced(from), encoding))
-            return from + lf;
-        return bytes.size();
-    }
-
     // Decodes `bytes` (whole lines, but for the file's last) in pieces of about `pieceBytes`
     // that end after a LF, each split at once. `atStart`: whether the bytes begin the file.
     // Returns false once the splitter needs no more.
-    bool decodeAndSplit(QByteArrayView bytes, DataEncoding encoding, bool atStart,
-        qsizetype pieceBytes, DataSetSplitter& splitter)
+    bool decodeAndSplit(QByteArrayView bytes, TextForm form, bool atStart, qsizetype pieceBytes,
+        DataSetSplitter& splitter)
     {
         for (qsizetype done = 0; done < bytes.size();) {
-            const qsizetype cut = done + pieceEnd(bytes.sliced(done), pieceBytes, encoding);
-            QByteArrayView piece = bytes.sliced(done, cut - done);
-            done = cut;
-            const DataEncoding pieceEncoding
-                = atStart && piece.data() == bytes.data() ? encoding : withoutMark(encoding);
-            if (pieceEncoding == DataEncoding::Utf8) {
-                // UTF-8 decoding drops a byte-order mark at the start of what it is given; one
-                // that begins a later piece is a character of the text.
-                while (piece.startsWith("\xEF\xBB\xBF")) {
-                    if (!splitter.add(u"\uFEFF"))
-                        return false;
-                    piece = piece.sliced(3);
-                }
-            }
-            if (!splitter.add(decodeAs(piece, pieceEncoding)))
+            const qsizetype cut = done + form.pieceEnd(bytes.sliced(done), pieceBytes);
+            if (!splitter.add(form.decode(bytes.sliced(done, cut - done), atStart && done == 0)))
                 return false;
+            done = cut;
         }
         return true;
-    }
-
-    // The room the decoded text of a file of `bytes` bytes needs at most: the 8-bit encodings
-    // never give more UTF-16 code units than bytes.
-    qsizetype decodedLengthBound(qint64 bytes, DataEncoding encoding)
-    {
-        return isUtf16(encoding) ? qsizetype(bytes / 2 + 1) : qsizetype(bytes);
     }
 
     FileCheck firstLineTooLong()
@@ -439,7 +321,7 @@ namespace {
 
 QString firstLineOfData(QByteArrayView bytes, bool* tooLong)
 {
-    return firstLineIn(bytes, textFormOf(bytes), tooLong);
+    return firstLineIn(bytes, TextForm::of(bytes), tooLong);
 }
 
 // ---- The text forms of files read lately
@@ -468,14 +350,14 @@ TextFormMemo::Stamp TextFormMemo::stamp(const QString& path)
     return stamp;
 }
 
-std::optional<TextForm> TextFormMemo::find(const QString& path) const
+std::optional<TextForm> TextFormMemo::find(const QString& path, EncodingChoice choice) const
 {
     if (m_entries.empty())
         return std::nullopt;
     const Stamp now = stamp(path);
     for (const Entry& entry : m_entries) {
         if (entry.stamp.path == now.path) {
-            if (entry.stamp.sameFileState(now))
+            if (entry.choice == choice && entry.stamp.sameFileState(now))
                 return entry.form;
             return std::nullopt;
         }
@@ -483,7 +365,7 @@ std::optional<TextForm> TextFormMemo::find(const QString& path) const
     return std::nullopt;
 }
 
-bool TextFormMemo::remember(const Stamp& before, TextForm form)
+bool TextFormMemo::remember(const Stamp& before, TextForm form, EncodingChoice choice)
 {
     std::erase_if(m_entries, [&](const Entry& e) { return e.stamp.path == before.path; });
     // Unchanged since the stamp, and settled then: any later change gives a modification time
@@ -493,7 +375,7 @@ bool TextFormMemo::remember(const Stamp& before, TextForm form)
         return false;
     if (m_entries.size() >= MemoEntries)
         m_entries.erase(m_entries.begin());
-    m_entries.push_back({ before, form });
+    m_entries.push_back({ before, form, choice });
     return true;
 }
 
@@ -507,10 +389,11 @@ namespace {
         bool atEnd = false; // whether they are all of it
     };
 
-    // The text form of the file at `path`, decided from all of its bytes as textFormOf does, read
+    // The text form of the file at `path`, decided from all of its bytes as TextForm::of does, read
     // in pieces that are not kept: only the first bytes are, for the first line. `progress` (if
     // given) hears the share read so far in percent.
-    DecidedForm decideTextForm(const QString& path, const std::function<void(int)>& progress)
+    DecidedForm decideTextForm(
+        const QString& path, EncodingChoice choice, const std::function<void(int)>& progress)
     {
         const QFileInfo info(path);
         if (const FileCheck check = checkDataFile(info); check.kind != ReadFailureKind::None)
@@ -526,7 +409,7 @@ namespace {
         constexpr qsizetype StartBytes = MaxFirstLineBytes + 4;
         const qint64 expected = info.size();
         DecidedForm decided;
-        FormDecision decision;
+        FormDecision decision(choice);
         QByteArray buffer(std::min(PieceBytes, expected + 1), Qt::Uninitialized);
         qsizetype waiting = 0;
         qint64 total = 0;
@@ -565,12 +448,12 @@ namespace {
             return { failure(ReadFailureKind::Empty, EmptyFileMessage.toString()), {}, {}, false };
         decided.atEnd = total <= decided.start.size();
         decided.form = decision.result();
-        if (isUtf16(decided.form.encoding)) {
+        if (!decided.form.linesInBytes()) {
             // CR and LF are code units here: the line end is told from the decoded text.
             const WholeFile whole = readWholeFile(path);
             if (whole.check.kind != ReadFailureKind::None)
                 return { whole.check, {}, {}, false };
-            decided.form = textFormOf(whole.bytes);
+            decided.form = wholeForm(decided.form, whole.bytes);
             decided.start = whole.bytes;
             decided.atEnd = true;
         }
@@ -586,20 +469,14 @@ namespace {
 
     // The whole data file at `path` with its text form decided from its bytes as they are read:
     // one reading of the file for both. `progress` (if given) hears the share read.
-    DecidedWhole readDeciding(const QString& path, const std::function<void(int)>& progress,
-        qint64 pieceBytes = PieceBytes)
+    DecidedWhole readDeciding(const QString& path, EncodingChoice choice,
+        const std::function<void(int)>& progress, qint64 pieceBytes = PieceBytes)
     {
-        FormDecision decision;
+        FormDecision decision(choice);
         WholeFile whole = readWholeFile(path, progress, &decision, pieceBytes);
         if (whole.check.kind != ReadFailureKind::None)
             return { whole.check, {}, {} };
-        TextForm form = decision.result();
-        if (isUtf16(form.encoding)) {
-            // CR and LF are code units here: the line end is told from the decoded text.
-            const QString text = decodeAs(whole.bytes, form.encoding);
-            const char16_t* begin = reinterpret_cast<const char16_t*>(text.utf16());
-            form.lineEnd = lineEndOf(begin, begin + text.size());
-        }
+        const TextForm form = wholeForm(decision.result(), whole.bytes);
         return { {}, std::move(whole.bytes), form };
     }
 
@@ -615,7 +492,8 @@ FirstLineResult readFirstLine(const QString& path, const FirstLineReadOptions& o
     try {
         bool tooLong = false;
         TextFormMemo* const memo = options.memo;
-        const std::optional<TextForm> known = memo ? memo->find(path) : std::nullopt;
+        const std::optional<TextForm> known
+            = memo ? memo->find(path, options.encoding) : std::nullopt;
         if (known) {
             // Only as many bytes as the line needs, more and more of them while it goes on.
             const qint64 most = 2 * MaxFirstLineBytes + 4;
@@ -637,11 +515,11 @@ FirstLineResult readFirstLine(const QString& path, const FirstLineReadOptions& o
             return readFirstLineAhead(path, options);
         } else {
             const TextFormMemo::Stamp before = TextFormMemo::stamp(path);
-            const DecidedForm decided = decideTextForm(path, options.progress);
+            const DecidedForm decided = decideTextForm(path, options.encoding, options.progress);
             if (decided.check.kind != ReadFailureKind::None)
                 return failed<FirstLineResult>(decided.check);
             if (memo)
-                memo->remember(before, decided.form);
+                memo->remember(before, decided.form, options.encoding);
             result.line = firstLineIn(decided.start, decided.form, &tooLong, decided.atEnd);
         }
         if (tooLong)
@@ -779,7 +657,7 @@ QList<int> columnWidthsFromText(const QString& text, int itemCount)
 ParsedDataText parseDataBytes(QByteArrayView bytes, int recordLimit)
 {
     ParsedDataText parsed;
-    const TextForm form = textFormOf(bytes);
+    const TextForm form = TextForm::of(bytes);
     bool tooLong = false;
     const QString line = firstLineIn(bytes, form, &tooLong);
     if (tooLong) {
@@ -791,7 +669,7 @@ ParsedDataText parseDataBytes(QByteArrayView bytes, int recordLimit)
     if (!parsed.names.ok)
         return parsed;
     parsed.data = DataSet::fromFileText(
-        decodeAs(bytes, form.encoding), parsed.names.itemCount(), &parsed.truncated, recordLimit);
+        form.decode(bytes, true), parsed.names.itemCount(), &parsed.truncated, recordLimit);
     return parsed;
 }
 
@@ -839,8 +717,8 @@ namespace {
 
         const qint64 expected = info.size();
         const Pieces pieces = piecesFor(options);
-        DataSetSplitter splitter(itemCount, form.lineEnd, options.recordLimit,
-            decodedLengthBound(expected, form.encoding));
+        DataSetSplitter splitter(
+            itemCount, form.lineEnd, options.recordLimit, form.decodedLengthBound(expected));
         // One byte more than a small file has, so that its end is seen without growing.
         QByteArray buffer(std::min(pieces.read, expected + 1), Qt::Uninitialized);
         qsizetype waiting = 0; // bytes at the buffer's start after the last LF decoded
@@ -860,15 +738,14 @@ namespace {
             const QByteArrayView bytes(buffer.constData(), waiting + n);
             // The bytes waiting hold no LF: only the new ones are searched (from the code unit
             // they begin in).
-            const qsizetype from = isUtf16(form.encoding) ? waiting & ~qsizetype(1) : waiting;
+            const qsizetype from = form.unitStart(waiting);
             qsizetype whole = bytes.size();
             if (!atEnd) {
-                const qsizetype lf = endAfterLastLf(bytes.sliced(from), form.encoding);
+                const qsizetype lf = form.endAfterLastLf(bytes.sliced(from));
                 whole = lf > 0 ? from + lf : 0;
             }
             if (whole > 0) {
-                if (!decodeAndSplit(
-                        bytes.first(whole), form.encoding, atStart, pieces.split, splitter))
+                if (!decodeAndSplit(bytes.first(whole), form, atStart, pieces.split, splitter))
                     break;
                 atStart = false;
                 waiting = bytes.size() - whole;
@@ -897,16 +774,15 @@ namespace {
     SplitRead splitBytes(QByteArrayView bytes, TextForm form, int itemCount,
         const DataFileReadOptions& options, const std::function<void(int)>& progress, int from)
     {
-        DataSetSplitter splitter(itemCount, form.lineEnd, options.recordLimit,
-            decodedLengthBound(bytes.size(), form.encoding));
-        // Every record but the last ends at a LF byte (or code unit).
-        if (!isUtf16(form.encoding))
-            splitter.expectRecords(bytes.count('\n') + 1);
+        DataSetSplitter splitter(
+            itemCount, form.lineEnd, options.recordLimit, form.decodedLengthBound(bytes.size()));
+        // Every record but the last ends at a LF.
+        splitter.expectRecords(form.lfCount(bytes) + 1);
         const Pieces pieces = piecesFor(options);
         for (qsizetype done = 0; done < bytes.size();) {
-            const qsizetype cut = done + pieceEnd(bytes.sliced(done), pieces.read, form.encoding);
-            if (!decodeAndSplit(bytes.sliced(done, cut - done), form.encoding, done == 0,
-                    pieces.split, splitter))
+            const qsizetype cut = done + form.pieceEnd(bytes.sliced(done), pieces.read);
+            if (!decodeAndSplit(
+                    bytes.sliced(done, cut - done), form, done == 0, pieces.split, splitter))
                 break;
             done = cut;
             if (progress)
@@ -919,13 +795,15 @@ namespace {
 
     // Reading a file whose text form is not known: its bytes are read whole and the form is
     // decided from them as they come, then they are decoded and split piece by piece.
-    // `progress` hears the share read (the first half) and split (the second).
+    // `progress` hears the share read (the first half) and split (the second); `form` is set
+    // to the form decided.
     SplitRead readUnknownForm(const QString& path, int itemCount,
-        const DataFileReadOptions& options, const std::function<void(int)>& progress)
+        const DataFileReadOptions& options, const std::function<void(int)>& progress,
+        TextForm* form)
     {
         const TextFormMemo::Stamp before = TextFormMemo::stamp(path);
         const DecidedWhole whole = readDeciding(
-            path,
+            path, options.encoding,
             [&](int percent) {
                 if (progress)
                     progress(percent / 2);
@@ -934,7 +812,8 @@ namespace {
         if (whole.check.kind != ReadFailureKind::None)
             return { whole.check, {} };
         if (options.memo)
-            options.memo->remember(before, whole.form);
+            options.memo->remember(before, whole.form, options.encoding);
+        *form = whole.form;
         return splitBytes(whole.bytes, whole.form, itemCount, options, progress, 50);
     }
 
@@ -966,7 +845,7 @@ namespace {
     // alike, leave the encoding open until the first byte above. Nothing is split for a first
     // line that does not end within the first piece, nor once the bytes show another form than
     // the first ones did, nor when the records cannot be held. `progress` hears the share read.
-    OnePass readOnce(const QString& path, int recordLimit, qint64 pieceBytes,
+    OnePass readOnce(const QString& path, EncodingChoice choice, int recordLimit, qint64 pieceBytes,
         const std::function<void(int)>& progress)
     {
         const QFileInfo info(path);
@@ -985,7 +864,7 @@ namespace {
         const qint64 expected = info.size();
         OnePass pass;
         QByteArray& start = pass.decided.start;
-        FormDecision decision;
+        FormDecision decision(choice);
         std::optional<DataSetSplitter> splitter;
         TextForm guess; // the form the records are split in
         bool guessing = true; // false once the bytes show another form than `guess`
@@ -1019,7 +898,7 @@ namespace {
                 if (guessing && !splitter) {
                     // The first piece: its form, and line 1's items in it.
                     guess = decision.result();
-                    if (isUtf16(guess.encoding)) {
+                    if (!guess.linesInBytes()) {
                         pass.readWhole = true;
                         return pass;
                     }
@@ -1032,27 +911,23 @@ namespace {
                     if (guessing) {
                         pass.itemCount = names.itemCount();
                         splitter.emplace(pass.itemCount, guess.lineEnd, recordLimit,
-                            decodedLengthBound(expected, guess.encoding));
+                            guess.decodedLengthBound(expected));
                         if (!atEnd && total < expected && piece.size() >= (qsizetype(1) << 20))
                             splitter->expectRecords(qsizetype(double(piece.count('\n') + 1)
                                 * double(expected) / double(piece.size()) * 1.02));
                     }
                 } else if (guessing && guess.encoding == DataEncoding::Ascii) {
-                    // Every byte so far was below 0x80: the records split so far are the same
-                    // in the encoding the first byte above shows.
-                    const DataEncoding now = decision.result().encoding;
-                    if (now != DataEncoding::Ascii) {
-                        guessing = now == DataEncoding::Utf8 || now == DataEncoding::EucJp
-                            || now == DataEncoding::Cp932;
-                        guess.encoding = now;
-                    }
+                    // Every byte so far was below 0x80, which every form whose lines are in its
+                    // bytes reads alike: the records split so far are the same in the encoding
+                    // the first byte above shows, when that one has no mark to begin with.
+                    guess.encoding = decision.result().encoding;
+                    guessing = guess.linesInBytes() && guess.mark().isEmpty();
                 }
                 if (guess.lineEnd == LineEnd::Lf && decision.crLf())
                     guessing = false;
                 if (guessing && !full) {
                     try {
-                        full = !decodeAndSplit(
-                            piece, guess.encoding, atStart, pieces.split, *splitter);
+                        full = !decodeAndSplit(piece, guess, atStart, pieces.split, *splitter);
                     } catch (const std::exception&) {
                         // Too much to hold: the reading of the records tells why.
                         guessing = false;
@@ -1074,7 +949,7 @@ namespace {
             return stopped(failure(ReadFailureKind::Empty, EmptyFileMessage.toString()));
         pass.decided.atEnd = total <= start.size();
         pass.decided.form = decision.result();
-        pass.readWhole = isUtf16(pass.decided.form.encoding);
+        pass.readWhole = !pass.decided.form.linesInBytes();
         if (guessing && splitter && pass.decided.form == guess) {
             pass.split = true;
             pass.data = splitter->finish(&pass.truncated);
@@ -1087,16 +962,17 @@ namespace {
         FirstLineResult result;
         DataFileReadAhead& ahead = *options.readAhead;
         const TextFormMemo::Stamp before = TextFormMemo::stamp(path);
-        OnePass pass = readOnce(path, options.recordLimit, options.pieceBytes, options.progress);
+        OnePass pass = readOnce(
+            path, options.encoding, options.recordLimit, options.pieceBytes, options.progress);
         if (pass.check.kind != ReadFailureKind::None)
             return failed<FirstLineResult>(pass.check);
         bool tooLong = false;
         if (!pass.readWhole) {
             if (options.memo)
-                options.memo->remember(before, pass.decided.form);
+                options.memo->remember(before, pass.decided.form, options.encoding);
             result.line
                 = firstLineIn(pass.decided.start, pass.decided.form, &tooLong, pass.decided.atEnd);
-            ahead = { before.path, pass.decided.form, pass.split, pass.itemCount,
+            ahead = { before.path, options.encoding, pass.decided.form, pass.split, pass.itemCount,
                 std::move(pass.data), pass.truncated };
         } else {
             // CR and LF are code units here: the line end is told from the decoded text, which
@@ -1110,15 +986,17 @@ namespace {
                     options.progress(percent);
             };
             const DecidedWhole whole = readDeciding(
-                path, [&](int percent) { progress(percent / 2); }, piecesFor(sizes).read);
+                path, options.encoding, [&](int percent) { progress(percent / 2); },
+                piecesFor(sizes).read);
             if (whole.check.kind != ReadFailureKind::None)
                 return failed<FirstLineResult>(whole.check);
             if (options.memo)
-                options.memo->remember(before, whole.form);
+                options.memo->remember(before, whole.form, options.encoding);
             result.line = firstLineIn(whole.bytes, whole.form, &tooLong);
             const ItemNamesResult names = itemNamesFromLine(result.line);
             ahead = {};
             ahead.path = before.path;
+            ahead.encoding = options.encoding;
             ahead.form = whole.form;
             if (!tooLong && names.ok) {
                 try {
@@ -1158,19 +1036,24 @@ DataFileReadResult readDataFile(
         DataFileReadAhead ahead;
         if (options.readAhead)
             std::swap(ahead, *options.readAhead);
-        const bool aheadHere = !ahead.isEmpty() && ahead.path == QFileInfo(path).absoluteFilePath();
+        const bool aheadHere = !ahead.isEmpty() && ahead.encoding == options.encoding
+            && ahead.path == QFileInfo(path).absoluteFilePath();
         SplitRead read;
+        TextForm form; // the form the file is read in
         if (aheadHere && ahead.hasRecords && ahead.itemCount == itemCount) {
             read.data = std::move(ahead.data);
             read.truncated = ahead.truncated;
+            form = ahead.form;
             progress(100);
         } else {
             std::optional<TextForm> known = aheadHere ? std::optional(ahead.form) : std::nullopt;
             ahead = {};
             if (!known && options.memo)
-                known = options.memo->find(path);
+                known = options.memo->find(path, options.encoding);
             read = known ? readKnownForm(path, itemCount, *known, options, progress)
-                         : readUnknownForm(path, itemCount, options, progress);
+                         : readUnknownForm(path, itemCount, options, progress, &form);
+            if (known)
+                form = *known;
         }
         if (read.check.kind != ReadFailureKind::None)
             return failed<DataFileReadResult>(read.check);
@@ -1184,6 +1067,7 @@ DataFileReadResult readDataFile(
             options.progress(ReadStage::Splitting, 100);
         result.data = std::move(read.data);
         result.truncated = read.truncated;
+        result.form = form;
     } catch (const std::bad_alloc&) {
         return failed<DataFileReadResult>(memoryFailure());
     } catch (const std::length_error&) {

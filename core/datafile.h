@@ -3,6 +3,7 @@
 #include "core/dataset.h"
 #include "core/lineends.h"
 #include "core/textdecoding.h"
+#include "core/textform.h"
 
 #include <QByteArrayView>
 #include <QList>
@@ -41,15 +42,6 @@ enum class ReadFailureKind {
 
 // ---- What is decided about a file from all of its bytes
 
-// The encoding of a data file and how it ends its lines, both decided from the whole file.
-struct TextForm
-{
-    DataEncoding encoding = DataEncoding::Cp932;
-    LineEnd lineEnd = LineEnd::CrLf;
-
-    friend bool operator==(const TextForm&, const TextForm&) = default;
-};
-
 // The text forms of the files read lately, each kept for as long as its file is unchanged (the
 // same size, modification and status-change times): reading a file's first line again then
 // needs only that line, and reading its records needs no detection.
@@ -82,11 +74,14 @@ public:
     // The stamp of the file at `path` now: taken before the file is read, for remember().
     static Stamp stamp(const QString& path);
 
-    std::optional<TextForm> find(const QString& path) const;
-    // Keeps `form`, decided from the bytes read after `before` was taken, when the file is still
-    // as stamped and was already settled then (see above). Returns whether it was kept; a form
-    // not kept forgets any earlier one of the file.
-    bool remember(const Stamp& before, TextForm form);
+    // The form kept for the file at `path` read with `choice`; a form decided with another
+    // choice is not this one.
+    std::optional<TextForm> find(
+        const QString& path, EncodingChoice choice = EncodingChoice::Auto) const;
+    // Keeps `form`, decided with `choice` from the bytes read after `before` was taken, when the
+    // file is still as stamped and was already settled then (see above). Returns whether it was
+    // kept; a form not kept forgets any earlier one of the file.
+    bool remember(const Stamp& before, TextForm form, EncodingChoice choice = EncodingChoice::Auto);
     void clear() { m_entries.clear(); }
 
 private:
@@ -94,6 +89,7 @@ private:
     {
         Stamp stamp;
         TextForm form;
+        EncodingChoice choice;
     };
     std::vector<Entry> m_entries; // the most recent last
 };
@@ -109,6 +105,7 @@ qint64 dataFileBytesRead();
 struct DataFileReadAhead
 {
     QString path; // absolute; empty when nothing was read ahead
+    EncodingChoice encoding = EncodingChoice::Auto; // as the options asked
     TextForm form;
     bool hasRecords = false;
     int itemCount = 0;
@@ -139,6 +136,8 @@ QString firstLineOfData(QByteArrayView bytes, bool* tooLong = nullptr);
 
 struct FirstLineReadOptions
 {
+    // The encoding chosen for the file; Auto decides it from the bytes.
+    EncodingChoice encoding = EncodingChoice::Auto;
     // The file's text form when it is known and unchanged; the form decided is kept there.
     TextFormMemo* memo = nullptr;
     // Called now and then with the share of the file read so far, in percent (0 to 100), while
@@ -223,6 +222,8 @@ struct DataFileReadResult
     // and (with the design's limit) recordLimitMessage() is to be shown.
     bool truncated = false;
     DataSet data;
+    // The text form the file was read in.
+    TextForm form;
 };
 
 // The stages of reading a data file, as progress reports them.
@@ -233,6 +234,8 @@ enum class ReadStage {
 
 struct DataFileReadOptions
 {
+    // The encoding chosen for the file; Auto decides it from the bytes.
+    EncodingChoice encoding = EncodingChoice::Auto;
     // The most records kept: MaxRecordCount as designed, NoRecordLimit for all of them.
     int recordLimit = MaxRecordCount;
     // The file's text form when it is known and unchanged; the form decided is kept there.

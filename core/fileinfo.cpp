@@ -68,6 +68,8 @@ QString fileInformationText(const FileInformation& info)
         text += NewLine + QStringLiteral("Fileｻｲｽﾞ：    ") + byteCountText(*info.size);
     if (info.modified.isValid())
         text += NewLine + QStringLiteral("FileTime：    ") + fileTimeText(info.modified);
+    if (!info.encoding.isEmpty())
+        text += NewLine + QStringLiteral("文字ｺｰﾄﾞ：    ") + info.encoding;
 
     const QString settingsLine = info.settingsFile.isEmpty()
         ? QString()

@@ -16,6 +16,9 @@ struct FileInformation
     QString fileName; // "" without a selected file
     std::optional<qint64> size; // nullopt: the length could not be read
     QDateTime modified; // invalid: the time stamp could not be read
+    // The encoding the file is read in and whether it was chosen or detected ("Shift_JIS
+    // （指定）"); "" leaves the line out.
+    QString encoding;
 
     // Only while the file is open in the data view:
     bool dataView = false;
@@ -36,6 +39,7 @@ struct FileInformation
 //
 //   Fileｻｲｽﾞ：    12,345  ﾊﾞｲﾄ
 //   FileTime：    (H15)2003年8月19日 　14時5分3秒  更新
+//   文字ｺｰﾄﾞ：    Shift_JIS （自動判別）
 //
 // and in the data view the counts, a heading and one line per item:
 //

@@ -484,6 +484,8 @@ void DataEncodingDetector::add(QByteArrayView piece)
         m_evenZero = false;
     }
     m_size += piece.size();
+    if (m_choice != EncodingChoice::Auto)
+        return;
 
     // A LF is never part of a sequence, so pieces that end after one scan as the whole.
     if (!m_utf8Invalid) {
@@ -511,8 +513,31 @@ void DataEncodingDetector::add(QByteArrayView piece)
     }
 }
 
+DataEncoding DataEncodingDetector::chosen() const
+{
+    switch (m_choice) {
+    case EncodingChoice::Utf8:
+        return startsWith(m_start, Utf8Bom) ? DataEncoding::Utf8WithBom : DataEncoding::Utf8;
+    case EncodingChoice::Utf16:
+        if (startsWith(m_start, Utf16LeBom))
+            return DataEncoding::Utf16LeWithBom;
+        if (startsWith(m_start, Utf16BeBom))
+            return DataEncoding::Utf16BeWithBom;
+        // ASCII text stored big end first has its zero bytes at the even offsets.
+        return m_zeroFirst > m_zeroSecond ? DataEncoding::Utf16Be : DataEncoding::Utf16Le;
+    case EncodingChoice::EucJp:
+        return DataEncoding::EucJp;
+    case EncodingChoice::ShiftJis:
+    case EncodingChoice::Auto:
+        break;
+    }
+    return DataEncoding::Cp932;
+}
+
 DataEncoding DataEncodingDetector::result() const
 {
+    if (m_choice != EncodingChoice::Auto)
+        return chosen();
     if (startsWith(m_start, Utf8Bom))
         return DataEncoding::Utf8WithBom;
     if (startsWith(m_start, Utf16LeBom))
@@ -540,6 +565,58 @@ DataEncoding DataEncodingDetector::result() const
     if (!m_eucInvalid && m_eucValid && detectorNamesEucJp(m_sample))
         return DataEncoding::EucJp;
     return DataEncoding::Cp932;
+}
+
+QString encodingChoiceName(EncodingChoice choice)
+{
+    switch (choice) {
+    case EncodingChoice::ShiftJis:
+        return QStringLiteral("SJIS");
+    case EncodingChoice::Utf8:
+        return QStringLiteral("UTF8");
+    case EncodingChoice::Utf16:
+        return QStringLiteral("UTF16");
+    case EncodingChoice::EucJp:
+        return QStringLiteral("EUCJP");
+    case EncodingChoice::Auto:
+        break;
+    }
+    return {};
+}
+
+EncodingChoice encodingChoiceFromName(QStringView name)
+{
+    for (const EncodingChoice choice : { EncodingChoice::ShiftJis, EncodingChoice::Utf8,
+             EncodingChoice::Utf16, EncodingChoice::EucJp }) {
+        if (name.compare(encodingChoiceName(choice), Qt::CaseInsensitive) == 0)
+            return choice;
+    }
+    return EncodingChoice::Auto;
+}
+
+QString encodingDisplayName(DataEncoding encoding)
+{
+    switch (encoding) {
+    case DataEncoding::Ascii:
+        return QStringLiteral("ASCII");
+    case DataEncoding::Utf8:
+        return QStringLiteral("UTF-8");
+    case DataEncoding::Utf8WithBom:
+        return QStringLiteral("UTF-8 (BOM付き)");
+    case DataEncoding::Utf16Le:
+        return QStringLiteral("UTF-16LE");
+    case DataEncoding::Utf16LeWithBom:
+        return QStringLiteral("UTF-16LE (BOM付き)");
+    case DataEncoding::Utf16Be:
+        return QStringLiteral("UTF-16BE");
+    case DataEncoding::Utf16BeWithBom:
+        return QStringLiteral("UTF-16BE (BOM付き)");
+    case DataEncoding::EucJp:
+        return QStringLiteral("EUC-JP");
+    case DataEncoding::Cp932:
+        break;
+    }
+    return QStringLiteral("Shift_JIS");
 }
 
 QString decodeAs(QByteArrayView bytes, DataEncoding encoding)

@@ -21,6 +21,18 @@ enum class DataEncoding {
 
 bool isUtf16(DataEncoding encoding);
 
+// The encoding a user chose for a file: Auto leaves it to detection, any other is read so
+// whatever the bytes look like. Unicode's byte-order mark (and, for UTF-16 without one, which
+// byte position of the pairs holds more zeros) still tells which form of UTF-8 or UTF-16.
+enum class EncodingChoice { Auto, ShiftJis, Utf8, Utf16, EucJp };
+
+// The name of a choice as the settings file stores it ("SJIS", "UTF8", "UTF16", "EUCJP"; "" for
+// Auto), and the choice of a stored name (anything else is Auto).
+QString encodingChoiceName(EncodingChoice choice);
+EncodingChoice encodingChoiceFromName(QStringView name);
+// The name of an encoding as the file information shows it ("Shift_JIS", "UTF-8 (BOM付き)", ...).
+QString encodingDisplayName(DataEncoding encoding);
+
 // Which encoding a data file's bytes (the whole file) are read in, decided in this order:
 //  1. a byte-order mark: UTF-8, UTF-16LE, UTF-16BE;
 //  2. UTF-16 without a mark, told by its zero bytes: the high byte of every ASCII character is
@@ -39,10 +51,19 @@ DataEncoding detectDataEncoding(QByteArrayView bytes);
 class DataEncodingDetector
 {
 public:
+    // With a choice other than Auto, the bytes are only looked at for what resultFor needs.
+    explicit DataEncodingDetector(EncodingChoice choice = EncodingChoice::Auto)
+        : m_choice(choice)
+    {
+    }
     void add(QByteArrayView piece);
+    // The encoding decided, or the form of the chosen one the bytes show.
     DataEncoding result() const;
 
 private:
+    DataEncoding chosen() const;
+
+    EncodingChoice m_choice;
     QByteArray m_start; // the first bytes, for the byte-order marks
     qint64 m_size = 0;
     qint64 m_zeroFirst = 0; // zero bytes at even offsets

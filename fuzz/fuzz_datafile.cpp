@@ -142,7 +142,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             "cannot set the file's time");
     }
 
-    const ItemNamesResult names = readItemNames(path);
+    // The encoding chosen for the file, by the input's length: detection or one of the choices,
+    // whatever the bytes are.
+    const EncodingChoice choice = EncodingChoice(size / 18 % 5);
+    const auto namesRead = [&](TextFormMemo* memo) {
+        FirstLineReadOptions options;
+        options.encoding = choice;
+        options.memo = memo;
+        return readItemNames(path, options);
+    };
+    const ItemNamesResult names = namesRead(nullptr);
     if (bytes.isEmpty()) {
         require(!names.ok && names.kind == ReadFailureKind::Empty, "an empty file was read");
         return 0;
@@ -150,7 +159,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     // Line 1 as the reader must see it: the decoded text up to its first CR (with LF line ends,
     // up to its first CR or LF).
-    const QString text = decodeDataText(bytes);
+    DataEncodingDetector detector(choice);
+    detector.add(bytes);
+    const QString text = decodeAs(bytes, detector.result());
     qsizetype cut = text.indexOf(u'\r');
     if (lineBreak(text) == QStringLiteral("\n")) {
         const qsizetype lf = text.indexOf(u'\n');
@@ -179,6 +190,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const int limit = limits[size % 3];
     TextFormMemo memo;
     DataFileReadOptions options;
+    options.encoding = choice;
     options.recordLimit = limit;
     options.memo = &memo;
     // Pieces as large files are read in (0), or of a few bytes, which cut the lines, the
@@ -189,13 +201,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         require(percent >= 0 && percent <= 100, "progress out of range");
         lastPercent = percent;
     };
-    const ItemNamesResult namesAgain = readItemNames(path, &memo);
+    const ItemNamesResult namesAgain = namesRead(&memo);
     require(namesAgain.ok && namesAgain.headerTexts == names.headerTexts,
         "the item names differ when read through the memo");
     const DataFileReadResult read = readDataFile(path, names.itemCount(), options);
     require(read.ok, "the data were not read");
     require(lastPercent == 100, "the progress did not reach its end");
-    const ItemNamesResult namesKnown = readItemNames(path, &memo);
+    const ItemNamesResult namesKnown = namesRead(&memo);
     require(namesKnown.ok && namesKnown.headerTexts == names.headerTexts,
         "the item names differ when the text form is known");
 
@@ -203,6 +215,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // in the same reading where the form of its first piece holds to its end.
     DataFileReadAhead readAhead;
     FirstLineReadOptions first;
+    first.encoding = choice;
     first.readAhead = &readAhead;
     first.recordLimit = limit;
     first.pieceBytes = options.pieceBytes;
@@ -211,6 +224,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         "the item names differ when the records are read ahead");
     require(!readAhead.isEmpty(), "nothing was read ahead");
     DataFileReadOptions aheadOptions;
+    aheadOptions.encoding = choice;
     aheadOptions.recordLimit = limit;
     aheadOptions.pieceBytes = options.pieceBytes;
     aheadOptions.readAhead = &readAhead;

@@ -151,6 +151,9 @@ namespace keys {
     // separated by ",". Written only after the user has resized a column; used only while the count
     // still equals the file's item count, otherwise emptied.
     inline constexpr FileTextKey KoumokuHaba { "KoumokuHaba" };
+    // The encoding the user chose for the file (文字ｺｰﾄﾞ): "SJIS", "UTF8", "UTF16" or "EUCJP";
+    // empty or absent: detected from its bytes.
+    inline constexpr FileTextKey MojiCode { "MojiCode" };
 
     // The search-key history of a data file's section and of RirekiFileKey: at most eight keys,
     // newest first.

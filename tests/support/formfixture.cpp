@@ -84,12 +84,22 @@ namespace {
         return dynamic_cast<RecordingPlatform*>(&form.platform());
     }
 
-    // The menu that holds `action`, or nullptr.
+    // The submenu of `menu` that holds `action`, or nullptr.
+    QMenu* submenuOf(const QMenu& menu, QAction* action)
+    {
+        for (QAction* entry : menu.actions()) {
+            if (entry->menu() && entry->menu()->actions().contains(action))
+                return entry->menu();
+        }
+        return nullptr;
+    }
+
+    // The menu that holds `action`, itself or in a submenu, or nullptr.
     QMenu* menuOf(Form1& form, QAction* action)
     {
         for (QMenu* menu :
             { form.FileMenyu, form.ToolMn, form.ToolMenyu, form.BikouMenu, form.DirMenu }) {
-            if (menu->actions().contains(action))
+            if (menu->actions().contains(action) || submenuOf(*menu, action))
                 return menu;
         }
         return nullptr;
@@ -146,6 +156,22 @@ namespace {
         }
         if (menu != form.FileMenyu && menu != form.ToolMn)
             return pickFromPopup(form, menu, name, why);
+        if (QMenu* sub = submenuOf(*menu, action)) {
+            // An entry of a submenu: the menu opens, then the submenu from its entry.
+            openMenu(*menu);
+            if (!sub->menuAction()->isVisible() || !sub->menuAction()->isEnabled()) {
+                *why = QStringLiteral("its submenu %1 is disabled in the opened menu %2")
+                           .arg(sub->objectName(), menu->objectName());
+                return false;
+            }
+            openMenu(*sub);
+            if (!action->isVisible() || !action->isEnabled()) {
+                *why = QStringLiteral("it is disabled in the submenu %1").arg(sub->objectName());
+                return false;
+            }
+            action->trigger();
+            return true;
+        }
 
         openMenu(*menu);
         if (!action->isVisible() || !action->isEnabled()) {

@@ -58,6 +58,9 @@ private slots:
     void firstOpenReadsOnce();
     void publicFiles_data();
     void publicFiles();
+    void chosenEncoding_data();
+    void chosenEncoding();
+    void encodingChoiceNames();
 
 private:
     QTemporaryDir m_dir;
@@ -1020,6 +1023,90 @@ void TestDataFile::publicFiles()
     QCOMPARE(read.data.recordJoined(recordCount), QString(itemCount - 1, u'\t'));
     for (int i = 0; i < values.size(); ++i)
         QCOMPARE(read.data.itemString(checkItem + i, record), values.at(i));
+}
+
+void TestDataFile::chosenEncoding_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<EncodingChoice>("choice");
+    QTest::addColumn<DataEncoding>("encoding");
+    // Item 1 of line 1 and of the first record, detected and as chosen.
+    QTest::addColumn<QStringList>("detected");
+    QTest::addColumn<QStringList>("chosen");
+
+    QStringEncoder toCp932("windows-31j");
+    QStringDecoder fromEucJp("EUC-JP");
+    const QByteArray kana = toCp932.encode(u8("ｺｰﾄﾞ,ﾅﾏｴｰ\r\nｱｲ,ｳｴ\r\n"));
+    QTest::newRow("half-width katakana of code page 932 as EUC-JP")
+        << kana << EncodingChoice::EucJp << DataEncoding::EucJp
+        << QStringList { u8("ｺｰﾄﾞ"), u8("ｱｲ") }
+        << QStringList { fromEucJp.decode(kana.first(4)), fromEucJp.decode(kana.sliced(11, 2)) };
+    QStringEncoder toUtf16Be("UTF-16BE");
+    QTest::newRow("UTF-16 without a mark, big end first")
+        << QByteArray(toUtf16Be.encode(u"name,x\r\nvalue,y\r\n")) << EncodingChoice::Utf16
+        << DataEncoding::Utf16Be << QStringList { "name", "value" }
+        << QStringList { "name", "value" };
+    QTest::newRow("UTF-8 with its mark")
+        << QByteArray("\xEF\xBB\xBF") + u8("名,x\r\nあ,y").toUtf8() << EncodingChoice::Utf8
+        << DataEncoding::Utf8WithBom << QStringList { u8("名"), u8("あ") }
+        << QStringList { u8("名"), u8("あ") };
+    QTest::newRow("code page 932 as UTF-8: a U+FFFD a byte, no record lost")
+        << QByteArray(toCp932.encode(u8("ｱ,ｲ\r\nｳ,ｴ"))) << EncodingChoice::Utf8
+        << DataEncoding::Utf8 << QStringList { u8("ｱ"), u8("ｳ") }
+        << QStringList { u8("\uFFFD"), u8("\uFFFD") };
+}
+
+// A chosen encoding reads the item names and the records, by every road a read takes (the first
+// read of an open, and the reads that know the file's form), and a form remembered for one
+// choice is never used for another.
+void TestDataFile::chosenEncoding()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(EncodingChoice, choice);
+    QFETCH(DataEncoding, encoding);
+    QFETCH(QStringList, detected);
+    QFETCH(QStringList, chosen);
+
+    const QString path = writeFile(QStringLiteral("chosen.csv"), bytes);
+    QVERIFY(age(path));
+    TextFormMemo memo;
+    const auto readBoth = [&](EncodingChoice how, bool ahead) {
+        DataFileReadAhead readAhead;
+        FirstLineReadOptions first;
+        first.encoding = how;
+        first.memo = &memo;
+        if (ahead)
+            first.readAhead = &readAhead;
+        const ItemNamesResult names = readItemNames(path, first);
+        DataFileReadOptions options;
+        options.encoding = how;
+        options.memo = &memo;
+        options.readAhead = &readAhead;
+        const DataFileReadResult read = readDataFile(path, names.itemCount(), options);
+        return std::pair(QStringList { names.headerTexts.value(0), read.data.itemString(1, 1) },
+            read.form.encoding);
+    };
+    for (const bool ahead : { true, false }) {
+        QCOMPARE(readBoth(EncodingChoice::Auto, ahead).first, detected);
+        const auto [texts, used] = readBoth(choice, ahead);
+        QCOMPARE(texts, chosen);
+        QCOMPARE(used, encoding);
+        QVERIFY(memo.find(path, choice).has_value());
+        QVERIFY(!memo.find(path, EncodingChoice::Auto).has_value());
+        QCOMPARE(readBoth(EncodingChoice::Auto, ahead).first, detected);
+    }
+}
+
+void TestDataFile::encodingChoiceNames()
+{
+    for (const EncodingChoice choice : { EncodingChoice::Auto, EncodingChoice::ShiftJis,
+             EncodingChoice::Utf8, EncodingChoice::Utf16, EncodingChoice::EucJp })
+        QCOMPARE(encodingChoiceFromName(encodingChoiceName(choice)), choice);
+    QCOMPARE(encodingChoiceName(EncodingChoice::Auto), QString());
+    QCOMPARE(encodingChoiceName(EncodingChoice::ShiftJis), QStringLiteral("SJIS"));
+    QCOMPARE(encodingChoiceFromName(u"eucjp"), EncodingChoice::EucJp);
+    // A damaged value leaves the file to detection.
+    QCOMPARE(encodingChoiceFromName(u"UTF-8"), EncodingChoice::Auto);
 }
 
 KORVANTA_CORE_TEST_MAIN(TestDataFile)

@@ -294,6 +294,14 @@ public:
     void PuExploerKidou_Click();
     void Help_Click();
     void VJ_Click();
+    // The 文字ｺｰﾄﾞ submenu: its state as the data menu opens, and a choice of an entry.
+    void MojiCode_Update();
+    void MojiCode_Click(EncodingChoice choice);
+    // The encoding chosen for the data file `fileName` (the settings file's MojiCode).
+    EncodingChoice encodingChoiceOf(const QString& fileName) const;
+    // The encoding line of the file information: the open file's encoding in the data view, the
+    // selected file's where it is known in the file view; "" where it is not.
+    QString encodingText() const;
 
     // --- the controls, named as in the design (each widget's objectName is the same text)
     QWidget* ButtonWaku = nullptr;
@@ -336,6 +344,12 @@ public:
     QAction* RirekiSakujyo = nullptr;
     QAction* RirekiAllSakujyo = nullptr;
     QAction* ZZ8 = nullptr;
+    QMenu* MojiCode = nullptr;
+    QAction* MojiCodeAuto = nullptr;
+    QAction* MojiCodeSJIS = nullptr;
+    QAction* MojiCodeUTF8 = nullptr;
+    QAction* MojiCodeUTF16 = nullptr;
+    QAction* MojiCodeEUCJP = nullptr;
     QAction* Help = nullptr;
     QAction* VJ = nullptr;
     QAction* NoCopy = nullptr;
@@ -373,6 +387,10 @@ protected:
 private:
     void createControls();
     void createMenus();
+    void createEncodingMenu();
+    // Reads the open file again in the encoding now chosen for it, keeping the display and copy
+    // items, the search key and the selected record.
+    void rereadInChosenEncoding();
     void createToolBar();
     void wireMouseEvents();
     void wireSearchBox();
@@ -528,6 +546,9 @@ private:
     IncrementalSearch m_search;
     // The encodings and line ends of the data files read lately, while they are unchanged.
     TextFormMemo m_textForms;
+    // The text form the open file was read in, and whether its encoding was chosen.
+    TextForm m_openForm;
+    bool m_openEncodingChosen = false;
     // What reading the item names of the file being opened read ahead for reading its records.
     DataFileReadAhead m_readAhead;
     // When the reading of the file being opened began.

@@ -88,6 +88,8 @@ void Form1::Jyouhou_Click()
         }
     }
 
+    info.encoding = encodingText();
+
     if (Filemado->isHidden()) {
         info.dataView = true;
         info.itemCount = ItemCount;

@@ -35,6 +35,7 @@ bool Form1::ReadItemNames(bool recordsNext)
     m_readAhead = {};
     FirstLineReadOptions options;
     options.memo = &m_textForms;
+    options.encoding = encodingChoiceOf(Filemado->fileName());
     // A file whose encoding is not known is read whole to decide it: the first read of an open,
     // which shows the hourglass and its progress, and which the read of the records goes on
     // with. When the file is being opened, its records are split in that same reading.
@@ -143,6 +144,7 @@ bool Form1::ReadDataFile()
     DataFileReadOptions options;
     options.recordLimit = recordLimit();
     options.memo = &m_textForms;
+    options.encoding = encodingChoiceOf(Filemado->fileName());
     // What reading the item names of this open read ahead: the records split then, or the
     // encoding decided; the read goes on from there.
     options.readAhead = &m_readAhead;
@@ -172,6 +174,8 @@ bool Form1::ReadDataFile()
     }
     setRowMap({});
     Data = std::move(result.data);
+    m_openForm = result.form;
+    m_openEncodingChosen = options.encoding != EncodingChoice::Auto;
     m_foldedData.reset();
     m_widestText.reset();
     m_search.clear();

@@ -215,6 +215,7 @@ void Form1::createMenus()
     // Opening a top menu runs its own handler first.
     connect(FileMenyu, &QMenu::aboutToShow, this, &Form1::FileMenyu_Click);
     connect(ToolMn, &QMenu::aboutToShow, this, &Form1::ToolMn_Click);
+    createEncodingMenu();
 }
 
 } // namespace korvanta

@@ -388,9 +388,6 @@ private:
     void createControls();
     void createMenus();
     void createEncodingMenu();
-    // Reads the open file again in the encoding now chosen for it, keeping the display and copy
-    // items, the search key and the selected record.
-    void rereadInChosenEncoding();
     void createToolBar();
     void wireMouseEvents();
     void wireSearchBox();
@@ -466,14 +463,20 @@ private:
     void followOpenFile();
     // The watched file changed and settled: it is read again as soon as the window is free.
     void openFileChanged();
-    // Reads the open file again where it is shown, keeping the display item, the copy item, the
-    // search key and the selected record (the last record when fewer remain). Nothing is copied
-    // and no message is shown for a file that cannot be read now: the data shown stays.
+    // Reads the open file again where it is shown (after a change on disk, or in another
+    // encoding), through the same reading and list-up as opening it, keeping the display item,
+    // the copy item, the search key, the selected record (the last record when fewer remain),
+    // the scroll position and the focus; nothing is copied. A file that cannot be read now
+    // leaves the data shown: `quietly` for a change noticed in the background, else the reading
+    // tells why. Returns whether the file was read.
+    bool rereadOpenFile(bool quietly);
+    // rereadOpenFile for a settled change of the file, which Label1 then tells.
     void rereadChangedFile();
     FileWatch* m_fileWatch = nullptr;
     QTimer* m_rereadTimer = nullptr;
-    // The open file is being read again by rereadChangedFile: a row it selects is not copied.
+    // The open file is being read again by rereadOpenFile: a row it selects is not copied.
     bool m_rereading = false;
+    bool m_rereadQuietly = false;
 
     // After the closing sequence: tells the user once when the settings could not be saved.
     void reportUnsavedSettings();

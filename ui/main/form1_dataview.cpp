@@ -60,9 +60,13 @@ bool Form1::ReadItemNames(bool recordsNext)
     closeIfAskedDuringRead();
     if (!names.ok) {
         m_readAhead = {};
-        // A file that cannot be read again now leaves its data shown, without a word.
-        if (m_rereading)
+        // The open file read again: its data stays shown, and a change noticed in the
+        // background says nothing.
+        if (m_rereading) {
+            if (!m_rereadQuietly)
+                m_platform.showMessage(this, names.description);
             return false;
+        }
         if (names.kind == ReadFailureKind::Error)
             ItemCount = 1;
         m_platform.showMessage(this, names.description);
@@ -168,7 +172,7 @@ bool Form1::ReadDataFile()
     }
     closeIfAskedDuringRead();
     if (!result.ok) {
-        if (!m_rereading)
+        if (!m_rereading || !m_rereadQuietly)
             m_platform.showMessage(this, result.description);
         return false;
     }

@@ -105,53 +105,9 @@ void Form1::MojiCode_Click(EncodingChoice choice)
         return;
     m_settings.setValue(file, keys::MojiCode, encodingChoiceName(choice));
     MojiCode_Update();
+    // The open file is read again at once in the encoding chosen, as it is shown.
     if (!isFileView() && ListReady)
-        rereadInChosenEncoding();
-}
-
-void Form1::rereadInChosenEncoding()
-{
-    const QString key = Combo1->currentText();
-    int record = 0;
-    if (DisplayItem == -1) {
-        const int row = listView1SelectedRow();
-        record = row >= 0 ? recordOfRow(row) : 0;
-    } else {
-        record = recordOfRow(list1SelectedRow());
-    }
-    const int displayItem = DisplayItem;
-    const int copyItem = CopyItem;
-
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    ListReady = false;
-    if (!ReadItemNames(true) || !ReadDataFile()) {
-        Label1->setText(QStringLiteral("ﾌｧｲﾙが開けません！"));
-        QApplication::restoreOverrideCursor();
-        return;
-    }
-    QApplication::restoreOverrideCursor();
-    // Another encoding may read another number of items.
-    DisplayItem = displayItem <= ItemCount ? displayItem : 1;
-    CopyItem = copyItem <= ItemCount ? copyItem : 1;
-    ListUpData();
-    ListReady = true;
-
-    // The record selected before, without copying it again, then the search key as it was.
-    if (record >= 1 && record <= RecordCount()) {
-        if (DisplayItem == -1)
-            m_listView1Relay->select(record - 1);
-        else
-            m_list1Relay->select(record - 1);
-    }
-    if (!key.isEmpty()) {
-        {
-            const QSignalBlocker block(Combo1);
-            Combo1->setEditText(key);
-        }
-        SearchList();
-    }
-    setReListEnabled(!key.isEmpty());
-    ResetToolButtons();
+        rereadOpenFile(false);
 }
 
 } // namespace korvanta

@@ -74,6 +74,12 @@ void Form1::openFileChanged()
 
 void Form1::rereadChangedFile()
 {
+    if (rereadOpenFile(true))
+        Label1->setText(FileRereadCaption);
+}
+
+bool Form1::rereadOpenFile(bool quietly)
+{
     const bool allItems = DisplayItem == -1;
     QAbstractItemView* const list = allItems ? static_cast<QAbstractItemView*>(ListView1)
                                              : static_cast<QAbstractItemView*>(List1);
@@ -94,11 +100,12 @@ void Form1::rereadChangedFile()
     const QPointer<QWidget> focus = focusWidget();
 
     const QScopedValueRollback rereading(m_rereading, true);
+    const QScopedValueRollback rereadQuietly(m_rereadQuietly, quietly);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     if (!ReadItemNames(true) || !ReadDataFile()) {
         Label1->setText(caption);
         ResetToolButtons();
-        return;
+        return false;
     }
     if (m_headerTexts == headers) {
         const QScopedValueRollback settingWidths(m_settingColumnWidths, true);
@@ -138,9 +145,10 @@ void Form1::rereadChangedFile()
     }
     if (focus && focus->isVisible())
         focus->setFocus();
-    Label1->setText(FileRereadCaption);
+    Label1->setText(caption);
     ListReady = true;
     ResetToolButtons();
+    return true;
 }
 
 } // namespace korvanta

@@ -22,6 +22,7 @@ std::span<const AnySettingKey> allSettingKeys()
         keys::WebDblClickOpen,
         keys::AimaiKensaku,
         keys::GyouSeigenNashi,
+        keys::AndKensaku,
         keys::FilePath,
         keys::FileListIndex,
         // Position

@@ -120,6 +120,10 @@ namespace keys {
     // 32,735 records with a message. Added beside the design's options; unchecked unless the user
     // checks it, so an older settings file reads as before.
     inline constexpr BooleanKey GyouSeigenNashi { sections::Tool, "GyouSeigenNashi", false };
+    // Several words (AND検索): while checked, a data search key is split at blanks (half or full
+    // width) into words, and a record is kept when every word occurs within one of its searched
+    // items. Unchecked unless the user checks it; the file-list search does not change with it.
+    inline constexpr BooleanKey AndKensaku { sections::Tool, "AndKensaku", false };
     inline constexpr TextKey FilePath { sections::Tool, "FilePath" };
     inline constexpr IntegerKey FileListIndex { sections::Tool, "FileListIndex" };
 

@@ -193,6 +193,45 @@ private slots:
         QCOMPARE(f.List2, std::vector<int> { 5 });
     }
 
+    // With the option, a key of several words keeps the records that hold every word, each in
+    // one of its items; a blank of either width separates them. Without it, and in the file
+    // list, a blank is part of the key. The check mark is kept over a restart.
+    void severalWordsOption()
+    {
+        Form1& f = openShop(-1, 2, 0);
+        QVERIFY(!f.AndKensaku->isChecked());
+        type(f, "jp 10");
+        QCOMPARE(f.ListView1->model()->rowCount(), 0);
+
+        CHOOSE(f, "AndKensaku");
+        QVERIFY(f.AndKensaku->isChecked());
+        type(f, "jp 10");
+        QCOMPARE(rowsOf(f.ListView1->model()), (QStringList { "apple", "grape" }));
+        type(f, "10　jp apple");
+        QCOMPARE(f.List2, std::vector<int> { 1 });
+        // Each word lies within one item: "e,1" runs across two.
+        type(f, "e10");
+        QCOMPARE(f.ListView1->model()->rowCount(), 0);
+
+        // In the single-item view, within the shown item.
+        f.ListView1_DblClick();
+        selectFile(f, "shop.csv");
+        CHOOSE(f, "Bikou(1)");
+        QVERIFY(f.List1->isVisible());
+        type(f, "p e");
+        QCOMPARE(rowsOf(f.List1->model()), (QStringList { "apple", "Apple pie", "grape" }));
+        type(f, "p 10");
+        QCOMPARE(f.List1->model()->rowCount(), 0);
+
+        f.ShowFileList();
+        type(f, "abc list");
+        QCOMPARE(f.Filemado->listCount(), 0);
+
+        f.close();
+        QCOMPARE(read("Tool", "AndKensaku"), QStringLiteral("True"));
+        QVERIFY(startForm().AndKensaku->isChecked());
+    }
+
     void forgivingSearchOfTheFileList()
     {
         m_app.writeFile("アンズ一覧.csv", "X\r\n1\r\n");

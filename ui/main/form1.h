@@ -216,6 +216,7 @@ public:
     void KensakuKaisi_Click();
     void AimaiKensaku_Click();
     void GyouSeigenNashi_Click();
+    void AndKensaku_Click();
     void WebJyunkai_Click();
     void WebDblClickOpen_Click();
 
@@ -342,6 +343,7 @@ public:
     QAction* KensakuKaisi = nullptr;
     QAction* AimaiKensaku = nullptr;
     QAction* GyouSeigenNashi = nullptr;
+    QAction* AndKensaku = nullptr;
     QAction* ZZ7 = nullptr;
     QAction* Temae = nullptr;
     QAction* PuHyoujiSet = nullptr;
@@ -415,8 +417,9 @@ private:
     void listView1ColumnResized();
     // The folded search texts of the open file for the forgiving search, made when first needed.
     const FoldedDataSet& foldedData();
-    // The records whose search text (item `displayItem`, -1 all items) contains `key`, by the
-    // forgiving match while it is on; earlier results of the open file are reused.
+    // The records whose search text (item `displayItem`, -1 all items) contains `key`, or every
+    // word of it while AndKensaku is on, by the forgiving match while it is on; earlier results
+    // of the open file are reused.
     std::vector<int> searchData(int displayItem, const QString& key);
     // The selected row of ListView1 is re-selected: the list takes the keyboard focus, unless
     // the search box holds it.

@@ -58,6 +58,9 @@ namespace {
         { { &Form1::GyouSeigenNashi, "GyouSeigenNashi", "32,735行を超えるﾃﾞｰﾀｰも全て表示する", "",
               Checkable, &Form1::GyouSeigenNashi_Click },
             keys::GyouSeigenNashi, OnLoad::SetMark, 4 },
+        { { &Form1::AndKensaku, "AndKensaku", "空白で区切ったｷｰを全て含むﾃﾞｰﾀｰを検索する", "",
+              Checkable, &Form1::AndKensaku_Click },
+            keys::AndKensaku, OnLoad::SetMark, 4 },
     };
 
     const MenuEntry& optionEntry(QAction* Form1::* action)
@@ -117,6 +120,7 @@ namespace {
         KV_OPTION(KensakuKaisi),
         KV_OPTION(AimaiKensaku),
         KV_OPTION(GyouSeigenNashi),
+        KV_OPTION(AndKensaku),
         KV_SEP(ZZ7),
         KV_OPTION(Temae),
         KV_OPTION(PuHyoujiSet),

@@ -189,6 +189,12 @@ void Form1::KensakuKaisi_Click()
     KensakuKaisi->setChecked(!KensakuKaisi->isChecked());
 }
 
+// Turns the search for several words on or off; it takes effect with the next search.
+void Form1::AndKensaku_Click()
+{
+    AndKensaku->setChecked(!AndKensaku->isChecked());
+}
+
 // Turns the forgiving search on or off; it takes effect with the next search. The open file's
 // folded texts are made now, so that the next keystroke does not wait for them.
 void Form1::AimaiKensaku_Click()
@@ -208,7 +214,9 @@ const FoldedDataSet& Form1::foldedData()
 std::vector<int> Form1::searchData(int displayItem, const QString& key)
 {
     const bool forgiving = AimaiKensaku->isChecked();
-    return m_search.search(Data, forgiving ? &foldedData() : nullptr, forgiving, displayItem, key);
+    const KeyWords words = AndKensaku->isChecked() ? KeyWords::All : KeyWords::Whole;
+    return m_search.search(
+        Data, forgiving ? &foldedData() : nullptr, forgiving, displayItem, key, words);
 }
 
 void Form1::setInputMethodMode(bool dataView)

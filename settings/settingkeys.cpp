@@ -46,6 +46,7 @@ std::span<const AnyFileSettingKey> allFileSettingKeys()
         keys::KoumokuHyoujiNo,
         keys::DataListIndex,
         keys::KoumokuHaba,
+        keys::KensakuKoumoku,
         keys::History[0],
         keys::History[1],
         keys::History[2],
@@ -55,7 +56,7 @@ std::span<const AnyFileSettingKey> allFileSettingKeys()
         keys::History[6],
         keys::History[7],
     });
-    static_assert(all.size() == 4 + keys::History.size());
+    static_assert(all.size() == 5 + keys::History.size());
     return all;
 }
 

@@ -151,6 +151,10 @@ namespace keys {
     // separated by ",". Written only after the user has resized a column; used only while the count
     // still equals the file's item count, otherwise emptied.
     inline constexpr FileTextKey KoumokuHaba { "KoumokuHaba" };
+    // The item the all-items view searches (検索項目), chosen by a right click on its column
+    // header: its number, or 0 (or absent) for every item. Written when it is chosen; read when
+    // the file opens in the all-items view, where a number the file has no item for means 0.
+    inline constexpr FileIntegerKey KensakuKoumoku { "KensakuKoumoku" };
 
     // The search-key history of a data file's section and of RirekiFileKey: at most eight keys,
     // newest first.

@@ -139,6 +139,12 @@ namespace {
             &Form1::PuFileHensyu_Click },
     };
 
+    // The popup of a column header of the all-items view.
+    const MenuEntry KoumokuMenuEntries[] = {
+        { &Form1::KoumokuKensaku, "KoumokuKensaku", "この項目だけを検索する", "", Checkable,
+            &Form1::KoumokuKensaku_Click },
+    };
+
     const MenuEntry DirMenuEntries[] = {
         { &Form1::PuToDeFaultFolder, "PuToDeFaultFolder", "ﾃﾞﾌｫﾙﾄﾌｫﾙﾀﾞｰに戻る", "", Plain,
             &Form1::PuToDeFaultFolder_Click },
@@ -208,6 +214,8 @@ void Form1::createMenus()
         int(std::size(BikouMenuEntries)));
     DirMenu = buildMenu(
         "DirMenu", QStringLiteral("DirMenu"), DirMenuEntries, int(std::size(DirMenuEntries)));
+    KoumokuMenu = buildMenu("KoumokuMenu", QStringLiteral("KoumokuMenu"), KoumokuMenuEntries,
+        int(std::size(KoumokuMenuEntries)));
 
     menuBar()->addMenu(FileMenyu);
     menuBar()->addMenu(ToolMn);

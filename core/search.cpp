@@ -119,7 +119,7 @@ namespace {
             m_finders.reserve(size_t(words.size()));
             for (const QString& word : words)
                 m_finders.emplace_back(word);
-            std::stable_sort(m_finders.begin(), m_finders.end(),
+            std::sort(m_finders.begin(), m_finders.end(),
                 [](const KeyFinder& a, const KeyFinder& b) { return a.length() > b.length(); });
         }
 

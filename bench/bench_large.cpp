@@ -97,16 +97,26 @@ const QString& largeFile(int records)
     return it->second;
 }
 
-QByteArray settingsText(const QString& folder, const QString& fileName, int displayItem)
+// The search options of a window: every item, or item 2 (the names) chosen on its header; one
+// key, or several words (AndKensaku).
+struct SearchWay
+{
+    int searchItem = 0;
+    bool allWords = false;
+};
+
+QByteArray settingsText(
+    const QString& folder, const QString& fileName, int displayItem, SearchWay way = {})
 {
     return "[Tool]\r\nTemae=False\r\nDir1V=False\r\nNoCopy=False\r\nGyouSeigenNashi=True\r\n"
-           "FilePath="
-        + folder.toUtf8()
+           "AndKensaku="
+        + QByteArray(way.allWords ? "True" : "False") + "\r\nFilePath=" + folder.toUtf8()
         + "\r\nFileListIndex=0\r\n[Position]\r\nTop=0\r\nLeft=0\r\nHeight=9000\r\n"
           "Width=6000\r\nDir1Height=1350\r\nViewFormHight=9000\r\nViewFormWidth=15000\r\n"
           "["
         + fileName.toUtf8() + "]\r\nSentakuKoumokuNo=" + QByteArray::number(displayItem)
-        + "\r\nKoumokuHyoujiNo=2\r\nDataListIndex=0\r\n";
+        + "\r\nKoumokuHyoujiNo=2\r\nDataListIndex=0\r\nKensakuKoumoku="
+        + QByteArray::number(way.searchItem) + "\r\n";
 }
 
 // A main window over the folder of the large files with one of them selected; nothing opened yet.
@@ -117,13 +127,13 @@ struct LargeWindow
     std::unique_ptr<Form1> form;
     QImage image;
 
-    LargeWindow(int records, int displayItem)
+    LargeWindow(int records, int displayItem, SearchWay way = {})
     {
         const QString file = largeFile(records);
         const QString appFolder = app.path() + QLatin1Char('/');
         QFile ini(appFolder + QStringLiteral("Korvanta.ini"));
         if (ini.open(QIODevice::WriteOnly))
-            ini.write(settingsText(largeFolder().path(), largeFileName(records), displayItem));
+            ini.write(settingsText(largeFolder().path(), largeFileName(records), displayItem, way));
         ini.close();
         form = std::make_unique<Form1>(appFolder, platform);
         form->Form_Load();
@@ -295,16 +305,62 @@ void BM_LargePlainScanAll(benchmark::State& state)
 }
 BENCHMARK(BM_LargePlainScanAll)->Apply(addSizes);
 
-// What a person sees of one keystroke, as BM_KeyToScreen*: a key delivered to the focus widget
-// (the search box), its events handled and the window painted. The keys alternate between typing
-// "山" before "田" and deleting it again.
-void largeKeyToScreen(benchmark::State& state, int displayItem)
+// The same plain scan over item 2 (the names) alone: the measure of one full search of a column
+// chosen on its header.
+void BM_LargePlainScanColumn(benchmark::State& state)
 {
     const int records = int(state.range(0));
-    LargeWindow w(records, displayItem);
+    LargeWindow w(records, -1);
+    w.open();
+    const DataSet& data = w.form->Data;
+    const QString key = QStringLiteral("山田");
+    int hits = 0;
+    for (auto _ : state) {
+        hits = 0;
+        for (int r = 1; r <= data.recordCount(); ++r)
+            hits += data.item(2, r).contains(key) ? 1 : 0;
+        benchmark::DoNotOptimize(hits);
+    }
+    state.counters["records"] = double(data.recordCount());
+    state.counters["hits"] = double(hits);
+}
+BENCHMARK(BM_LargePlainScanColumn)->Apply(addSizes);
+
+// A plain scan for two words over every record's text: the measure of one full search for
+// several words.
+void BM_LargePlainScanWords(benchmark::State& state)
+{
+    const int records = int(state.range(0));
+    LargeWindow w(records, -1);
+    w.open();
+    const DataSet& data = w.form->Data;
+    const QString first = QStringLiteral("山田");
+    const QString second = QStringLiteral("東京");
+    int hits = 0;
+    for (auto _ : state) {
+        hits = 0;
+        for (int r = 1; r <= data.recordCount(); ++r) {
+            const QStringView text = data.recordView(r);
+            hits += text.contains(first) && text.contains(second) ? 1 : 0;
+        }
+        benchmark::DoNotOptimize(hits);
+    }
+    state.counters["records"] = double(data.recordCount());
+    state.counters["hits"] = double(hits);
+}
+BENCHMARK(BM_LargePlainScanWords)->Apply(addSizes);
+
+// What a person sees of one keystroke, as BM_KeyToScreen*: a key delivered to the focus widget
+// (the search box), its events handled and the window painted. The keys alternate between typing
+// "山" before "田" and deleting it again; with several words, the key is "田 東京" or "山田 東京".
+void largeKeyToScreen(benchmark::State& state, int displayItem, SearchWay way = {})
+{
+    const int records = int(state.range(0));
+    LargeWindow w(records, displayItem, way);
     w.open();
     w.focusSearchBox();
-    w.form->setCombo1Text(QStringLiteral("田"));
+    const QString tail = way.allWords ? QStringLiteral(" 東京") : QString();
+    w.form->setCombo1Text(QStringLiteral("田") + tail);
     w.send(Qt::Key_Home, QString());
     w.paint();
     int i = 0;
@@ -318,8 +374,10 @@ void largeKeyToScreen(benchmark::State& state, int displayItem)
     state.counters["records"] = double(w.form->RecordCount());
     state.counters["hits"] = double(w.form->List2.size());
     const QString key = w.form->Combo1->currentText();
-    if (key != QStringLiteral("田") && key != QStringLiteral("山田"))
+    if (key != QStringLiteral("田") + tail && key != QStringLiteral("山田") + tail)
         state.SkipWithError("the keys did not reach the search box");
+    if (w.form->searchItem() != way.searchItem || w.form->AndKensaku->isChecked() != way.allWords)
+        state.SkipWithError("the window does not search as asked");
 }
 
 void BM_LargeKeyToScreenSingle(benchmark::State& state)
@@ -334,17 +392,29 @@ void BM_LargeKeyToScreenAll(benchmark::State& state)
 }
 BENCHMARK(BM_LargeKeyToScreenAll)->Apply(addSizes);
 
-// Typing a three-character key one character at a time in the all-items view, then deleting it
-// one character at a time (the last deletion empties the key and lists every record again). The
-// time is per keystroke; max_keystroke_ms is the slowest single keystroke seen.
-void BM_LargeTypingAll(benchmark::State& state)
+// The all-items view searching the names alone (item 2, chosen on its header).
+void BM_LargeKeyToScreenColumn(benchmark::State& state)
+{
+    largeKeyToScreen(state, -1, { 2, false });
+}
+BENCHMARK(BM_LargeKeyToScreenColumn)->Apply(addSizes);
+
+// The all-items view searching for two words (AndKensaku).
+void BM_LargeKeyToScreenWords(benchmark::State& state)
+{
+    largeKeyToScreen(state, -1, { 0, true });
+}
+BENCHMARK(BM_LargeKeyToScreenWords)->Apply(addSizes);
+
+// Typing a key one character at a time in the all-items view, then deleting it one character at
+// a time (the last deletion empties the key and lists every record again). The time is per
+// keystroke; max_keystroke_ms is the slowest single keystroke seen.
+void largeTyping(benchmark::State& state, const QString& key, SearchWay way = {})
 {
     const int records = int(state.range(0));
-    LargeWindow w(records, -1);
+    LargeWindow w(records, -1, way);
     w.open();
     w.focusSearchBox();
-    const QString key = QStringLiteral("山田太");
-    constexpr int Keystrokes = 6; // per iteration: the time per keystroke is Time / 6
     qint64 slowest = 0;
     qint64 total = 0;
     qint64 strokes = 0;
@@ -360,20 +430,42 @@ void BM_LargeTypingAll(benchmark::State& state)
     };
     for (auto _ : state) {
         for (const QChar c : key)
-            stroke(0, QString(c));
+            stroke(c == u' ' ? int(Qt::Key_Space) : 0, QString(c));
         for (int i = 0; i < key.size(); ++i)
             stroke(Qt::Key_Backspace, QString());
     }
     // Wall-clock milliseconds per keystroke: the mean and the slowest.
     state.counters["records"] = double(w.form->RecordCount());
-    state.counters["keystrokes"] = Keystrokes;
+    state.counters["keystrokes"] = double(2 * key.size());
     state.counters["keystroke_ms"] = strokes ? double(total) / double(strokes) / 1e6 : 0.0;
     state.counters["max_keystroke_ms"] = double(slowest) / 1e6;
     if (!w.form->Combo1->currentText().isEmpty()
         || int(w.form->List2.size()) != w.form->RecordCount())
         state.SkipWithError("the keys did not come back to the whole list");
+    if (w.form->searchItem() != way.searchItem || w.form->AndKensaku->isChecked() != way.allWords)
+        state.SkipWithError("the window does not search as asked");
+}
+
+// Every item searched for "山田太": the time per keystroke is Time / 6.
+void BM_LargeTypingAll(benchmark::State& state)
+{
+    largeTyping(state, QStringLiteral("山田太"));
 }
 BENCHMARK(BM_LargeTypingAll)->Apply(addSizes);
+
+// The names alone (item 2, chosen on its header) searched for "山田太": Time / 6.
+void BM_LargeTypingColumn(benchmark::State& state)
+{
+    largeTyping(state, QStringLiteral("山田太"), { 2, false });
+}
+BENCHMARK(BM_LargeTypingColumn)->Apply(addSizes);
+
+// Two words, "山田 東京", typed and deleted with AndKensaku: Time / 10.
+void BM_LargeTypingWords(benchmark::State& state)
+{
+    largeTyping(state, QStringLiteral("山田 東京"), { 0, true });
+}
+BENCHMARK(BM_LargeTypingWords)->Apply(addSizes);
 
 // Sorting the single-item view by its display item (item 2, the names), the directions
 // alternating, through the window's sort command.

@@ -2,6 +2,7 @@
 
 #include "core/filepattern.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 #include <numeric>
@@ -68,6 +69,8 @@ namespace {
             return false;
         }
 
+        qsizetype length() const { return m_length; }
+
     private:
         // Whether the code units between the first and the last match at `start`.
         bool middleMatches(const char16_t* start) const
@@ -93,29 +96,90 @@ bool matchesKey(QStringView text, QStringView key)
 
 namespace {
 
-    template <class Texts>
-    std::vector<int> searchIn(const Texts& data, int displayItem, QStringView key)
+    template <class Texts> QStringView searchText(const Texts& data, int displayItem, int r)
     {
-        const int count = data.recordCount();
+        return displayItem == -1 ? data.recordView(r) : data.item(displayItem, r);
+    }
+
+    // The words a key is looked for as: the whole key, or its words (searchWords). None is empty.
+    QStringList wordsOf(QStringView key, KeyWords words)
+    {
+        if (words == KeyWords::All)
+            return searchWords(key);
+        return key.isEmpty() ? QStringList() : QStringList { key.toString() };
+    }
+
+    // Looks for several words at once: a text matches when it holds every one. The longest word
+    // is tried first, as the one that rules out the most texts.
+    class WordsFinder
+    {
+    public:
+        explicit WordsFinder(const QStringList& words)
+        {
+            m_finders.reserve(size_t(words.size()));
+            for (const QString& word : words)
+                m_finders.emplace_back(word);
+            std::sort(m_finders.begin(), m_finders.end(),
+                [](const KeyFinder& a, const KeyFinder& b) { return a.length() > b.length(); });
+        }
+
+        bool foundIn(QStringView text) const
+        {
+            for (const KeyFinder& finder : m_finders) {
+                if (!finder.foundIn(text))
+                    return false;
+            }
+            return true;
+        }
+
+    private:
+        std::vector<KeyFinder> m_finders;
+    };
+
+    // The records holding every word, looked for in all records or only in `among`.
+    template <class Texts>
+    std::vector<int> searchIn(const Texts& data, int displayItem, const QStringList& words,
+        const std::vector<int>* among = nullptr)
+    {
         std::vector<int> records;
-        if (key.isEmpty()) {
-            records.resize(size_t(count));
+        if (words.isEmpty()) {
+            if (among)
+                return *among;
+            records.resize(size_t(data.recordCount()));
             std::iota(records.begin(), records.end(), 1);
             return records;
         }
-        records.reserve(size_t(count));
-        const KeyFinder finder(key);
-        if (displayItem == -1) {
-            for (int r = 1; r <= count; ++r) {
-                if (finder.foundIn(data.recordView(r)))
-                    records.push_back(r);
+        records.reserve(among ? among->size() : size_t(data.recordCount()));
+        if (words.size() == 1) {
+            const KeyFinder finder(words.front());
+            if (among) {
+                for (const int r : *among) {
+                    if (finder.foundIn(searchText(data, displayItem, r)))
+                        records.push_back(r);
+                }
+            } else {
+                const int count = data.recordCount();
+                for (int r = 1; r <= count; ++r) {
+                    if (finder.foundIn(searchText(data, displayItem, r)))
+                        records.push_back(r);
+                }
             }
         } else {
-            for (int r = 1; r <= count; ++r) {
-                if (finder.foundIn(data.item(displayItem, r)))
-                    records.push_back(r);
+            const WordsFinder finder(words);
+            if (among) {
+                for (const int r : *among) {
+                    if (finder.foundIn(searchText(data, displayItem, r)))
+                        records.push_back(r);
+                }
+            } else {
+                const int count = data.recordCount();
+                for (int r = 1; r <= count; ++r) {
+                    if (finder.foundIn(searchText(data, displayItem, r)))
+                        records.push_back(r);
+                }
             }
         }
+        records.shrink_to_fit();
         return records;
     }
 
@@ -155,9 +219,25 @@ namespace {
 
 } // namespace
 
-std::vector<int> searchRecords(const DataSet& data, int displayItem, QStringView key)
+QStringList searchWords(QStringView key)
 {
-    return searchIn(data, displayItem, key);
+    QStringList words;
+    qsizetype start = 0;
+    const qsizetype n = key.size();
+    for (qsizetype i = 0; i <= n; ++i) {
+        if (i == n || key[i] == u' ' || key[i] == u'\u3000' || key[i] == u'\t') {
+            if (i > start)
+                words.append(key.mid(start, i - start).toString());
+            start = i + 1;
+        }
+    }
+    return words;
+}
+
+std::vector<int> searchRecords(
+    const DataSet& data, int displayItem, QStringView key, KeyWords words)
+{
+    return searchIn(data, displayItem, wordsOf(key, words));
 }
 
 void appendFoldedForSearch(QString& out, QStringView text)
@@ -268,9 +348,10 @@ QStringView FoldedDataSet::recordView(int r) const
     return QStringView(m_text).mid(begin, end - begin);
 }
 
-std::vector<int> searchFoldedRecords(const FoldedDataSet& data, int displayItem, QStringView key)
+std::vector<int> searchFoldedRecords(
+    const FoldedDataSet& data, int displayItem, QStringView key, KeyWords words)
 {
-    return searchIn(data, displayItem, foldForSearch(key));
+    return searchIn(data, displayItem, wordsOf(foldForSearch(key), words));
 }
 
 namespace {
@@ -278,67 +359,53 @@ namespace {
     // Keys remembered per open file. Each holds at most one record number per record.
     constexpr size_t RememberedSteps = 8;
 
-    template <class Texts>
-    std::vector<int> searchAmong(
-        const Texts& data, int displayItem, QStringView key, const std::vector<int>& among)
+    // Whether every record that holds all of `wanted` holds all of `earlier`: each earlier word
+    // is part of a wanted one.
+    bool narrows(const QStringList& earlier, const QStringList& wanted)
     {
-        std::vector<int> records;
-        records.reserve(among.size());
-        const KeyFinder finder(key);
-        if (displayItem == -1) {
-            for (const int r : among) {
-                if (finder.foundIn(data.recordView(r)))
-                    records.push_back(r);
-            }
-        } else {
-            for (const int r : among) {
-                if (finder.foundIn(data.item(displayItem, r)))
-                    records.push_back(r);
-            }
-        }
-        records.shrink_to_fit();
-        return records;
+        return std::all_of(earlier.begin(), earlier.end(), [&](const QString& e) {
+            return std::any_of(
+                wanted.begin(), wanted.end(), [&](const QString& w) { return w.contains(e); });
+        });
     }
 
 } // namespace
 
 std::vector<int> IncrementalSearch::search(const DataSet& data, const FoldedDataSet* folded,
-    bool forgiving, int displayItem, QStringView key)
+    bool forgiving, int displayItem, QStringView key, KeyWords words)
 {
     m_lastExamined = 0;
-    if (key.isEmpty() || (forgiving && !folded))
-        return forgiving && folded ? searchFoldedRecords(*folded, displayItem, key)
-                                   : searchRecords(data, displayItem, key);
-    const QString wanted = forgiving ? foldForSearch(key) : key.toString();
+    if (forgiving && !folded)
+        return searchRecords(data, displayItem, key, words);
+    QStringList wanted = wordsOf(forgiving ? QStringView(foldForSearch(key)) : key, words);
+    if (wanted.isEmpty())
+        return forgiving ? searchIn(*folded, displayItem, wanted)
+                         : searchIn(data, displayItem, wanted);
+    wanted.sort();
+    wanted.removeDuplicates();
 
-    // The same key again, or the smallest set of hits of a key that `wanted` contains.
+    // The same words again, or the smallest set of hits of words that `wanted` narrows.
     const Step* narrowest = nullptr;
     for (auto it = m_steps.begin(); it != m_steps.end(); ++it) {
         if (it->forgiving != forgiving || it->displayItem != displayItem)
             continue;
-        if (it->key == wanted) {
+        if (it->words == wanted) {
             // Used again: it becomes the most recent.
             Step step = std::move(*it);
             m_steps.erase(it);
             m_steps.push_back(std::move(step));
             return m_steps.back().records;
         }
-        if (wanted.contains(it->key)
+        if (narrows(it->words, wanted)
             && (!narrowest || it->records.size() < narrowest->records.size()))
             narrowest = &*it;
     }
 
     Step step { forgiving, displayItem, wanted, {} };
-    if (narrowest) {
-        m_lastExamined = qsizetype(narrowest->records.size());
-        step.records = forgiving ? searchAmong(*folded, displayItem, wanted, narrowest->records)
-                                 : searchAmong(data, displayItem, wanted, narrowest->records);
-    } else {
-        m_lastExamined = data.recordCount();
-        step.records = forgiving ? searchIn(*folded, displayItem, wanted)
-                                 : searchIn(data, displayItem, wanted);
-        step.records.shrink_to_fit();
-    }
+    const std::vector<int>* among = narrowest ? &narrowest->records : nullptr;
+    m_lastExamined = among ? qsizetype(among->size()) : data.recordCount();
+    step.records = forgiving ? searchIn(*folded, displayItem, wanted, among)
+                             : searchIn(data, displayItem, wanted, among);
     if (m_steps.size() >= RememberedSteps)
         m_steps.erase(m_steps.begin());
     m_steps.push_back(std::move(step));

@@ -3,6 +3,7 @@
 #include "core/dataset.h"
 
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 #include <vector>
@@ -14,12 +15,28 @@ namespace korvanta {
 // An empty key occurs in every text.
 bool matchesKey(QStringView text, QStringView key);
 
-// The records (1-based, in file order) whose search text contains `key` (matchesKey). The search
-// text is item `displayItem` of the record for displayItem >= 1, and all its items joined by TAB
-// (DataSet::recordView) for displayItem == -1, so a key can only run across two items if it holds
-// the TAB itself. Any other item number gives every record an empty search text. An empty key
-// gives every record.
-std::vector<int> searchRecords(const DataSet& data, int displayItem, QStringView key);
+// How a search key is looked for.
+enum class KeyWords {
+    // The key as one run, blanks included.
+    Whole,
+    // The search for several words (AndKensaku): every word of the key (searchWords) must occur,
+    // each within one item, in any order.
+    All,
+};
+
+// The words of a key for the search for several words: the runs between blanks, which are the
+// half-width space, the ideographic space (U+3000) and TAB. No word is empty and none holds a
+// blank, so a word found in all items joined by TAB lies within one item. A key of blanks only
+// has no words, and so is found in every record.
+QStringList searchWords(QStringView key);
+
+// The records (1-based, in file order) whose search text contains `key` (matchesKey), or with
+// KeyWords::All every word of it. The search text is item `displayItem` of the record for
+// displayItem >= 1, and all its items joined by TAB (DataSet::recordView) for displayItem == -1,
+// so a key can only run across two items if it holds the TAB itself. Any other item number gives
+// every record an empty search text. An empty key gives every record.
+std::vector<int> searchRecords(
+    const DataSet& data, int displayItem, QStringView key, KeyWords words = KeyWords::Whole);
 
 // Search text with the differences a forgiving search ignores taken out, so that a plain match of
 // folded texts ignores them:
@@ -56,22 +73,27 @@ private:
     int m_recordCount = 0;
 };
 
-// searchRecords over folded texts: the key is folded here, the texts were folded beforehand.
-std::vector<int> searchFoldedRecords(const FoldedDataSet& data, int displayItem, QStringView key);
+// searchRecords over folded texts: the key is folded here, the texts were folded beforehand. The
+// ideographic space folds to a blank, so the words of a folded key are its words folded.
+std::vector<int> searchFoldedRecords(
+    const FoldedDataSet& data, int displayItem, QStringView key, KeyWords words = KeyWords::Whole);
 
 // The incremental search of one open file: the hits of the keys searched lately, so that a key
 // that grows as it is typed is only looked for among the hits of the key it contains, and a key
 // shortened again is not searched at all. A record that contains a key contains every part of
-// it, so the hits of a key are among the hits of any key it contains. The results are exactly
-// those of searchRecords (searchFoldedRecords while `forgiving`).
+// it, so the hits of a key are among the hits of any key it contains. A search is a set of words
+// that must all occur (the whole key is one word), so the hits of a search are among those of an
+// earlier one whose every word is part of one of its words: "ab" narrows "abc d", and "abc d"
+// narrows "abc d e". The results are exactly those of searchRecords (searchFoldedRecords while
+// `forgiving`).
 class IncrementalSearch
 {
 public:
-    // The records whose search text contains `key`, as searchRecords gives them. `data` (and
-    // `folded`, needed only while `forgiving`) must be the texts of the earlier calls until
-    // clear().
+    // The records whose search text contains `key` (with KeyWords::All every word of it), as
+    // searchRecords gives them. `data` (and `folded`, needed only while `forgiving`) must be the
+    // texts of the earlier calls until clear().
     std::vector<int> search(const DataSet& data, const FoldedDataSet* folded, bool forgiving,
-        int displayItem, QStringView key);
+        int displayItem, QStringView key, KeyWords words = KeyWords::Whole);
     // Forgets every result; to be called whenever the data change.
     void clear() { m_steps.clear(); }
 
@@ -83,7 +105,9 @@ private:
     {
         bool forgiving = false;
         int displayItem = 0;
-        QString key; // folded while forgiving
+        // The words that all occur in each record, folded while forgiving, sorted and without
+        // repeats; a whole key is one word.
+        QStringList words;
         std::vector<int> records;
     };
     std::vector<Step> m_steps; // the most recent last

@@ -1,6 +1,7 @@
 // The search and the sorts against plain references: the search against a code-unit substring
-// test, the sorts against a stable sort with the list comparison, and the two ways of ranking
-// texts against each other.
+// test, the incremental search (one item or all, one key or several words, exact or forgiving)
+// typed and deleted one character at a time against the same test, the sorts against a stable
+// sort with the list comparison, and the two ways of ranking texts against each other.
 
 #include "core/dataset.h"
 #include "core/search.h"
@@ -53,6 +54,52 @@ bool referenceContains(QStringView text, QStringView key)
         || std::search(text.begin(), text.end(), key.begin(), key.end()) != text.end();
 }
 
+// The words of a key for the search for several words, split at the blanks of both widths and
+// TAB; or the whole key as one word.
+std::vector<QString> referenceWords(const QString& key, bool allWords)
+{
+    if (!allWords)
+        return { key };
+    std::vector<QString> words;
+    QString word;
+    for (const QChar c : key + u' ') {
+        if (c == u' ' || c == QChar(0x3000) || c == u'\t') {
+            if (!word.isEmpty())
+                words.push_back(word);
+            word.clear();
+        } else {
+            word += c;
+        }
+    }
+    return words;
+}
+
+// The records whose search text holds every word, by a plain scan.
+std::vector<int> referenceSearch(
+    const DataSet& set, int displayItem, const QString& key, bool allWords, bool forgiving)
+{
+    const std::vector<QString> words
+        = referenceWords(forgiving ? foldForSearch(key) : key, allWords);
+    std::vector<int> hits;
+    for (int r = 1; r <= set.recordCount(); ++r) {
+        QString searched;
+        if (displayItem == -1) {
+            for (int k = 1; k <= set.itemCount(); ++k) {
+                if (k > 1)
+                    searched += u'\t';
+                searched += forgiving ? foldForSearch(set.item(k, r)) : set.itemString(k, r);
+            }
+        } else if (displayItem >= 1 && displayItem <= set.itemCount()) {
+            searched = forgiving ? foldForSearch(set.item(displayItem, r))
+                                 : set.itemString(displayItem, r);
+        }
+        if (std::all_of(words.begin(), words.end(),
+                [&](const QString& w) { return referenceContains(searched, w); }))
+            hits.push_back(r);
+    }
+    return hits;
+}
+
 std::vector<int> referenceOrder(
     const QCollator& collator, const std::vector<QStringView>& texts, bool ascending)
 {
@@ -92,6 +139,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             expected.push_back(r);
     }
     require(searchRecords(set, displayItem, key) == expected, "searchRecords");
+
+    // The incremental search, the key typed one character at a time and deleted again from its
+    // middle, equals the plain scan at every step.
+    {
+        const bool allWords = (data[3] >> 1) % 2 == 1;
+        const bool forgiving = (data[3] >> 2) % 2 == 1;
+        const KeyWords mode = allWords ? KeyWords::All : KeyWords::Whole;
+        const FoldedDataSet folded(set);
+        IncrementalSearch search;
+        const auto step = [&](const QString& typed) {
+            require(search.search(set, &folded, forgiving, displayItem, typed, mode)
+                    == referenceSearch(set, displayItem, typed, allWords, forgiving),
+                "incremental search");
+        };
+        for (qsizetype n = 1; n <= key.size(); ++n)
+            step(key.left(n));
+        QString typed = key;
+        while (!typed.isEmpty()) {
+            typed.remove(typed.size() / 2, 1);
+            step(typed);
+        }
+    }
 
     // Sorts of item 1 of the records that were found.
     static const QCollator collator = listCollator();

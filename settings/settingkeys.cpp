@@ -22,6 +22,7 @@ std::span<const AnySettingKey> allSettingKeys()
         keys::WebDblClickOpen,
         keys::AimaiKensaku,
         keys::GyouSeigenNashi,
+        keys::AndKensaku,
         keys::JidouSaiyomi,
         keys::FilePath,
         keys::FileListIndex,
@@ -46,6 +47,7 @@ std::span<const AnyFileSettingKey> allFileSettingKeys()
         keys::KoumokuHyoujiNo,
         keys::DataListIndex,
         keys::KoumokuHaba,
+        keys::KensakuKoumoku,
         keys::MojiCode,
         keys::History[0],
         keys::History[1],
@@ -56,7 +58,7 @@ std::span<const AnyFileSettingKey> allFileSettingKeys()
         keys::History[6],
         keys::History[7],
     });
-    static_assert(all.size() == 5 + keys::History.size());
+    static_assert(all.size() == 6 + keys::History.size());
     return all;
 }
 

@@ -120,6 +120,10 @@ namespace keys {
     // 32,735 records with a message. Added beside the design's options; unchecked unless the user
     // checks it, so an older settings file reads as before.
     inline constexpr BooleanKey GyouSeigenNashi { sections::Tool, "GyouSeigenNashi", false };
+    // Several words (AND検索): while checked, a data search key is split at blanks (half or full
+    // width) into words, and a record is kept when every word occurs within one of its searched
+    // items. Unchecked unless the user checks it; the file-list search does not change with it.
+    inline constexpr BooleanKey AndKensaku { sections::Tool, "AndKensaku", false };
     // Following the open file (自動で読み直す): while checked, a data file that another program
     // rewrites is read again once the writing has settled, keeping the view's choices. Unchecked
     // unless the user checks it, so that an older settings file watches nothing.
@@ -151,6 +155,10 @@ namespace keys {
     // separated by ",". Written only after the user has resized a column; used only while the count
     // still equals the file's item count, otherwise emptied.
     inline constexpr FileTextKey KoumokuHaba { "KoumokuHaba" };
+    // The item the all-items view searches (検索項目), chosen by a right click on its column
+    // header: its number, or 0 (or absent) for every item. Written when it is chosen; read when
+    // the file opens in the all-items view, where a number the file has no item for means 0.
+    inline constexpr FileIntegerKey KensakuKoumoku { "KensakuKoumoku" };
     // The encoding the user chose for the file (文字ｺｰﾄﾞ): "SJIS", "UTF8", "UTF16" or "EUCJP";
     // empty or absent: detected from its bytes.
     inline constexpr FileTextKey MojiCode { "MojiCode" };

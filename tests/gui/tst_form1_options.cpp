@@ -124,7 +124,7 @@ private slots:
         QCOMPARE(keysOfSection("Tool"),
             QStringList({ "Dir1V", "Temae", "NoCopy", "ScrollBerSetei", "KensakuKaisi",
                 "PuHyoujiSet", "SentakuDataKiroku", "WebJyunkai", "WebDblClickOpen", "AimaiKensaku",
-                "GyouSeigenNashi", "JidouSaiyomi", "FilePath", "FileListIndex" }));
+                "GyouSeigenNashi", "AndKensaku", "JidouSaiyomi", "FilePath", "FileListIndex" }));
         // An empty Tool section ran the three commands (each acts as true) and kept the marks.
         const Settings settings(m_app.path());
         for (const OptionEntry& option : optionTable()) {

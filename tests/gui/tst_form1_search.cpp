@@ -45,6 +45,47 @@ private:
         return f;
     }
 
+    // Right-clicks the header of column `column` (from 1) of the all-items view through the
+    // window and picks `entry` from the popup that comes up; the test fails when no popup comes
+    // or the entry is not offered enabled. Returns the popup's entries as shown.
+    QList<RecordingPlatform::MenuEntryState> pickOnHeader(
+        Form1& f, int column, const QString& entry)
+    {
+        QHeaderView* header = f.ListView1->header();
+        const QPoint at(
+            header->sectionViewportPosition(column - 1) + header->sectionSize(column - 1) / 2,
+            header->height() / 2);
+        const qsizetype before = m_platform.popups.size();
+        m_platform.nextPicks.enqueue(entry);
+        QTest::mouseClick(f.windowHandle(), Qt::RightButton, {}, header->viewport()->mapTo(&f, at));
+        if (m_platform.popups.size() != before + 1) {
+            m_platform.nextPicks.clear();
+            QTest::qFail("no popup came up over the header", __FILE__, __LINE__);
+            return {};
+        }
+        if (m_platform.popups.last().picked != entry)
+            QTest::qFail("the entry was not offered enabled", __FILE__, __LINE__);
+        return m_platform.popups.last().entries;
+    }
+
+    static bool checkedIn(const QList<RecordingPlatform::MenuEntryState>& entries)
+    {
+        for (const auto& e : entries) {
+            if (e.objectName == QLatin1String("KoumokuKensaku"))
+                return e.checked;
+        }
+        return false;
+    }
+
+    static QStringList headersOf(const Form1& f)
+    {
+        QStringList headers;
+        const QAbstractItemModel* model = f.ListView1->model();
+        for (int c = 0; c < model->columnCount(); ++c)
+            headers << model->headerData(c, Qt::Horizontal).toString();
+        return headers;
+    }
+
 private slots:
     void init()
     {
@@ -135,6 +176,91 @@ private slots:
         QVERIFY(!f.toolButtonEnabled(4)); // sorting is not offered in this view
     }
 
+    // A right click on a column header narrows the search of the all-items view to that item,
+    // marked in the header; another column moves it, the same column again returns to every
+    // item. A left click still sorts, a right click does not.
+    void searchOneColumnOfTheAllItemsView()
+    {
+        Form1& f = openShop(-1, 2, 0);
+        QCOMPARE(headersOf(f), (QStringList { "Name", "Code", "Web" }));
+        type(f, "e");
+        QCOMPARE(f.List2, (std::vector<int> { 1, 2, 3, 4, 5 }));
+
+        QList<RecordingPlatform::MenuEntryState> shown = pickOnHeader(f, 1, "KoumokuKensaku");
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown.first().text, QStringLiteral("この項目だけを検索する"));
+        QVERIFY(!checkedIn(shown));
+        QCOMPARE(headersOf(f), (QStringList { "◎Name", "Code", "Web" }));
+        QVERIFY(f.listReady());
+        // The key in the box is looked for again, in the names only.
+        QCOMPARE(f.List2, (std::vector<int> { 1, 2, 3 }));
+        QCOMPARE(read("shop.csv", "KensakuKoumoku"), QStringLiteral("1"));
+        type(f, "ap");
+        QCOMPARE(rowsOf(f.ListView1->model()), (QStringList { "apple", "grape" }));
+
+        // Another column moves the choice; it is unchecked there.
+        QVERIFY(!checkedIn(pickOnHeader(f, 2, "KoumokuKensaku")));
+        QCOMPARE(headersOf(f), (QStringList { "Name", "◎Code", "Web" }));
+        QVERIFY(f.List2.empty());
+        type(f, "10");
+        QCOMPARE(f.List2, (std::vector<int> { 1, 3 }));
+        type(f, "p");
+        QVERIFY(f.List2.empty());
+        // A re-list keeps the choice.
+        CLICK_TOOL_BUTTON(f, 1);
+        type(f, "p");
+        QVERIFY(f.List2.empty());
+
+        // The same column again: every item.
+        QVERIFY(checkedIn(pickOnHeader(f, 2, "KoumokuKensaku")));
+        QCOMPARE(headersOf(f), (QStringList { "Name", "Code", "Web" }));
+        QCOMPARE(f.List2, (std::vector<int> { 1, 2, 3, 4, 5 }));
+        QCOMPARE(read("shop.csv", "KensakuKoumoku"), QStringLiteral("0"));
+
+        // A left click on a header sorts.
+        QTest::mouseClick(f.windowHandle(), Qt::LeftButton, {},
+            f.ListView1->header()->viewport()->mapTo(
+                &f, QPoint(f.ListView1->header()->sectionViewportPosition(0) + 5, 5)));
+        QVERIFY(f.ListView1->header()->isSortIndicatorShown());
+        QVERIFY(!f.listReady());
+    }
+
+    // The chosen item is stored with the file and comes back when the file opens in the
+    // all-items view; the single-item view searches its shown item whatever is stored.
+    void searchedColumnIsKeptWithTheFile()
+    {
+        Form1& f = openShop(-1, 2, 0);
+        pickOnHeader(f, 1, "KoumokuKensaku");
+        f.close();
+        QCOMPARE(read("shop.csv", "KensakuKoumoku"), QStringLiteral("1"));
+
+        Form1& g = startForm();
+        openFile(g, "shop.csv");
+        QVERIFY(g.ListView1->isVisible());
+        QCOMPARE(headersOf(g), (QStringList { "◎Name", "Code", "Web" }));
+        type(g, "e");
+        QCOMPARE(g.List2, (std::vector<int> { 1, 2, 3 }));
+
+        // The single-item view of the codes: no code holds an "e".
+        g.ListView1_DblClick();
+        selectFile(g, "shop.csv");
+        CHOOSE(g, "Bikou(2)");
+        QVERIFY(g.List1->isVisible());
+        type(g, "e");
+        QVERIFY(g.List2.empty());
+        QCOMPARE(read("shop.csv", "KensakuKoumoku"), QStringLiteral("1"));
+
+        // A stored item the file no longer has means every item.
+        g.close();
+        QVERIFY(Settings(m_app.path()).WriteSetting("shop.csv", "KensakuKoumoku", "4"));
+        QVERIFY(Settings(m_app.path()).WriteSetting("shop.csv", "SentakuKoumokuNo", "-1"));
+        Form1& h = startForm();
+        openFile(h, "shop.csv");
+        QCOMPARE(headersOf(h), (QStringList { "Name", "Code", "Web" }));
+        type(h, "e");
+        QCOMPARE(h.List2.size(), std::size_t(5));
+    }
+
     void searchOnlyOnShiftReturnWithTheOption()
     {
         Form1& f = openShop();
@@ -191,6 +317,45 @@ private slots:
         QCOMPARE(rowsOf(f.ListView1->model()), (QStringList { "apple", "Apple pie" }));
         type(f, "ず\t7");
         QCOMPARE(f.List2, std::vector<int> { 5 });
+    }
+
+    // With the option, a key of several words keeps the records that hold every word, each in
+    // one of its items; a blank of either width separates them. Without it, and in the file
+    // list, a blank is part of the key. The check mark is kept over a restart.
+    void severalWordsOption()
+    {
+        Form1& f = openShop(-1, 2, 0);
+        QVERIFY(!f.AndKensaku->isChecked());
+        type(f, "jp 10");
+        QCOMPARE(f.ListView1->model()->rowCount(), 0);
+
+        CHOOSE(f, "AndKensaku");
+        QVERIFY(f.AndKensaku->isChecked());
+        type(f, "jp 10");
+        QCOMPARE(rowsOf(f.ListView1->model()), (QStringList { "apple", "grape" }));
+        type(f, "10　jp apple");
+        QCOMPARE(f.List2, std::vector<int> { 1 });
+        // Each word lies within one item: "e,1" runs across two.
+        type(f, "e10");
+        QCOMPARE(f.ListView1->model()->rowCount(), 0);
+
+        // In the single-item view, within the shown item.
+        f.ListView1_DblClick();
+        selectFile(f, "shop.csv");
+        CHOOSE(f, "Bikou(1)");
+        QVERIFY(f.List1->isVisible());
+        type(f, "p e");
+        QCOMPARE(rowsOf(f.List1->model()), (QStringList { "apple", "Apple pie", "grape" }));
+        type(f, "p 10");
+        QCOMPARE(f.List1->model()->rowCount(), 0);
+
+        f.ShowFileList();
+        type(f, "abc list");
+        QCOMPARE(f.Filemado->listCount(), 0);
+
+        f.close();
+        QCOMPARE(read("Tool", "AndKensaku"), QStringLiteral("True"));
+        QVERIFY(startForm().AndKensaku->isChecked());
     }
 
     void forgivingSearchOfTheFileList()

@@ -99,6 +99,49 @@ private slots:
         QCOMPARE(QList<int>(found.begin(), found.end()), records);
     }
 
+    // The search for several words: every word within one item, in any order, the blanks of
+    // both widths and TAB between them; without it a blank is a character of the key.
+    void severalWords_data()
+    {
+        QTest::addColumn<int>("displayItem");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QList<int>>("records");
+        QTest::addColumn<QList<int>>("forgiving");
+        // Records: 1 xab|c, 2 ab|c, 3 A|ア, 4 a|ｱ, 5 ab c|z
+        QTest::newRow("words in two items")
+            << -1 << "ab c" << QList<int> { 1, 2, 5 } << QList<int> { 1, 2, 5 };
+        QTest::newRow("any order") << -1 << "c x" << QList<int> { 1 } << QList<int> { 1 };
+        QTest::newRow("full-width blank, repeated blanks")
+            << -1 << "　ab　 c " << QList<int> { 1, 2, 5 } << QList<int> { 1, 2, 5 };
+        QTest::newRow("a word is not found across items")
+            << -1 << "bc a" << QList<int> {} << QList<int> {};
+        QTest::newRow("one word missing") << -1 << "ab ア" << QList<int> {} << QList<int> {};
+        QTest::newRow("words folded each") << -1 << "Ａ ｱ" << QList<int> {} << QList<int> { 3, 4 };
+        QTest::newRow("the same word twice")
+            << -1 << "a a" << QList<int> { 1, 2, 4, 5 } << QList<int> { 1, 2, 3, 4, 5 };
+        QTest::newRow("single item") << 1 << "b x" << QList<int> { 1 } << QList<int> { 1 };
+        QTest::newRow("single item, the other item's word")
+            << 1 << "ab z" << QList<int> {} << QList<int> {};
+        QTest::newRow("blanks only")
+            << -1 << " 　" << QList<int> { 1, 2, 3, 4, 5 } << QList<int> { 1, 2, 3, 4, 5 };
+    }
+    void severalWords()
+    {
+        QFETCH(int, displayItem);
+        QFETCH(QString, key);
+        QFETCH(QList<int>, records);
+        QFETCH(QList<int>, forgiving);
+        const DataSet data
+            = DataSet::fromFileText(u"名前,読み\r\nxab,c\r\nab,c\r\nA,ア\r\na,ｱ\r\nab c,z", 2);
+        const FoldedDataSet folded(data);
+        const std::vector<int> e = searchRecords(data, displayItem, key, KeyWords::All);
+        const std::vector<int> f = searchFoldedRecords(folded, displayItem, key, KeyWords::All);
+        QCOMPARE(QList<int>(e.begin(), e.end()), records);
+        QCOMPARE(QList<int>(f.begin(), f.end()), forgiving);
+        // As one key, only the record holding the blank itself has "ab c".
+        QCOMPARE(searchRecords(data, -1, u"ab c"), std::vector<int> { 5 });
+    }
+
     // Each class of difference the forgiving search ignores, and the ones it keeps.
     void fold_data()
     {
@@ -263,6 +306,99 @@ private slots:
         search.clear();
         const DataSet other = DataSet::fromFileText(u"x,y\r\nab,ab", 2);
         QCOMPARE(search.search(other, nullptr, false, displayItem, u"ab"), std::vector<int> { 1 });
+    }
+
+    // Keys typed and deleted one character at a time, at random places, give at every step what
+    // a plain scan gives: the records whose search text (one item, or all items joined by TAB)
+    // holds the key, or every word of it. One search runs through every combination of the item
+    // searched, the forgiving match and the search for several words, as the window's does when
+    // its options change between keys.
+    void incrementalSearchEqualsPlainScan()
+    {
+        QRandomGenerator random(22);
+        const QString letters = QStringLiteral("abAｱアｶﾞが 　\t");
+        constexpr int Items = 3;
+        QString text = QStringLiteral("x,y,z");
+        for (int r = 0; r < 1500; ++r) {
+            text += QStringLiteral("\r\n");
+            for (int k = 0; k < Items; ++k) {
+                if (k > 0)
+                    text += u',';
+                const int length = int(random.bounded(6));
+                for (int i = 0; i < length; ++i)
+                    text += letters.at(random.bounded(int(letters.size()) - 1));
+            }
+        }
+        const DataSet data = DataSet::fromFileText(text, Items);
+        const FoldedDataSet folded(data);
+
+        const auto plainScan
+            = [&](int displayItem, bool forgiving, bool allWords, const QString& key) {
+                  const QString wanted = forgiving ? foldForSearch(key) : key;
+                  QStringList words { wanted };
+                  if (allWords) {
+                      words.clear();
+                      QString word;
+                      for (const QChar c : wanted + u' ') {
+                          if (c == u' ' || c == QChar(0x3000) || c == u'\t') {
+                              if (!word.isEmpty())
+                                  words << word;
+                              word.clear();
+                          } else {
+                              word += c;
+                          }
+                      }
+                  }
+                  std::vector<int> hits;
+                  for (int r = 1; r <= data.recordCount(); ++r) {
+                      QStringList items;
+                      for (int k = 1; k <= Items; ++k) {
+                          const QString item = data.itemString(k, r);
+                          items << (forgiving ? foldForSearch(item) : item);
+                      }
+                      const QString searched
+                          = displayItem == -1 ? items.join(u'\t') : items.value(displayItem - 1);
+                      if (std::all_of(words.begin(), words.end(),
+                              [&](const QString& w) { return searched.contains(w); }))
+                          hits.push_back(r);
+                  }
+                  return hits;
+              };
+
+        IncrementalSearch search;
+        for (int round = 0; round < 24; ++round) {
+            const int displayItem = round % (Items + 1) == 0 ? -1 : round % (Items + 1);
+            const bool forgiving = (round / (Items + 1)) % 2 == 1;
+            const bool allWords = (round / (2 * (Items + 1))) % 2 == 1;
+            QString key;
+            for (int step = 0; step < 16; ++step) {
+                const bool atEnd = random.bounded(4) != 0;
+                if (key.isEmpty() || random.bounded(3) != 0) {
+                    const int at = atEnd ? int(key.size()) : int(random.bounded(key.size() + 1));
+                    key.insert(at, letters.at(random.bounded(int(letters.size()))));
+                } else {
+                    const int at = atEnd ? int(key.size()) - 1 : int(random.bounded(key.size()));
+                    key.remove(at, 1);
+                }
+                const std::vector<int> hits = search.search(data, &folded, forgiving, displayItem,
+                    key, allWords ? KeyWords::All : KeyWords::Whole);
+                QVERIFY2(hits == plainScan(displayItem, forgiving, allWords, key),
+                    qPrintable(QStringLiteral("item %1, forgiving %2, all words %3, key \"%4\"")
+                            .arg(displayItem)
+                            .arg(forgiving)
+                            .arg(allWords)
+                            .arg(key)));
+            }
+        }
+        // A second word is looked for among the hits of the first; the first alone again is
+        // not searched.
+        search.clear();
+        const std::size_t firstHits
+            = search.search(data, nullptr, false, -1, u"ab ", KeyWords::All).size();
+        search.search(data, nullptr, false, -1, u"ab a", KeyWords::All);
+        QCOMPARE(search.lastExamined(), qsizetype(firstHits));
+        search.search(data, nullptr, false, -1, u"ab", KeyWords::All);
+        QCOMPARE(search.lastExamined(), 0);
     }
 };
 

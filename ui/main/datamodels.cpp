@@ -49,10 +49,12 @@ QVariant DataListModel::data(const QModelIndex& index, int role) const
     return cutForDisplay(m_data.item(m_displayItem, m_rows[size_t(index.row())]));
 }
 
-AllItemsModel::AllItemsModel(const DataSet& data, const std::vector<int>& rows, QObject* parent)
+AllItemsModel::AllItemsModel(
+    const DataSet& data, const std::vector<int>& rows, const int& searchItem, QObject* parent)
     : QAbstractTableModel(parent)
     , m_data(data)
     , m_rows(rows)
+    , m_searchItem(searchItem)
 {
 }
 
@@ -83,6 +85,12 @@ void AllItemsModel::clearRows()
     beginResetModel();
     m_empty = true;
     endResetModel();
+}
+
+void AllItemsModel::searchItemChanged()
+{
+    if (!m_headers.isEmpty())
+        emit headerDataChanged(Qt::Horizontal, 0, int(m_headers.size()) - 1);
 }
 
 int AllItemsModel::recordAt(int row) const
@@ -145,6 +153,9 @@ QVariant AllItemsModel::headerData(int section, Qt::Orientation orientation, int
     if (role != Qt::DisplayRole || orientation != Qt::Horizontal || section < 0
         || section >= m_headers.size())
         return QVariant();
+    // The item searched alone is marked before its name; the sort arrow keeps its own place.
+    if (section == m_searchItem - 1)
+        return QStringLiteral("◎") + m_headers.at(section);
     return m_headers.at(section);
 }
 

@@ -47,7 +47,9 @@ class AllItemsModel : public QAbstractTableModel
     Q_OBJECT
 
 public:
-    AllItemsModel(const DataSet& data, const std::vector<int>& rows, QObject* parent = nullptr);
+    // `searchItem`: the item searched (from 1; 0 for every item), whose header is marked.
+    AllItemsModel(const DataSet& data, const std::vector<int>& rows, const int& searchItem,
+        QObject* parent = nullptr);
 
     // Columns, from the item names as read; no rows until reset().
     void setHeaders(const QStringList& names);
@@ -56,6 +58,8 @@ public:
     void reset();
     // Shows no rows, whatever the map holds.
     void clearRows();
+    // The item searched changed: the headers show its mark on the new one.
+    void searchItemChanged();
 
     // The map is about to take the same records in another order (a column sort), and has taken
     // it: the rows move, and the selection and the current row follow their records.
@@ -73,6 +77,7 @@ private:
 
     const DataSet& m_data;
     const std::vector<int>& m_rows;
+    const int& m_searchItem;
     QStringList m_headers;
     bool m_empty = true;
     // While a reorder runs: the persistent indexes and the records they stood on.

@@ -185,7 +185,7 @@ void Form1::createControls()
     // The data lists read the data and the row-to-record map through models.
     m_list1Model = new DataListModel(Data, List2, this);
     List1->setModel(m_list1Model);
-    m_listView1Model = new AllItemsModel(Data, List2, this);
+    m_listView1Model = new AllItemsModel(Data, List2, m_searchItem, this);
     ListView1->setModel(m_listView1Model);
     ListView1->setItemDelegate(new CellDelegate(ListView1));
     ListView1->header()->setStretchLastSection(false);
@@ -228,6 +228,15 @@ void Form1::wireMouseEvents()
         [this](int section) { ListView1_ColumnClick(section + 1); });
     connect(
         ListView1->header(), &QHeaderView::sectionResized, this, &Form1::listView1ColumnResized);
+    // A right click on a header (a left click sorts) offers to search its item only.
+    ListView1->header()->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ListView1->header(), &QHeaderView::customContextMenuRequested, this,
+        [this](const QPoint& pos) {
+            const QHeaderView* header = ListView1->header();
+            const int section = header->logicalIndexAt(pos);
+            if (section >= 0)
+                ListView1_ColumnRightClick(section + 1, header->viewport()->mapToGlobal(pos));
+        });
 
     connect(Dir1, &FolderListBox::folderActivated, this, &Form1::setDir1Path);
     connect(Filemado, &QAbstractItemView::activated, this, [this] { Filemado_DblClick(); });

@@ -217,6 +217,7 @@ public:
     void KensakuKaisi_Click();
     void AimaiKensaku_Click();
     void GyouSeigenNashi_Click();
+    void AndKensaku_Click();
     // Turns following the open file on or off; see followOpenFile.
     void JidouSaiyomi_Click();
     void WebJyunkai_Click();
@@ -270,6 +271,12 @@ public:
     void Narabikae2_Click();
     void DataSaiinput_Click();
     void ListView1_ColumnClick(int column);
+    // A right click on the header of column `column` (from 1) of the all-items view, at the
+    // screen position `at`: the popup that chooses the item searched.
+    void ListView1_ColumnRightClick(int column, const QPoint& at);
+    void KoumokuKensaku_Click();
+    // The item the all-items view searches: 0 for every item.
+    int searchItem() const { return m_searchItem; }
     void ShowFileItemMenu();
     void ZenDataHyouji_Click();
     void AddSearchKeyToHistory();
@@ -324,6 +331,7 @@ public:
     QMenu* ToolMenyu = nullptr;
     QMenu* BikouMenu = nullptr;
     QMenu* DirMenu = nullptr;
+    QMenu* KoumokuMenu = nullptr;
     QAction* Kirikae = nullptr;
     QAction* FilemadoRefresh = nullptr;
     QAction* ZZ1 = nullptr;
@@ -359,6 +367,7 @@ public:
     QAction* KensakuKaisi = nullptr;
     QAction* AimaiKensaku = nullptr;
     QAction* GyouSeigenNashi = nullptr;
+    QAction* AndKensaku = nullptr;
     QAction* JidouSaiyomi = nullptr;
     QAction* ZZ7 = nullptr;
     QAction* Temae = nullptr;
@@ -373,6 +382,7 @@ public:
     QAction* PuFileHensyu = nullptr;
     QAction* PuToDeFaultFolder = nullptr;
     QAction* PuExploerKidou = nullptr;
+    QAction* KoumokuKensaku = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -434,9 +444,13 @@ private:
     void listView1ColumnResized();
     // The folded search texts of the open file for the forgiving search, made when first needed.
     const FoldedDataSet& foldedData();
-    // The records whose search text (item `displayItem`, -1 all items) contains `key`, by the
-    // forgiving match while it is on; earlier results of the open file are reused.
+    // The records whose search text (item `displayItem`, -1 all items) contains `key`, or every
+    // word of it while AndKensaku is on, by the forgiving match while it is on; earlier results
+    // of the open file are reused.
     std::vector<int> searchData(int displayItem, const QString& key);
+    // Makes `item` (0: every item) the item the all-items view searches, stores it for the open
+    // file, and searches again for the key in the box.
+    void setSearchItem(int item);
     // The selected row of ListView1 is re-selected: the list takes the keyboard focus, unless
     // the search box holds it.
     void giveListView1Focus();
@@ -547,6 +561,11 @@ private:
     std::vector<int> m_rowMap;
     // The search results of the open file, reused while a key is typed and deleted again.
     IncrementalSearch m_search;
+    // The item the all-items view searches (KensakuKoumoku), 0 for every item; set when the
+    // data view is entered and by the header's popup. The header marks it.
+    int m_searchItem = 0;
+    // The column whose header popup is open.
+    int m_headerPopupColumn = 0;
     // The encodings and line ends of the data files read lately, while they are unchanged.
     TextFormMemo m_textForms;
     // The text form the open file was read in, and whether its encoding was chosen.

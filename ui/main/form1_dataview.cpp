@@ -244,6 +244,12 @@ void Form1::EnterDataView()
 {
     SaveFileState(true);
     m_openFileName = Filemado->fileName();
+    // The all-items view searches the item chosen for the file last time, while it still has
+    // it; the single-item view its shown item.
+    const int searched
+        = DisplayItem == -1 ? m_settings.value(m_openFileName, keys::KensakuKoumoku) : 0;
+    m_searchItem = searched >= 1 && searched <= ItemCount ? searched : 0;
+    m_listView1Model->searchItemChanged();
     Dir1->hide();
     Filemado->hide();
     updateFileViewCommands();

@@ -58,6 +58,9 @@ namespace {
         { { &Form1::GyouSeigenNashi, "GyouSeigenNashi", "32,735行を超えるﾃﾞｰﾀｰも全て表示する", "",
               Checkable, &Form1::GyouSeigenNashi_Click },
             keys::GyouSeigenNashi, OnLoad::SetMark, 4 },
+        { { &Form1::AndKensaku, "AndKensaku", "空白で区切ったｷｰを全て含むﾃﾞｰﾀｰを検索する", "",
+              Checkable, &Form1::AndKensaku_Click },
+            keys::AndKensaku, OnLoad::SetMark, 4 },
         { { &Form1::JidouSaiyomi, "JidouSaiyomi", "ﾌｧｲﾙが更新されたら、自動で読み直す", "",
               Checkable, &Form1::JidouSaiyomi_Click },
             keys::JidouSaiyomi, OnLoad::SetMark, 4 },
@@ -120,6 +123,7 @@ namespace {
         KV_OPTION(KensakuKaisi),
         KV_OPTION(AimaiKensaku),
         KV_OPTION(GyouSeigenNashi),
+        KV_OPTION(AndKensaku),
         KV_OPTION(JidouSaiyomi),
         KV_SEP(ZZ7),
         KV_OPTION(Temae),
@@ -137,6 +141,12 @@ namespace {
         KV_SEP(ZZ10),
         { &Form1::PuFileHensyu, "PuFileHensyu", "ﾌｧｲﾙの編集", "", Plain,
             &Form1::PuFileHensyu_Click },
+    };
+
+    // The popup of a column header of the all-items view.
+    const MenuEntry KoumokuMenuEntries[] = {
+        { &Form1::KoumokuKensaku, "KoumokuKensaku", "この項目だけを検索する", "", Checkable,
+            &Form1::KoumokuKensaku_Click },
     };
 
     const MenuEntry DirMenuEntries[] = {
@@ -208,6 +218,8 @@ void Form1::createMenus()
         int(std::size(BikouMenuEntries)));
     DirMenu = buildMenu(
         "DirMenu", QStringLiteral("DirMenu"), DirMenuEntries, int(std::size(DirMenuEntries)));
+    KoumokuMenu = buildMenu("KoumokuMenu", QStringLiteral("KoumokuMenu"), KoumokuMenuEntries,
+        int(std::size(KoumokuMenuEntries)));
 
     menuBar()->addMenu(FileMenyu);
     menuBar()->addMenu(ToolMn);

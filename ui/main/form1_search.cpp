@@ -9,6 +9,7 @@
 #include "platform/twips.h"
 #include "ui/common/vbmouse.h"
 #include "ui/main/datalistview.h"
+#include "ui/main/datamodels.h"
 #include "ui/main/filelistbox.h"
 #include "ui/main/form1texts.h"
 
@@ -189,6 +190,12 @@ void Form1::KensakuKaisi_Click()
     KensakuKaisi->setChecked(!KensakuKaisi->isChecked());
 }
 
+// Turns the search for several words on or off; it takes effect with the next search.
+void Form1::AndKensaku_Click()
+{
+    AndKensaku->setChecked(!AndKensaku->isChecked());
+}
+
 // Turns the forgiving search on or off; it takes effect with the next search. The open file's
 // folded texts are made now, so that the next keystroke does not wait for them.
 void Form1::AimaiKensaku_Click()
@@ -208,7 +215,9 @@ const FoldedDataSet& Form1::foldedData()
 std::vector<int> Form1::searchData(int displayItem, const QString& key)
 {
     const bool forgiving = AimaiKensaku->isChecked();
-    return m_search.search(Data, forgiving ? &foldedData() : nullptr, forgiving, displayItem, key);
+    const KeyWords words = AndKensaku->isChecked() ? KeyWords::All : KeyWords::Whole;
+    return m_search.search(
+        Data, forgiving ? &foldedData() : nullptr, forgiving, displayItem, key, words);
 }
 
 void Form1::setInputMethodMode(bool dataView)
@@ -245,7 +254,9 @@ void Form1::SearchList()
     } else {
         const int row = listView1SelectedRow();
         const int previous = row >= 0 ? recordOfRow(row) : 0;
-        setRowMap(searchData(-1, key));
+        // Every item joined, or the one item chosen on its header.
+        const int item = m_searchItem >= 1 && m_searchItem <= ItemCount ? m_searchItem : -1;
+        setRowMap(searchData(item, key));
         const auto hit = std::find(List2.begin(), List2.end(), previous);
         if (previous > 0 && hit != List2.end()) {
             giveListView1Focus();
@@ -255,6 +266,38 @@ void Form1::SearchList()
 
     setReListEnabled(true);
     ResetToolButtons();
+}
+
+// --- the item searched in the all-items view
+
+void Form1::ListView1_ColumnRightClick(int column, const QPoint& at)
+{
+    if (ListView1->isHidden() || column < 1 || column > ItemCount)
+        return;
+    m_headerPopupColumn = column;
+    KoumokuKensaku->setChecked(column == m_searchItem);
+    m_platform.popupMenu(*KoumokuMenu, at);
+}
+
+// Checked, the column of the popup is searched alone (another column chosen before is no more);
+// unchecked, every item is searched again.
+void Form1::KoumokuKensaku_Click()
+{
+    KoumokuKensaku->setChecked(!KoumokuKensaku->isChecked());
+    setSearchItem(KoumokuKensaku->isChecked() ? m_headerPopupColumn : 0);
+}
+
+void Form1::setSearchItem(int item)
+{
+    if (item == m_searchItem)
+        return;
+    m_searchItem = item;
+    m_listView1Model->searchItemChanged();
+    if (!m_openFileName.isEmpty())
+        m_settings.setValue(m_openFileName, keys::KensakuKoumoku, item);
+    // The key in the box is looked for again as it would be typed now.
+    if (!Combo1->currentText().isEmpty())
+        Combo1_Change();
 }
 
 void Form1::SearchFileList()

@@ -128,7 +128,7 @@ private slots:
         const QList<QAction*> entries = f.ToolMenyu->actions();
         const qsizetype at = entries.indexOf(option);
         QVERIFY(at > 0);
-        QCOMPARE(entries.at(at - 1), f.GyouSeigenNashi);
+        QCOMPARE(entries.at(at - 1), f.AndKensaku);
         QVERIFY(option->isCheckable());
         QVERIFY(!option->isChecked());
 

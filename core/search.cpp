@@ -150,8 +150,8 @@ namespace {
             return records;
         }
         records.reserve(among ? among->size() : size_t(data.recordCount()));
-        if (words.size() == 1) {
-            const KeyFinder finder(words.front());
+        // One loop for either finder, made for each so that the scan calls it directly.
+        const auto keepFound = [&](const auto& finder) {
             if (among) {
                 for (const int r : *among) {
                     if (finder.foundIn(searchText(data, displayItem, r)))
@@ -164,21 +164,11 @@ namespace {
                         records.push_back(r);
                 }
             }
-        } else {
-            const WordsFinder finder(words);
-            if (among) {
-                for (const int r : *among) {
-                    if (finder.foundIn(searchText(data, displayItem, r)))
-                        records.push_back(r);
-                }
-            } else {
-                const int count = data.recordCount();
-                for (int r = 1; r <= count; ++r) {
-                    if (finder.foundIn(searchText(data, displayItem, r)))
-                        records.push_back(r);
-                }
-            }
-        }
+        };
+        if (words.size() == 1)
+            keepFound(KeyFinder(words.front()));
+        else
+            keepFound(WordsFinder(words));
         records.shrink_to_fit();
         return records;
     }

@@ -58,12 +58,19 @@ check "the user works in the other window" use_other
 check "the other window is in front of Korvanta's" stacked_above "$OTHER_WID" "$WID"
 
 # A second start without a launcher's startup id: the hand-over is an ordinary request, which
-# the window manager may refuse; the second copy still ends and the first runs on.
+# the window manager may refuse; the second copy still ends and the first runs on. Whether it is
+# refused is the window manager's choice by time stamps: Qt stamps the request with the last
+# server time the running copy saw, which may come after the user's last input in the other
+# window (mutter 48 grants it now and then), so it is logged, not checked.
 start_second plain
 SECOND_SHOWN=""
 second_ends "handing over without a startup id" || e2e_finish
 sleep 1
-check "without a startup id the user's window stays active" test "$(active_window)" = "$OTHER_WID"
+if [[ "$(active_window)" == "$OTHER_WID" ]]; then
+    log "without a startup id the window manager refused the request: the user's window stays active"
+else
+    log "without a startup id the window manager granted the request"
+fi
 check "the first copy still runs" app_alive
 screenshot "$WORK/without-startup-id.png"
 

@@ -16,6 +16,7 @@ PACKAGES=(
     qt6ct
     libxcb1-dev
     mutter
+    dbus-daemon at-spi2-core python3-pyatspi
 )
 
 missing=()

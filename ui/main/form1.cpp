@@ -12,9 +12,11 @@
 #include "ui/main/datamodels.h"
 #include "ui/main/filelistbox.h"
 #include "ui/main/folderlistbox.h"
+#include "ui/main/form1texts.h"
 #include "ui/main/rowclickrelay.h"
 #include "ui/main/statuslabel.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -134,6 +136,7 @@ void Form1::createControls()
     imgSplitter->setCursor(Qt::SplitVCursor);
     imgSplitter->setScaledContents(true);
     imgSplitter->setPixmap(QPixmap(QStringLiteral(":/images/splitter.png")));
+    imgSplitter->setAccessibleName(imgSplitter->toolTip());
 
     Filemado = new FileListBox(m_canvas);
     Filemado->setObjectName(QStringLiteral("Filemado"));
@@ -198,6 +201,15 @@ void Form1::createControls()
     // Stacking: the divider's grip lies behind the file list, the bar above all.
     imgSplitter->lower();
     picSplitter->raise();
+
+    // Names for assistive technology, so that a screen reader tells which control has the focus.
+    Combo1->setAccessibleName(SearchBoxName.toString());
+    Combo1->lineEdit()->setAccessibleName(SearchBoxName.toString());
+    Combo1->view()->setAccessibleName(SearchHistoryName.toString());
+    Dir1->setAccessibleName(FolderListName.toString());
+    Filemado->setAccessibleName(FileListName.toString());
+    List1->setAccessibleName(DataListName.toString());
+    ListView1->setAccessibleName(AllItemsViewName.toString());
 
     // Design state: the folder pane hidden.
     Dir1->hide();

@@ -7,6 +7,7 @@
 #include "platform/twipslayout.h"
 #include "settings/settings.h"
 #include "settings/settingslocation.h"
+#include "ui/common/accessiblewidgets.h"
 #include "ui/main/statuslabel.h"
 
 #include <QElapsedTimer>
@@ -189,6 +190,8 @@ public:
     void ToolButton_MouseDown(int index, int button, int shift);
     void ToolButton_MouseMove(int index, int button, int shift);
     void ToolButton_MouseUp(int index, int button, int shift);
+    // The accessibility action's press on a tool button.
+    void pressToolButton(ToolButtonId button);
     void ButtonWaku_MouseMove();
     void List1_MouseMove();
 
@@ -312,7 +315,7 @@ public:
 
     // --- the controls, named as in the design (each widget's objectName is the same text)
     QWidget* ButtonWaku = nullptr;
-    std::array<QLabel*, ToolButtonCount> ToolButton {};
+    std::array<PictureButton*, ToolButtonCount> ToolButton {};
     QLabel* Image1 = nullptr;
     StatusLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;

@@ -63,8 +63,11 @@ void Form1::CopySelection()
         = CopyItem == 0 ? Data.recordJoined(record) : Data.itemString(CopyItem, record);
     ShowCopiedData(text);
     // A re-read of the file keeps its row selected and its link up to date, and copies nothing.
-    if (!NoCopy->isChecked() && !m_rereading)
+    if (m_rereading)
+        return;
+    if (!NoCopy->isChecked())
         m_platform.setClipboardText(text);
+    Label1->announce();
 }
 
 void Form1::ShowCopiedData(const QString& text)

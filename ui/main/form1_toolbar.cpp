@@ -4,7 +4,9 @@
 #include "ui/main/form1.h"
 
 #include "platform/platform.h"
+#include "ui/common/accessiblewidgets.h"
 #include "ui/common/buttonimages.h"
+#include "ui/common/vbmouse.h"
 #include "ui/main/filelistbox.h"
 #include "ui/main/form1texts.h"
 
@@ -18,9 +20,9 @@ namespace korvanta {
 
 namespace {
 
+    // The file view's tool tips are ToolButtonTips.
     struct ToolButtonDesign
     {
-        const char* toolTip;
         // The tool tip in the data view where it differs from the file view's.
         const char* dataViewToolTip;
         double left, top, width, height;
@@ -28,14 +30,15 @@ namespace {
     };
 
     // Positions in twips within the tool-bar frame, in the order of the buttons' indexes.
+    static_assert(std::size(ToolButtonTips) == Form1::ToolButtonCount);
     constexpr ToolButtonDesign ToolButtonDesigns[Form1::ToolButtonCount] = {
-        { "ﾃﾞｰﾀｰ表示の切替", nullptr, 240, 0, 360, 345, false },
-        { "ﾌｫﾙﾀﾞｰ窓の表示切替", ReListCaption, 600, 0, 360, 345, true },
-        { "他ﾌｫﾙﾀﾞｰの参照", nullptr, 960, 0, 345, 345, true },
-        { "設定を表示します", nullptr, 1320, 0, 360, 345, true },
-        { SortDescendingCaption, nullptr, 1680, 0, 345, 180, false },
-        { SortAscendingCaption, nullptr, 1680, 180, 345, 180, false },
-        { "ウェブ・メーラーを開く", nullptr, 2040, 0, 360, 345, false },
+        { nullptr, 240, 0, 360, 345, false },
+        { ReListCaption, 600, 0, 360, 345, true },
+        { nullptr, 960, 0, 345, 345, true },
+        { nullptr, 1320, 0, 360, 345, true },
+        { nullptr, 1680, 0, 345, 180, false },
+        { nullptr, 1680, 180, 345, 180, false },
+        { nullptr, 2040, 0, 360, 345, false },
     };
 
 } // namespace
@@ -49,9 +52,12 @@ void Form1::createToolBar()
 {
     for (int i = 0; i < ToolButtonCount; ++i) {
         const ToolButtonDesign& d = ToolButtonDesigns[i];
-        auto* button = new QLabel(ButtonWaku);
+        // A picture to the mouse, a push button named with its tip to assistive technology.
+        auto* button = new PictureButton(ButtonWaku);
         button->setObjectName(QStringLiteral("ToolButton(%1)").arg(i));
-        button->setToolTip(QString::fromUtf8(d.toolTip));
+        button->setToolTip(QString::fromUtf8(ToolButtonTips[i]));
+        connect(button, &PictureButton::pressRequested, this,
+            [this, i] { pressToolButton(ToolButtonId(i)); });
         button->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         ToolButton[i] = button;
         moveCtl(button, d.left, d.top, d.width, d.height);
@@ -64,6 +70,8 @@ void Form1::createToolBar()
     Image1->setToolTip(QStringLiteral("ﾌｫｰﾑをつまんで移動"));
     Image1->setPixmap(QPixmap(QStringLiteral(":/images/grip.png")));
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // Named for assistive technology by what it is for, as its tip says.
+    Image1->setAccessibleName(Image1->toolTip());
     moveCtl(Image1, 2460, 0, 300, 345);
 }
 
@@ -110,7 +118,8 @@ void Form1::setToolTipsForView(bool dataView)
     for (int i = 0; i < ToolButtonCount; ++i) {
         const ToolButtonDesign& d = ToolButtonDesigns[i];
         if (d.dataViewToolTip)
-            ToolButton[i]->setToolTip(QString::fromUtf8(dataView ? d.dataViewToolTip : d.toolTip));
+            ToolButton[i]->setToolTip(
+                QString::fromUtf8(dataView ? d.dataViewToolTip : ToolButtonTips[i]));
     }
 }
 
@@ -191,6 +200,22 @@ void Form1::ToolButton_MouseUp(int index, int, int)
             OpenWebOrMail();
         break;
     }
+}
+
+// A press through the accessibility action runs the command as a click on the button does. The
+// tool menu opens below the button, since the pointer may be anywhere; the pictures are reset
+// afterwards, as no pointer is over the button to move off it.
+void Form1::pressToolButton(ToolButtonId button)
+{
+    if (!toolButtonEnabled(button))
+        return;
+    if (button == ToolButtonId::ToolMenu) {
+        QLabel* b = toolButton(button);
+        m_platform.popupMenu(*ToolMenyu, b->mapToGlobal(QPoint(0, b->height())));
+    } else {
+        ToolButton_MouseUp(int(button), vbButton(Qt::LeftButton), 0);
+    }
+    ResetToolButtons();
 }
 
 void Form1::ButtonWaku_MouseMove()

@@ -13,6 +13,26 @@ inline constexpr const char* ReListCaption = "元ﾃﾞｰﾀｰを再読込み"
 // The sort commands of tool buttons 5 and 4, and the status caption after that sort.
 inline constexpr const char* SortAscendingCaption = "昇順に並び替え";
 inline constexpr const char* SortDescendingCaption = "降順に並び替え";
+// The tool tips of ToolButton(0) to ToolButton(6) in the file view. A tip is also the button's
+// name for assistive technology, and the manual's legend names its pictures with them.
+inline constexpr const char* ToolButtonTips[] = {
+    "ﾃﾞｰﾀｰ表示の切替",
+    "ﾌｫﾙﾀﾞｰ窓の表示切替",
+    "他ﾌｫﾙﾀﾞｰの参照",
+    "設定を表示します",
+    SortDescendingCaption,
+    SortAscendingCaption,
+    "ウェブ・メーラーを開く",
+};
+
+// The names that assistive technology gives the search box and the lists (a screen reader says
+// which one has the focus).
+inline constexpr QStringView SearchBoxName = u"検索ｷｰ";
+inline constexpr QStringView SearchHistoryName = u"検索ｷｰの履歴"; // the search box's drop-down
+inline constexpr QStringView FolderListName = u"ﾌｫﾙﾀﾞｰ";
+inline constexpr QStringView FileListName = u"ﾌｧｲﾙ";
+inline constexpr QStringView DataListName = u"ﾃﾞｰﾀｰ";
+inline constexpr QStringView AllItemsViewName = u"全項目";
 
 // The status caption while the data list is listed up. It stays until a row is chosen, so the
 // search history reads it to tell that no row was chosen since.

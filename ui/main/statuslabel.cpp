@@ -1,6 +1,10 @@
 #include "ui/main/statuslabel.h"
 
 #include <QPainter>
+#include <QtGlobal>
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+#include <QAccessibleAnnouncementEvent>
+#endif
 #include <QStyle>
 
 namespace korvanta {
@@ -22,6 +26,14 @@ void StatusLabel::setText(const QString& caption)
 void StatusLabel::clear()
 {
     setText(QString());
+}
+
+void StatusLabel::announce()
+{
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+    QAccessibleAnnouncementEvent event(this, text());
+    QAccessible::updateAccessibility(&event);
+#endif
 }
 
 QString StatusLabel::shownLine() const

@@ -18,6 +18,10 @@ public:
     void setText(const QString& caption);
     void clear();
 
+    // Asks a screen reader to read the caption out now (a copy), where Qt can ask for that; the
+    // change of the caption reaches it as a change of the label's name in any case.
+    void announce();
+
     // The line as painted at the label's present width.
     QString shownLine() const;
 

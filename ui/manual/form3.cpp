@@ -4,9 +4,11 @@
 #include "platform/platform.h"
 #include "platform/twips.h"
 #include "platform/windowhelpers.h"
+#include "ui/common/accessiblewidgets.h"
 #include "ui/common/buttonimages.h"
 #include "ui/common/palettecolours.h"
 #include "ui/common/vbmouse.h"
+#include "ui/main/form1texts.h"
 #include "ui/manual/versiondialog.h"
 
 #include <QFile>
@@ -167,6 +169,7 @@ void Form3::createControls()
 
     Image1 = makeLabel(this, QStringLiteral("Image1"));
     Image1->setPixmap(QPixmap(QStringLiteral(":/images/manual_illustration.png")));
+    Image1->setAccessibleName(QStringLiteral("ﾘｽﾄからｸﾘｯﾌﾟﾎﾞｰﾄﾞへｺﾋﾟｰ"));
     Image1->setMouseTracking(true);
     Image1->installEventFilter(this);
     moveCtl(Image1, 5760, 30, pixelsToTwipsX(Image1->pixmap().width(), this),
@@ -177,8 +180,14 @@ void Form3::createControls()
     setTextColour(Label2, designColour(LinkNormal));
     moveCtl(Label2, 480, 810, 585, 165);
 
-    LabelHPadd
-        = makeLabel(this, QStringLiteral("LabelHPadd"), QString::fromLatin1(HomePageAddress));
+    // A link to the mouse as designed; to the keyboard and assistive technology as well.
+    auto* link = new LinkLabel(this);
+    link->setObjectName(QStringLiteral("LabelHPadd"));
+    link->setTextFormat(Qt::PlainText);
+    link->setText(QString::fromLatin1(HomePageAddress));
+    link->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    connect(link, &LinkLabel::activated, this, &Form3::openHomePage);
+    LabelHPadd = link;
     LabelHPadd->setFont(styledFont(font(), 9, false, false, true));
     LabelHPadd->setCursor(Qt::PointingHandCursor);
     LabelHPadd->setMouseTracking(true);
@@ -215,8 +224,15 @@ void Form3::createControls()
         const LegendRow& row = rows[r];
         QLabel* image = makeLabel(this, QStringLiteral("Image2(%1)").arg(row.image));
         Image2[size_t(row.image)] = image;
-        if (row.image == 6)
+        // A picture is named for assistive technology with the tool tip of its button.
+        if (row.image == 6) {
             image->setPixmap(QPixmap(QStringLiteral(":/images/sortbuttons.png")));
+            image->setAccessibleName(QString::fromUtf8(SortDescendingCaption) + u'・'
+                + QString::fromUtf8(SortAscendingCaption));
+        } else {
+            const auto button = row.image == 4 ? ToolButtonId::OpenWeb : ToolButtonId(row.image);
+            image->setAccessibleName(QString::fromUtf8(ToolButtonTips[int(button)]));
+        }
         moveCtl(image, row.imageLeft, row.imageTop, 0, 0);
 
         const QString name = QStringLiteral("Label3(%1)").arg(r);
@@ -248,7 +264,12 @@ void Form3::createControls()
     Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Text1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     Text1->setPlainText(manualText());
+    Text1->setAccessibleName(QStringLiteral("説明文"));
     moveCtl(Text1, 0, TextTop, ClientWidth, ClientHeight - TextTop);
+
+    // Tab walks the close button, the link and the text, top to bottom.
+    setTabOrder(Command1, LabelHPadd);
+    setTabOrder(LabelHPadd, Text1);
 }
 
 QString Form3::manualText()
@@ -289,6 +310,8 @@ void Form3::Form_Load()
         SetTopmost(this);
 
     Text1->setReadOnly(true);
+    // Read-only, the text is still read with the keyboard: a caret moves through it and selects.
+    Text1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     keepPartsApart();
 }
 
@@ -375,6 +398,11 @@ void Form3::LabelHPadd_MouseUp(int, int)
 {
     const QRectF r = m_layout.rect(LabelHPadd);
     moveCtl(LabelHPadd, r.left() - PressOffset, r.top() - PressOffset, r.width(), r.height());
+    openHomePage();
+}
+
+void Form3::openHomePage()
+{
     m_platform.openUrl(QUrl(LabelHPadd->text()));
 }
 

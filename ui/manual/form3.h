@@ -54,6 +54,9 @@ public:
     void LabelHPadd_MouseMove();
     void LabelHPadd_MouseDown(int button, int shift);
     void LabelHPadd_MouseUp(int button, int shift);
+    // Opens the link's address: at the release of a click on it, and when it is activated with
+    // the keyboard or by assistive technology.
+    void openHomePage();
 
     // A control's rectangle in twips, relative to the client area.
     QRectF ctlTwips(const QWidget* w) const { return m_layout.rect(w); }

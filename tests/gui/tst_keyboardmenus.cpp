@@ -6,6 +6,7 @@
 #include "support/formfixture.h"
 #include "support/testmain.h"
 
+#include "core/toolbuttons.h"
 #include "ui/main/datalistview.h"
 #include "ui/main/folderlistbox.h"
 
@@ -323,6 +324,30 @@ private slots:
         QCOMPARE(f.DisplayItem, 2);
         QCOMPARE(
             rowsOf(f.List1->model()).mid(0, 4), QStringList({ "A-01", "A-02", "A-03", "A-04" }));
+    }
+
+    // Ctrl+Return runs the Web button's command, from the data list and from the search box,
+    // and only while the button is enabled (the copied text is an address).
+    void ctrlReturnOpensTheCopiedAddress()
+    {
+        Form1& f = start();
+        openGoods(f, 1);
+        CHOOSE(f, "Bikou(3)"); // the URL of Orange: none
+        QVERIFY(!f.toolButtonEnabled(ToolButtonId::OpenWeb));
+        QVERIFY(tabTo(f, f.List1));
+        pressKey(&f, Qt::Key_Return, Qt::ControlModifier);
+        QVERIFY(m_platform.openedUrls.isEmpty());
+
+        f.selectList1Row(0);
+        QVERIFY(f.toolButtonEnabled(ToolButtonId::OpenWeb));
+        pressKey(&f, Qt::Key_Return, Qt::ControlModifier);
+        QCOMPARE(m_platform.openedUrls, QList<QUrl>({ QUrl("http://example.jp/a") }));
+
+        f.selectList1Row(3);
+        clickToFocus(f.Combo1->lineEdit());
+        pressKey(&f, Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier);
+        QCOMPARE(m_platform.openedUrls.size(), 2);
+        QCOMPARE(m_platform.openedUrls.last().scheme(), QStringLiteral("mailto"));
     }
 
     // Tab walks the search box, the folder list and the file list in the order they stand, and

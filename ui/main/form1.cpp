@@ -89,6 +89,7 @@ Form1::Form1(const SettingsLocation& location, Platform& platform, QWidget* pare
     createControls();
     createToolBar();
     createMenus();
+    createKeyboardRoads();
     // The status label shows the copying state from the start, not only after a change.
     showCopyingState();
     applyWindowSystemLimits();

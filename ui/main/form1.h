@@ -402,6 +402,8 @@ private:
     void wireMouseEvents();
     void wireSearchBox();
     bool searchBoxEvent(QEvent* event);
+    // Keys for the tool-button commands that no menu entry offers: the Web button's.
+    void createKeyboardRoads();
     // Shift+F10 and the Menu key (a key press, a context-menu event for the keyboard, or both)
     // on `control`: the popup a right click opens there. True when the event was taken.
     bool keyboardMenuEvent(QWidget* control, QEvent* event);

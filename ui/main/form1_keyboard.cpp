@@ -1,6 +1,7 @@
 // The window's popups by keyboard: Shift+F10 and the Menu key open on a control the popup that a
 // right click opens there, placed at the selected row instead of the pointer, and the tool menu
-// of tool button 3 wherever no row offers a popup.
+// of tool button 3 wherever no row offers a popup; and the key of the one tool-button command
+// that has no menu entry.
 
 #include "ui/main/form1.h"
 
@@ -9,10 +10,12 @@
 #include "ui/main/filelistbox.h"
 #include "ui/main/folderlistbox.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QCursor>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QScopedValueRollback>
 #include <QTreeView>
@@ -40,6 +43,19 @@ namespace {
     }
 
 } // namespace
+
+void Form1::createKeyboardRoads()
+{
+    // Ctrl+Return (Ctrl+Enter on the keypad) is the Web button: it opens the copied address
+    // while the button is enabled, and does nothing otherwise, as the disabled button does.
+    auto* openWeb = new QAction(this);
+    openWeb->setObjectName(QStringLiteral("WebOpenKey"));
+    openWeb->setShortcuts(
+        { QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter) });
+    addAction(openWeb);
+    connect(openWeb, &QAction::triggered, this,
+        [this] { ToolButton_MouseUp(int(ToolButtonId::OpenWeb), 1, 0); });
+}
 
 QPoint Form1::popupPosition() const
 {

@@ -9,6 +9,7 @@
 #include "core/toolbuttons.h"
 #include "ui/main/datalistview.h"
 #include "ui/main/folderlistbox.h"
+#include "ui/manual/form3.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
@@ -348,6 +349,15 @@ private slots:
         pressKey(&f, Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier);
         QCOMPARE(m_platform.openedUrls.size(), 2);
         QCOMPARE(m_platform.openedUrls.last().scheme(), QStringLiteral("mailto"));
+    }
+
+    // The manual tells the keys that stand for the tool buttons without a key of their own.
+    void manualNamesTheKeyboardRoads()
+    {
+        const QString text = Form3::manualText();
+        for (const char* road : { "Shift+F10", "ﾒﾆｭｰｷｰ", "Ctrl+Enter", "「ﾌｫﾙﾀﾞｰ窓の表示」",
+                 "「元ﾃﾞｰﾀｰを再読込み」", "「△ 降順で並べ替え」" })
+            QVERIFY2(text.contains(QString::fromUtf8(road)), road);
     }
 
     // Tab walks the search box, the folder list and the file list in the order they stand, and

@@ -360,6 +360,28 @@ private slots:
             QVERIFY2(text.contains(QString::fromUtf8(road)), road);
     }
 
+    // A list that takes the focus by Tab with nothing selected has no current row either, so the
+    // first Down selects (and in the data list copies) its first row, not its second.
+    void firstDownSelectsTheFirstRow()
+    {
+        QVERIFY(m_app.writeFile("other.csv", GoodsCsv));
+        Form1& f = start();
+        QVERIFY(tabTo(f, f.Filemado));
+        pressKey(&f, Qt::Key_Down);
+        QCOMPARE(f.Filemado->fileName(), FileName);
+    }
+    void firstDownCopiesTheFirstRow()
+    {
+        Form1& f = start();
+        openGoods(f, 0);
+        type(f, QStringLiteral("r")); // Orange, Pear & Co
+        QCOMPARE(f.list1SelectedRow(), -1);
+        m_platform.clipboard.clear();
+        QVERIFY(tabTo(f, f.List1));
+        pressKey(&f, Qt::Key_Down);
+        QCOMPARE(m_platform.clipboardText(), QStringLiteral("Orange\tA-02\t")); // all items
+    }
+
     // Tab walks the search box, the folder list and the file list in the order they stand, and
     // Shift+Tab walks back; in the data views the list follows the search box.
     void tabWalksTheControlsInTheirOrder()

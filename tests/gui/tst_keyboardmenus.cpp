@@ -237,7 +237,7 @@ private slots:
         QCOMPARE(m_platform.popups.size(), 1);
         const auto& popup = m_platform.popups.first();
         QCOMPARE(popup.objectName, QStringLiteral("ToolMenyu"));
-        const QLabel* button = f.ToolButton[3];
+        const QWidget* button = f.ToolButton[3];
         QCOMPARE(popup.pos, button->mapToGlobal(QPoint(0, button->height())));
     }
 

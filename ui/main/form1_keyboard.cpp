@@ -136,7 +136,7 @@ void Form1::showKeyboardMenu(QWidget* control)
 
 void Form1::showToolMenuUnderButton()
 {
-    const QLabel* button = toolButton(ToolButtonId::ToolMenu);
+    const QWidget* button = toolButton(ToolButtonId::ToolMenu);
     const QScopedValueRollback at(
         m_keyboardPopupAt, std::optional(button->mapToGlobal(QPoint(0, button->height()))));
     ToolButton_MouseUp(int(ToolButtonId::ToolMenu), 1, 0);

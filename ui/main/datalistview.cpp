@@ -1,5 +1,7 @@
 #include "ui/main/datalistview.h"
 
+#include "ui/main/listfocus.h"
+
 #include <QFontMetricsF>
 #include <QScrollBar>
 #include <QStyle>
@@ -142,6 +144,12 @@ void DataListView::updateGeometries()
     bar->setRange(0, range);
     bar->setPageStep(viewport()->width());
     bar->setValue(position);
+}
+
+void DataListView::focusInEvent(QFocusEvent* event)
+{
+    focusInWithoutUnselectedRow(
+        this, event, [this](QFocusEvent* e) { QListView::focusInEvent(e); });
 }
 
 QItemSelectionModel::SelectionFlags DataListView::selectionCommand(

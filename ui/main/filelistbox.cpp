@@ -2,6 +2,7 @@
 
 #include "core/filepattern.h"
 #include "core/folderlisting.h"
+#include "ui/main/listfocus.h"
 
 #include <QApplication>
 #include <QDir>
@@ -123,6 +124,12 @@ void FileListBox::keyPressEvent(QKeyEvent* event)
     QListView::keyPressEvent(event);
     if (listIndex() != before)
         emit selectionMovedByKeyboard();
+}
+
+void FileListBox::focusInEvent(QFocusEvent* event)
+{
+    focusInWithoutUnselectedRow(
+        this, event, [this](QFocusEvent* e) { QListView::focusInEvent(e); });
 }
 
 int FileListBox::listAlso(const QString& name)

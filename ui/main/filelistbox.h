@@ -66,6 +66,7 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
     // A press below the last name keeps the selection, as list boxes do.
     void mousePressEvent(QMouseEvent* event) override;
     // The box keeps its one selection: Ctrl with a click or with Space on the selected name does

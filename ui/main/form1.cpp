@@ -91,6 +91,7 @@ Form1::Form1(const SettingsLocation& location, Platform& platform, QWidget* pare
     createControls();
     createToolBar();
     createMenus();
+    createKeyboardRoads();
     // The status label shows the copying state from the start, not only after a change.
     showCopyingState();
     applyWindowSystemLimits();
@@ -227,6 +228,10 @@ void Form1::wireMouseEvents()
         button->setMouseTracking(true);
         button->installEventFilter(this);
     }
+    // The keyboard's menu requests on the lists (the search box is watched already).
+    for (QWidget* list : { static_cast<QWidget*>(Dir1), static_cast<QWidget*>(Filemado),
+             static_cast<QWidget*>(List1), static_cast<QWidget*>(ListView1) })
+        list->installEventFilter(this);
 
     connect(m_list1Relay, &RowClickRelay::rowClicked, this, [this] { List1_Click(); });
     connect(m_list1Relay, &RowClickRelay::mouseReleased, this, &Form1::List1_MouseUp);
@@ -260,6 +265,10 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
     if (m_destroying)
         return false;
     const QEvent::Type type = event->type();
+    if ((watched == Combo1 || watched == Dir1 || watched == Filemado || watched == List1
+            || watched == ListView1)
+        && keyboardMenuEvent(static_cast<QWidget*>(watched), event))
+        return true;
     if (watched == Combo1)
         return searchBoxEvent(event);
     if (watched == m_canvas) {
@@ -505,6 +514,11 @@ void Form1::showEvent(QShowEvent* event)
 // given and a moved one the position that places it there again.
 bool Form1::event(QEvent* event)
 {
+    // A menu request by keyboard that no control took (none has the focus, or it came from a
+    // control without a popup of its own) opens the tool menu.
+    if ((event->type() == QEvent::KeyPress || event->type() == QEvent::ContextMenu) && !m_destroying
+        && keyboardMenuEvent(this, event))
+        return true;
     const bool result = QMainWindow::event(event);
     const QEvent::Type type = event->type();
     if (m_formShownOnce && !m_frameSeen

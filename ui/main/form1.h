@@ -405,6 +405,18 @@ private:
     void wireMouseEvents();
     void wireSearchBox();
     bool searchBoxEvent(QEvent* event);
+    // Keys for the tool-button commands that no menu entry offers: the Web button's.
+    void createKeyboardRoads();
+    // Shift+F10 and the Menu key (a key press, a context-menu event for the keyboard, or both)
+    // on `control`: the popup a right click opens there. True when the event was taken.
+    bool keyboardMenuEvent(QWidget* control, QEvent* event);
+    // The popup of `control` for the keyboard: the right-click popup of a list's selected row,
+    // placed at that row, or the folder list's popup; elsewhere the tool menu under its button.
+    void showKeyboardMenu(QWidget* control);
+    // The tool menu as the keyboard opens it: under tool button 3, which opens it by mouse.
+    void showToolMenuUnderButton();
+    // Where a popup opens: where the keyboard asked for it, else at the mouse pointer.
+    QPoint popupPosition() const;
     void searchBoxKeyReleased(QKeyEvent* event);
     // -1 or 1 for a key that picks the history entry above or below in the search box, else 0.
     static int historyStep(const QKeyEvent* event);
@@ -543,6 +555,13 @@ private:
     QPoint m_placementOffset;
     bool m_placementSettled = false;
     bool m_splitterDragging = false;
+    // A popup asked for by the keyboard opens here rather than at the pointer.
+    std::optional<QPoint> m_keyboardPopupAt;
+    // The Menu key comes as a key press and as a context-menu event, in an order that depends on
+    // the window system; after one of them has opened a popup, the other one that is still to
+    // come for the same press is dropped.
+    enum class MenuKeyEcho { None, KeyPress, ContextMenu };
+    MenuKeyEcho m_menuKeyEcho = MenuKeyEcho::None;
     // The search box is handling a key press or the loss of the focus.
     bool m_searchBoxKeyOrFocus = false;
     // ListView1's column widths are being set by code, not by the user.

@@ -8,7 +8,6 @@
 #include "platform/platform.h"
 
 #include <QAction>
-#include <QCursor>
 #include <QMenu>
 #include <QTreeView>
 
@@ -62,7 +61,7 @@ void Form1::ShowFileItemMenu()
         if (QAction* entry = bikouEntry(k))
             entry->setText(plainMenuText(fileItemMenuCaption(k, ItemNames.value(k))));
     }
-    m_platform.popupMenu(*BikouMenu, QCursor::pos());
+    m_platform.popupMenu(*BikouMenu, popupPosition());
 }
 
 void Form1::List1_MouseUp(int button, int shift)
@@ -76,7 +75,7 @@ void Form1::List1_MouseUp(int button, int shift)
         const QString mark = k == CopyItem ? QStringLiteral("v  ") : QStringLiteral("   ");
         SetItemMenuCaption(k, mark + ItemNames.value(k), cutForDisplay(Data.item(k, rec)));
     }
-    m_platform.popupMenu(*BikouMenu, QCursor::pos());
+    m_platform.popupMenu(*BikouMenu, popupPosition());
 }
 
 void Form1::ListView1_MouseUp(int button, int shift)
@@ -91,7 +90,7 @@ void Form1::ListView1_MouseUp(int button, int shift)
         const QString mark = k == CopyItem ? QStringLiteral("v  ") : QStringLiteral("   ");
         SetItemMenuCaption(k, mark + ItemNames.value(k), cutForDisplay(Data.item(k, rec)));
     }
-    m_platform.popupMenu(*BikouMenu, QCursor::pos());
+    m_platform.popupMenu(*BikouMenu, popupPosition());
 }
 
 void Form1::Bikou_Click(int k)

@@ -14,7 +14,6 @@
 #include "ui/main/datalistview.h"
 #include <QAction>
 #include <QComboBox>
-#include <QCursor>
 #include <QDir>
 #include <QLabel>
 
@@ -96,7 +95,7 @@ void Form1::Dir1_MouseMove()
 void Form1::Dir1_MouseUp(int button, int shift)
 {
     if (button == 2 || shift == 1)
-        m_platform.popupMenu(*DirMenu, QCursor::pos());
+        m_platform.popupMenu(*DirMenu, popupPosition());
 }
 
 void Form1::Filemado_MouseMove()

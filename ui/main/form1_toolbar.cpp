@@ -11,7 +11,6 @@
 #include "ui/main/form1texts.h"
 
 #include <QApplication>
-#include <QCursor>
 #include <QLabel>
 #include <QMenu>
 #include <QTreeView>
@@ -181,7 +180,7 @@ void Form1::ToolButton_MouseUp(int index, int, int)
         Fopen_Click();
         break;
     case ToolButtonId::ToolMenu:
-        m_platform.popupMenu(*ToolMenyu, QCursor::pos());
+        m_platform.popupMenu(*ToolMenyu, popupPosition());
         break;
     case ToolButtonId::SortDescending:
         if (!fileView) {

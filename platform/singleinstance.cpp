@@ -113,7 +113,8 @@ bool SingleInstance::tryBecomePrimary()
         qWarning("No folder of this user's own for the lock and the socket (XDG_RUNTIME_DIR is "
                  "not set, not owned by the user or open to others, and %s is not the user's "
                  "own); running without the single-copy check",
-            qPrintable(QDir::tempPath() + QStringLiteral("/korvanta-UID")));
+            qPrintable(
+                QDir::tempPath() + QStringLiteral("/korvanta-") + QString::number(::geteuid())));
         m_primary = true;
         return true;
     }

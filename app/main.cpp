@@ -1,4 +1,5 @@
 #include "core/platformchoice.h"
+#include "core/textdecoding.h"
 #include "core/version.h"
 #include "platform/activation.h"
 #include "platform/desktopplatform.h"
@@ -21,6 +22,7 @@
 #endif
 
 #include <csignal>
+#include <cstdio>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <vector>
@@ -125,12 +127,27 @@ int main(int argc, char** argv)
     const QIcon icon = programIcon();
     if (!icon.isNull())
         QApplication::setWindowIcon(icon);
+    DesktopPlatform platform;
+
+    // Every data file in Japanese and the settings file are code page 932, which comes from Qt's
+    // ICU converter. A Qt without it would read every Japanese character as U+FFFD and every
+    // setting as empty, silently: the program refuses to start instead, and says why.
+    if (!cp932ConverterWorks(qtCp932Converter())) {
+        const QString text = QStringLiteral(
+            "Shift_JIS (コードページ 932) の文字コード変換が使えないので、起動できません。\n"
+            "Qt が ICU 付きで作られていないか、ICU のライブラリーが見つかりません。");
+        std::fprintf(stderr, "%s\n%s\n", qUtf8Printable(text),
+            "Korvanta: Qt's Shift_JIS converter (windows-31j, from ICU) is missing or broken; "
+            "not starting.");
+        platform.messageBox(
+            nullptr, text, title, Platform::Buttons::Ok, Platform::Icon::Exclamation);
+        return 1;
+    }
 
     // Where the settings file lies and what the default folder is: decided here, once. The
     // single-instance lock and the window both follow it.
     const SettingsLocation location = locateSettings(
         QCoreApplication::applicationDirPath(), QStringLiteral(KORVANTA_DATA_FROM_EXECUTABLE));
-    DesktopPlatform platform;
 
     const QString fileToOpen = fileFromCommandLine(QCoreApplication::arguments());
 

@@ -9,6 +9,11 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cmath>
@@ -46,27 +51,56 @@ namespace {
         return reason.isEmpty() ? what.toString() : what.toString() + QLatin1Char('\n') + reason;
     }
 
-    // The checks before a data file is opened: it must exist, be a regular file (a folder or a
-    // device named like a data file is refused, and a pipe would block) and hold something.
-    FileCheck checkDataFile(const QFileInfo& info)
-    {
-        if (!info.exists())
-            return failure(ReadFailureKind::Missing, MissingFileMessage.toString());
-        if (info.isDir())
-            return failure(ReadFailureKind::Error,
-                QStringLiteral("フォルダーなので、データーファイルとして読み込めません。"));
-        if (!info.isFile())
-            return failure(ReadFailureKind::Error,
-                QStringLiteral("通常のファイルではないので、読み込めません。"));
-        if (info.size() == 0)
-            return failure(ReadFailureKind::Empty, EmptyFileMessage.toString());
-        return {};
-    }
-
     FileCheck openFailure(const QFile& file)
     {
         return failure(
             ReadFailureKind::Error, withReason(u"ファイルを開けません。", file.errorString()));
+    }
+
+    // Opens the data file at `path` for reading and checks what was opened, not the name, so that
+    // nothing put in its place after a check is read: it must exist, be a regular file (a folder
+    // or a device named like a data file is refused) and hold something. It is opened without
+    // waiting, so that a named pipe never blocks the opening; reading then waits as usual.
+    // `size` gets the file's size.
+    FileCheck openDataFile(const QString& path, QFile& file, qint64* size)
+    {
+        const int fd = ::open(
+            QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0) {
+            const int error = errno;
+            if (error == ENOENT || error == ENOTDIR)
+                return failure(ReadFailureKind::Missing, MissingFileMessage.toString());
+            return failure(ReadFailureKind::Error,
+                withReason(u"ファイルを開けません。", qt_error_string(error)));
+        }
+        struct stat st = {};
+        FileCheck check;
+        if (::fstat(fd, &st) != 0)
+            check = failure(ReadFailureKind::Error,
+                withReason(u"ファイルを開けません。", qt_error_string(errno)));
+        else if (S_ISDIR(st.st_mode))
+            check = failure(ReadFailureKind::Error,
+                QStringLiteral("フォルダーなので、データーファイルとして読み込めません。"));
+        else if (!S_ISREG(st.st_mode))
+            check = failure(ReadFailureKind::Error,
+                QStringLiteral("通常のファイルではないので、読み込めません。"));
+        else if (st.st_size == 0)
+            check = failure(ReadFailureKind::Empty, EmptyFileMessage.toString());
+        else if (const int flags = ::fcntl(fd, F_GETFL);
+            flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0)
+            check = failure(ReadFailureKind::Error,
+                withReason(u"ファイルを開けません。", qt_error_string(errno)));
+        if (check.kind != ReadFailureKind::None) {
+            ::close(fd);
+            return check;
+        }
+        if (!file.open(
+                fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+            ::close(fd);
+            return openFailure(file);
+        }
+        *size = st.st_size;
+        return {};
     }
 
     FileCheck readFailure(const QFile& file)
@@ -212,17 +246,16 @@ namespace {
     WholeFile readWholeFile(const QString& path, const std::function<void(int)>& progress = {},
         FormDecision* decision = nullptr, qint64 pieceBytes = PieceBytes)
     {
-        const QFileInfo info(path);
-        if (const FileCheck check = checkDataFile(info); check.kind != ReadFailureKind::None)
+        QFile file;
+        qint64 size = 0;
+        if (const FileCheck check = openDataFile(path, file, &size);
+            check.kind != ReadFailureKind::None)
             return { check, {} };
-        if (info.size() > MaxDataFileBytes)
+        if (size > MaxDataFileBytes)
             return { tooLarge(), {} };
 
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-            return { openFailure(file), {} };
         WholeFile whole;
-        const qint64 expected = info.size();
+        const qint64 expected = size;
         whole.bytes.resize(expected);
         qint64 done = 0;
         qint64 decided = 0; // the bytes given to `decision`
@@ -276,12 +309,11 @@ namespace {
     // it.
     WholeFile readFirstBytes(const QString& path, qint64 limit, bool* atEnd)
     {
-        const QFileInfo info(path);
-        if (const FileCheck check = checkDataFile(info); check.kind != ReadFailureKind::None)
+        QFile file;
+        qint64 size = 0;
+        if (const FileCheck check = openDataFile(path, file, &size);
+            check.kind != ReadFailureKind::None)
             return { check, {} };
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-            return { openFailure(file), {} };
         WholeFile first;
         first.bytes = readCounted(file, limit);
         if (file.error() != QFileDevice::NoError)
@@ -318,11 +350,6 @@ namespace {
     }
 
 } // namespace
-
-QString firstLineOfData(QByteArrayView bytes, bool* tooLong)
-{
-    return firstLineIn(bytes, TextForm::of(bytes), tooLong);
-}
 
 // ---- The text forms of files read lately
 
@@ -395,19 +422,18 @@ namespace {
     DecidedForm decideTextForm(
         const QString& path, EncodingChoice choice, const std::function<void(int)>& progress)
     {
-        const QFileInfo info(path);
-        if (const FileCheck check = checkDataFile(info); check.kind != ReadFailureKind::None)
+        QFile file;
+        qint64 size = 0;
+        if (const FileCheck check = openDataFile(path, file, &size);
+            check.kind != ReadFailureKind::None)
             return { check, {}, {}, false };
-        if (info.size() > MaxDataFileBytes)
+        if (size > MaxDataFileBytes)
             return { tooLarge(), {}, {}, false };
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-            return { openFailure(file), {}, {}, false };
 
         // The first line, its line end and some more, as the first line is read when the form
         // is known.
         constexpr qsizetype StartBytes = MaxFirstLineBytes + 4;
-        const qint64 expected = info.size();
+        const qint64 expected = size;
         DecidedForm decided;
         FormDecision decision(choice);
         QByteArray buffer(std::min(PieceBytes, expected + 1), Qt::Uninitialized);
@@ -706,16 +732,15 @@ namespace {
     SplitRead readKnownForm(const QString& path, int itemCount, TextForm form,
         const DataFileReadOptions& options, const std::function<void(int)>& progress)
     {
-        const QFileInfo info(path);
-        if (const FileCheck check = checkDataFile(info); check.kind != ReadFailureKind::None)
+        QFile file;
+        qint64 size = 0;
+        if (const FileCheck check = openDataFile(path, file, &size);
+            check.kind != ReadFailureKind::None)
             return { check, {} };
-        if (info.size() > MaxDataFileBytes)
+        if (size > MaxDataFileBytes)
             return { tooLarge(), {} };
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-            return { openFailure(file), {} };
 
-        const qint64 expected = info.size();
+        const qint64 expected = size;
         const Pieces pieces = piecesFor(options);
         DataSetSplitter splitter(
             itemCount, form.lineEnd, options.recordLimit, form.decodedLengthBound(expected));
@@ -848,20 +873,19 @@ namespace {
     OnePass readOnce(const QString& path, EncodingChoice choice, int recordLimit, qint64 pieceBytes,
         const std::function<void(int)>& progress)
     {
-        const QFileInfo info(path);
-        if (const FileCheck check = checkDataFile(info); check.kind != ReadFailureKind::None)
+        QFile file;
+        qint64 size = 0;
+        if (const FileCheck check = openDataFile(path, file, &size);
+            check.kind != ReadFailureKind::None)
             return stopped(check);
-        if (info.size() > MaxDataFileBytes)
+        if (size > MaxDataFileBytes)
             return stopped(tooLarge());
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-            return stopped(openFailure(file));
 
         DataFileReadOptions sizes;
         sizes.pieceBytes = pieceBytes;
         const Pieces pieces = piecesFor(sizes);
         constexpr qsizetype StartBytes = MaxFirstLineBytes + 4;
-        const qint64 expected = info.size();
+        const qint64 expected = size;
         OnePass pass;
         QByteArray& start = pass.decided.start;
         FormDecision decision(choice);

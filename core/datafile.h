@@ -125,14 +125,11 @@ struct FirstLineResult
     bool ok = false;
     ReadFailureKind kind = ReadFailureKind::None;
     QString description;
-    QString line; // line 1 as firstLineOfData gives it
+    // Line 1 in the file's encoding: the text up to its first CR, or in a file that ends its
+    // lines with LF (see lineEndOf) up to its first CR or LF; the whole text when there is
+    // neither.
+    QString line;
 };
-
-// Line 1 of a data file's bytes (the whole file), in the encoding detectDataEncoding chooses
-// from all of them: the text up to its first CR, or in a file that ends its lines with LF (see
-// lineEndOf) up to its first CR or LF; the whole text when there is neither. Sets `tooLong`
-// (if given) and returns nothing when the line is longer than MaxFirstLineBytes.
-QString firstLineOfData(QByteArrayView bytes, bool* tooLong = nullptr);
 
 struct FirstLineReadOptions
 {
@@ -152,7 +149,7 @@ struct FirstLineReadOptions
     qint64 pieceBytes = 0;
 };
 
-// Reads the data file at `path` and returns its first line (firstLineOfData). The item names are
+// Reads the data file at `path` and returns its first line. The item names are
 // decoded in the same encoding as the records: the whole file is read to decide it, unless
 // `memo` knows the file unchanged; then only the first line is read. The form decided is kept
 // in `memo` when the file was unchanged over the reading (see TextFormMemo).

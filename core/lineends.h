@@ -26,27 +26,6 @@ template <typename Unit> LineEnd lineEndOf(const Unit* begin, const Unit* end)
     return anyLf ? LineEnd::Lf : LineEnd::CrLf;
 }
 
-// Where the next line end at or after `p` starts, or `end`.
-template <typename Unit> const Unit* findLineEnd(const Unit* p, const Unit* end, LineEnd lineEnd)
-{
-    if (lineEnd == LineEnd::Lf)
-        return std::find(p, end, Unit('\n'));
-    while (p < end) {
-        p = std::find(p, end, Unit('\r'));
-        if (p == end || p + 1 == end)
-            return end;
-        if (p[1] == Unit('\n'))
-            return p;
-        ++p;
-    }
-    return end;
-}
-
-constexpr int lineEndLength(LineEnd lineEnd)
-{
-    return lineEnd == LineEnd::CrLf ? 2 : 1;
-}
-
 // The length of line 1 as the item names are read from it: up to its first CR, and in a file
 // that ends its lines with LF also up to its first LF.
 template <typename Unit>

@@ -1,6 +1,7 @@
 #include "core/textdecoding.h"
 
 #include <QStringDecoder>
+#include <QStringEncoder>
 
 #include <unicode/ucsdet.h>
 
@@ -745,6 +746,46 @@ QString decodeUtf16(QByteArrayView bytes, bool bigEndian)
         *out++ = Replacement;
     text.truncate(out - begin);
     return text;
+}
+
+Cp932Converter qtCp932Converter()
+{
+    Cp932Converter converter;
+    converter.decode = [](QByteArrayView bytes) {
+        QStringDecoder decoder("windows-31j", QStringConverter::Flag::Stateless);
+        return decoder.isValid() ? decoder.decode(bytes) : QString();
+    };
+    converter.encode = [](QStringView text) {
+        QStringEncoder encoder("windows-31j", QStringConverter::Flag::Stateless);
+        return encoder.isValid() ? QByteArray(encoder.encode(text)) : QByteArray();
+    };
+    return converter;
+}
+
+bool cp932ConverterWorks(const Cp932Converter& converter)
+{
+    if (!converter.decode || !converter.encode)
+        return false;
+    struct Sample
+    {
+        const char* bytes;
+        const char16_t* text;
+    };
+    static constexpr Sample Samples[] = {
+        { "\x93\xFA\x96\x7B\x8C\xEA", u"日本語" },
+        { "\x82\xA0\x83\x41", u"あア" },
+        { "\xB1\xDF", u"ｱﾟ" }, // half-width katakana, one byte each
+        { "\x87\x40\xFA\x40", u"①ⅰ" }, // rows that only the Microsoft variant has
+        { "\x81\x60\x81\x7C", u"～－" }, // Microsoft's mapping: U+FF5E, U+FF0D
+        { "A,1\r\n", u"A,1\r\n" },
+    };
+    for (const Sample& sample : Samples) {
+        const QByteArrayView bytes(sample.bytes);
+        const QString text = QString::fromUtf16(sample.text);
+        if (converter.decode(bytes) != text || converter.encode(text) != bytes)
+            return false;
+    }
+    return true;
 }
 
 } // namespace korvanta

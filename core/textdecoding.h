@@ -4,6 +4,8 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <functional>
+
 namespace korvanta {
 
 // The encodings a data file is read in. One is chosen per file, from all of its bytes.
@@ -98,5 +100,21 @@ QString decodeEucJp(QByteArrayView bytes);
 
 // UTF-16 in either byte order. An unpaired surrogate and an odd last byte give U+FFFD.
 QString decodeUtf16(QByteArrayView bytes, bool bigEndian);
+
+// A converter between text and code page 932, as the data files and the settings file use it.
+struct Cp932Converter
+{
+    std::function<QString(QByteArrayView)> decode;
+    std::function<QByteArray(QStringView)> encode;
+};
+
+// Qt's converter "windows-31j", which comes from ICU. A Qt built without ICU has none: decoding
+// then gives U+FFFD for every double-byte character and encoding gives nothing.
+Cp932Converter qtCp932Converter();
+
+// Whether `converter` is code page 932: it turns a few known characters of each kind (kanji,
+// hiragana, half-width katakana, the Microsoft rows and mappings) into their bytes and back.
+// Without it no Japanese file or setting could be read, so the program does not start.
+bool cp932ConverterWorks(const Cp932Converter& converter);
 
 } // namespace korvanta

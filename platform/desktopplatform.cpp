@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
@@ -33,21 +34,84 @@ namespace {
     // Desktop entry files are small; anything larger is not one.
     constexpr qint64 MaxDesktopFileSize = 1 << 20;
 
+    // The desktop's launch tokens this program was started with, or that a second copy handed
+    // over: they belong to this program's own window. A program started from here is a launch of
+    // its own, and a stale token would let it take the focus or end another launch.
+    constexpr const char* LaunchTokenVariables[] = { "XDG_ACTIVATION_TOKEN", "DESKTOP_STARTUP_ID" };
+
+    // The environment of a program started from here: this program's own, less the launch
+    // tokens. The platform this program chose for itself is no concern here: it is passed to Qt
+    // on the command line, never through the environment.
+    QProcessEnvironment launchEnvironment()
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : LaunchTokenVariables)
+            environment.remove(QLatin1String(name));
+        return environment;
+    }
+
+    // Takes the launch tokens out of this process's environment for as long as it lives, for a
+    // start that Qt makes itself (it copies the environment as it is).
+    class WithoutLaunchTokens
+    {
+    public:
+        WithoutLaunchTokens()
+        {
+            for (const char* name : LaunchTokenVariables) {
+                if (qEnvironmentVariableIsSet(name)) {
+                    m_saved.append({ name, qgetenv(name) });
+                    qunsetenv(name);
+                }
+            }
+        }
+        ~WithoutLaunchTokens()
+        {
+            for (const auto& [name, value] : std::as_const(m_saved))
+                qputenv(name, value);
+        }
+        WithoutLaunchTokens(const WithoutLaunchTokens&) = delete;
+        WithoutLaunchTokens& operator=(const WithoutLaunchTokens&) = delete;
+
+    private:
+        QList<QPair<const char*, QByteArray>> m_saved;
+    };
+
+    // Runs `process` and waits for it to end, at most `timeoutMs`. The window keeps painting
+    // meanwhile; input waits. False when it did not start or did not end in time (it is then
+    // killed).
+    bool runToEnd(QProcess& process, int timeoutMs)
+    {
+        QEventLoop loop;
+        QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
+        QObject::connect(&process, &QProcess::errorOccurred, &loop, &QEventLoop::quit);
+        QTimer timer;
+        timer.setSingleShot(true);
+        QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+        timer.start(timeoutMs);
+        process.start();
+        if (process.state() != QProcess::NotRunning)
+            loop.exec(QEventLoop::ExcludeUserInputEvents);
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished(1000);
+            return false;
+        }
+        return process.error() != QProcess::FailedToStart;
+    }
+
     // The desktop file ID of the default application for `mimeType`, "" when none is registered or
-    // xdg-mime is missing.
+    // xdg-mime is missing. xdg-mime is a shell script that may take seconds; the window keeps
+    // painting while it runs.
     QString defaultApplicationId(const QString& mimeType)
     {
         QProcess process;
         process.setProcessChannelMode(QProcess::SeparateChannels);
-        process.start(QStringLiteral("xdg-mime"),
-            { QStringLiteral("query"), QStringLiteral("default"), mimeType });
-        if (!process.waitForStarted(MimeQueryTimeoutMs))
+        process.setStandardInputFile(QProcess::nullDevice());
+        process.setProcessEnvironment(launchEnvironment());
+        process.setProgram(QStringLiteral("xdg-mime"));
+        process.setArguments({ QStringLiteral("query"), QStringLiteral("default"), mimeType });
+        if (!runToEnd(process, MimeQueryTimeoutMs))
             return {};
-        if (!process.waitForFinished(MimeQueryTimeoutMs)) {
-            process.kill();
-            process.waitForFinished(1000);
-            return {};
-        }
         if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
             return {};
         const QString output = QString::fromLocal8Bit(process.readAllStandardOutput());
@@ -113,6 +177,7 @@ namespace {
         process->setStandardInputFile(QProcess::nullDevice());
         process->setStandardOutputFile(QProcess::nullDevice());
         process->setStandardErrorFile(QProcess::nullDevice());
+        process->setProcessEnvironment(launchEnvironment());
         QEventLoop loop;
         QObject::connect(process, &QProcess::finished, &loop, &QEventLoop::quit);
         QObject::connect(process, &QProcess::errorOccurred, &loop, &QEventLoop::quit);
@@ -223,6 +288,7 @@ void DesktopPlatform::setClipboardText(const QString& text)
 
 bool DesktopPlatform::openUrl(const QUrl& url)
 {
+    const WithoutLaunchTokens clean;
     return QDesktopServices::openUrl(url);
 }
 
@@ -231,7 +297,11 @@ bool DesktopPlatform::startTextEditor(const QString& filePath, QString* error)
     // An absolute path never starts with "-", so no editor can take it for an option.
     const QString path = QFileInfo(filePath).absoluteFilePath();
     if (const std::optional<LaunchCommand> command = defaultEditorCommand(path)) {
-        if (QProcess::startDetached(command->program, command->arguments))
+        QProcess editor;
+        editor.setProgram(command->program);
+        editor.setArguments(command->arguments);
+        editor.setProcessEnvironment(launchEnvironment());
+        if (editor.startDetached())
             return true;
     }
     const QString reason = runOpener(path);

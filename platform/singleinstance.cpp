@@ -9,10 +9,14 @@
 #include <QLocalSocket>
 #include <QLockFile>
 #include <QPointer>
-#include <QStandardPaths>
 #include <QStringDecoder>
 #include <QThread>
 #include <QTimer>
+
+#include <cerrno>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace korvanta {
 
@@ -60,10 +64,16 @@ QString SingleInstance::keyFor(const QString& appFolder)
 
 QString SingleInstance::runtimeFolder()
 {
-    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (!runtime.isEmpty() && QFileInfo(runtime).isDir())
-        return runtime;
-    return QDir::tempPath();
+    const uint uid = ::geteuid();
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (runtime.startsWith(QLatin1Char('/')) && isPrivateFolder(runtime, uid))
+        return QDir::cleanPath(runtime);
+    // A name a second start finds again. Anyone may make it first in a shared temporary folder;
+    // then it fails the check and is left alone.
+    const QString own = QDir::tempPath() + QStringLiteral("/korvanta-") + QString::number(uid);
+    if (::mkdir(QFile::encodeName(own).constData(), 0700) != 0 && errno != EEXIST)
+        return QString();
+    return isPrivateFolder(own, uid) ? own : QString();
 }
 
 QString SingleInstance::lockFilePath() const
@@ -76,10 +86,38 @@ QString SingleInstance::serverName() const
     return m_folder + QLatin1Char('/') + m_key;
 }
 
+bool SingleInstance::isPrivateFolder(const QString& path, uint uid)
+{
+    struct stat st = {};
+    if (path.isEmpty() || ::lstat(QFile::encodeName(path).constData(), &st) != 0)
+        return false;
+    return S_ISDIR(st.st_mode) && st.st_uid == uid_t(uid) && (st.st_mode & 077) == 0;
+}
+
+bool SingleInstance::peerIsSameUser(qintptr descriptor)
+{
+    struct ucred credentials = {};
+    socklen_t length = sizeof credentials;
+    if (descriptor < 0
+        || ::getsockopt(int(descriptor), SOL_SOCKET, SO_PEERCRED, &credentials, &length) != 0
+        || length != sizeof credentials)
+        return false;
+    return credentials.uid == ::geteuid();
+}
+
 bool SingleInstance::tryBecomePrimary()
 {
     if (m_primary)
         return true;
+    if (m_folder.isEmpty()) {
+        qWarning("No folder of this user's own for the lock and the socket (XDG_RUNTIME_DIR is "
+                 "not set, not owned by the user or open to others, and %s is not the user's "
+                 "own); running without the single-copy check",
+            qPrintable(
+                QDir::tempPath() + QStringLiteral("/korvanta-") + QString::number(::geteuid())));
+        m_primary = true;
+        return true;
+    }
 
     auto lock = std::make_unique<QLockFile>(lockFilePath());
     // A running copy keeps its lock for as long as it runs; only a lock whose process is gone is
@@ -113,6 +151,12 @@ bool SingleInstance::tryBecomePrimary()
 void SingleInstance::onNewConnection()
 {
     while (QLocalSocket* socket = m_server->nextPendingConnection()) {
+        // Only this user's own programs may ask; another user's connection is closed unread.
+        if (!m_peerCheck || !m_peerCheck(socket->socketDescriptor())) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] { onRequestData(socket); });
         QTimer::singleShot(RequestTimeoutMs, socket, [socket] {

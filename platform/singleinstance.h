@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class QLocalServer;
@@ -12,7 +13,8 @@ class QLockFile;
 namespace korvanta {
 
 // One running copy per program folder. The first copy takes a lock file and listens on a local
-// socket, both in the user's runtime folder and named after the program folder; a later copy finds
+// socket, both in a folder of the user's own (runtimeFolder) and named after the program folder,
+// and serves only connections of the same user; a later copy finds
 // the lock taken and asks the running copy, over the socket, to bring its window forward, or to
 // bring it forward and open a data file.
 //
@@ -75,8 +77,24 @@ public:
     QString serverName() const; // a full socket path
 
     static QString keyFor(const QString& appFolder);
-    // The user's runtime folder, or the temporary folder when there is none.
+    // The folder that holds the lock and the socket: one that only this user can enter or
+    // change, so that no other local user can take the lock or listen in this copy's place. That
+    // is the user's runtime folder (XDG_RUNTIME_DIR) when it is a real folder, not a symbolic
+    // link, owned by this user and closed to everyone else (mode 0700); otherwise
+    // "korvanta-UID" in the temporary folder, made 0700 when it is not there and used only when
+    // it passes the same checks. "" when neither does: the copy then runs without the
+    // single-copy check.
     static QString runtimeFolder();
+    // Whether `path` is a folder of the user `uid` that no one else may enter or change: a
+    // folder itself (no symbolic link), owned by `uid`, with no permission for group or others.
+    static bool isPrivateFolder(const QString& path, uint uid);
+
+    // Whether the process at the other end of the connected local socket `descriptor` runs as
+    // this process's user, by the credentials the kernel recorded for the connection.
+    static bool peerIsSameUser(qintptr descriptor);
+    // Decides whether a connection is served, from its socket descriptor; peerIsSameUser unless
+    // replaced (tests stand in another user with it). A refused connection is closed unanswered.
+    void setPeerCheck(std::function<bool(qintptr)> check) { m_peerCheck = std::move(check); }
 
 signals:
     // A second copy passed the desktop's activation token; emitted just before the request it
@@ -105,6 +123,7 @@ private:
     QLocalServer* m_server = nullptr;
     bool m_primary = false;
     QByteArray m_activationToken;
+    std::function<bool(qintptr)> m_peerCheck = &SingleInstance::peerIsSameUser;
 };
 
 } // namespace korvanta

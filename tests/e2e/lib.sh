@@ -649,17 +649,22 @@ clipboard_stays() {
 # --- stand-ins for the desktop's openers ---------------------------------------------------------
 
 # recording_opener STATUS: xdg-open (and xdg-mime with no handler) first on the program's PATH;
-# xdg-open appends its arguments, one a line, to $OPENED and exits with STATUS.
+# xdg-open appends its arguments, one a line, to $OPENED and exits with STATUS. Both append the
+# desktop's launch tokens they were given, if any, to $OPENED_TOKENS.
 recording_opener() {
     OPENED="$WORK/opened.txt"
+    OPENED_TOKENS="$WORK/opened-tokens.txt"
     : >"$OPENED"
+    : >"$OPENED_TOKENS"
     cat >"$BIN/xdg-open" <<EOF
 #!/bin/sh
+env | grep -E '^(XDG_ACTIVATION_TOKEN|DESKTOP_STARTUP_ID)=' | sed 's/^/xdg-open: /' >>"$OPENED_TOKENS"
 for a in "\$@"; do printf '%s\n' "\$a" >>"$OPENED"; done
 exit $1
 EOF
-    cat >"$BIN/xdg-mime" <<'EOF'
+    cat >"$BIN/xdg-mime" <<EOF
 #!/bin/sh
+env | grep -E '^(XDG_ACTIVATION_TOKEN|DESKTOP_STARTUP_ID)=' | sed 's/^/xdg-mime: /' >>"$OPENED_TOKENS"
 exit 0
 EOF
     chmod +x "$BIN/xdg-open" "$BIN/xdg-mime"

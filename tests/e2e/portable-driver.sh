@@ -91,6 +91,9 @@ MAPS=$(awk '$6 ~ /^\// { print $6 }' "/proc/$APP_PID/maps" | sort -u)
 check "Qt's libraries are the folder's" grep -qx "$PROG/lib/libQt6Widgets.so.6" <<<"$MAPS"
 check "the xcb plugin is the folder's" grep -qx "$PROG/plugins/platforms/libqxcb.so" <<<"$MAPS"
 check "Qt's Japanese translation is the folder's" grep -qx "$PROG/translations/qtbase_ja.qm" <<<"$MAPS"
+# ICU's converters and their data, which Qt's Shift_JIS converter needs (the program does not start
+# without it).
+check "ICU's data is the folder's" grep -q "^$PROG/lib/libicudata\.so\." <<<"$MAPS"
 # shellcheck disable=SC2046 # one path a word
 check "no system copy of a library the folder has" shadowed $(grep '\.so' <<<"$MAPS")
 

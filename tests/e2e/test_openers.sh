@@ -4,7 +4,8 @@
 #   titled "Korvanta" says so and the window stays as it was; when it succeeds, the window is
 #   minimized;
 # - the Web and mail button opens the copied address without the blanks around it (half- and
-#   full-width), while the clipboard keeps the copied text as it is.
+#   full-width), while the clipboard keeps the copied text as it is;
+# - none of them gets the desktop's launch tokens the program was started with.
 #
 # Usage: bash test_openers.sh <Korvanta executable> <work dir>
 
@@ -46,9 +47,11 @@ check "ｴｸｽﾌﾟﾛｰﾗｰ起動 with a failing opener: the main window 
 check "ｴｸｽﾌﾟﾛｰﾗｰ起動 with a failing opener: the opener was asked for the folder" grep -q "program" "$OPENED"
 app_term
 
-# The same with an opener that succeeds: the window is minimized, no message box.
+# The same with an opener that succeeds: the window is minimized, no message box. The program
+# is started as a launcher starts it, with launch tokens that are its own.
 recording_opener 0
-app_start || e2e_finish
+XDG_ACTIVATION_TOKEN=korvanta-own-token DESKTOP_STARTUP_ID=korvanta-own-launch_TIME0 app_start ||
+    e2e_finish
 click_in "$ROW_X" "$(row_y 0)"
 key F5
 check "F5 with a working opener: the main window is minimized" poll 50 is_hidden
@@ -79,5 +82,7 @@ click_tool 6
 check "the mail button opens mailto: with the bare address" poll 50 grep -qx "mailto:info@example.jp" "$OPENED"
 check "the opener got nothing else (got: $(opened_lines | tr '\n' '|'))" eval '[[ "$(opened_lines)" == "mailto:info@example.jp" ]]'
 check "the clipboard still holds the copied text" eval '[[ "$(clipboard)" == "　info@example.jp　" ]]'
+check "no program started got the launch tokens (got: $(tr '\n' '|' <"$OPENED_TOKENS"))" \
+    test ! -s "$OPENED_TOKENS"
 check "the program still runs" app_alive
 e2e_finish

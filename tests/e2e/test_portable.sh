@@ -72,6 +72,8 @@ for path in Korvanta qt.conf README LICENSE staff.csv products.CSV glossary.txt 
     check "the folder holds $path" test -e "$TOP/$path"
 done
 check "the folder holds Qt's copyright file" eval 'ls "$TOP"/licenses/libqt6core6*/copyright >/dev/null 2>&1'
+check "the folder holds ICU's converters and data (the Shift_JIS converter needs them)" \
+    eval 'ls "$TOP"/lib/libicuuc.so.* "$TOP"/lib/libicudata.so.* >/dev/null 2>&1'
 check "the folder holds ICU's copyright file" eval 'ls "$TOP"/licenses/libicu*/copyright >/dev/null 2>&1'
 check "no installed-copy marker, no share/ folder" \
     eval '[[ -z "$(find "$TOP" -name installed-copy)" && ! -e "$TOP/share" && ! -e "$WORK/unpacked/share" ]]'

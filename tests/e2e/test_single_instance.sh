@@ -80,4 +80,33 @@ if wait_gone "$FIRST_PID" 100; then
 else
     fail "the first copy did not end within 10 s of SIGTERM"
 fi
+
+# A runtime folder open to every user, and the name Qt would fall back to in the shared temporary
+# folder taken by another user: the lock and the socket go neither to the open folder nor loose
+# into the shared one, but into a folder of the user's own there, where a second start finds
+# them and hands over as before.
+if [[ $(id -u) -eq 0 ]]; then
+    SHARED_TMP="$WORK/shared-tmp"
+    OWN_TMP="$SHARED_TMP/korvanta-$(id -u)"
+    rm -rf -- "$SHARED_TMP" "${RUNTIME:?}"/*
+    mkdir -p "$SHARED_TMP/runtime-$(id -un)"
+    chown nobody: "$SHARED_TMP/runtime-$(id -un)"
+    chmod 1777 "$SHARED_TMP" "$RUNTIME"
+    export TMPDIR="$SHARED_TMP"
+    app_start || e2e_finish
+    check "nothing of the program's lies loose in the shared temporary folder" \
+        test -z "$(find "$SHARED_TMP" -mindepth 1 -maxdepth 1 ! -type d)"
+    check "nothing of the program's is in the open runtime folder" test -z "$(ls -A "$RUNTIME")"
+    check "the lock and the socket are in $OWN_TMP, the user's own, mode 700" \
+        eval '[[ -S "$(ls -d "$OWN_TMP"/korvanta-* | grep -v "\.lock$" | head -n 1)" &&
+            "$(stat -c %a:%u "$OWN_TMP")" == "700:$(id -u)" ]]'
+    start_second open-runtime
+    SECOND_SHOWN=""
+    second_ends "handing over with an open runtime folder" || e2e_finish
+    check "the first copy still runs after that hand-over" app_alive
+    app_term
+    unset TMPDIR
+else
+    log "not root: the shared temporary folder's name cannot be given to another user; skipped"
+fi
 e2e_finish

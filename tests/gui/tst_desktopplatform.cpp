@@ -36,8 +36,14 @@ private slots:
     void longTextStaysOnScreen();
     void shellEditorEntryFallsBackToOpener_data();
     void shellEditorEntryFallsBackToOpener();
+    void launchedProgramsGetACleanEnvironment();
+    void slowEditorQueryKeepsEventsRunning();
 
 private:
+    // Stand-ins on the PATH for xdg-mime (answering `mimeBody`, after its own lines) and
+    // xdg-open, and an editor it names; each writes its environment to NAME.env in `out`.
+    static void writeStandIns(const QString& bin, const QString& out, const QByteArray& mimeBody);
+
     // Runs `act` on the message box as soon as it is open.
     static void whenMessageBoxOpens(std::function<void(QMessageBox&)> act);
 
@@ -403,6 +409,110 @@ void TestDesktopPlatform::shellEditorEntryFallsBackToOpener()
     QFile seen(openerOut);
     QVERIFY(seen.open(QIODevice::ReadOnly));
     QCOMPARE(QString::fromUtf8(seen.readAll()), path + QLatin1Char('\0'));
+}
+
+void TestDesktopPlatform::writeStandIns(
+    const QString& bin, const QString& out, const QByteArray& mimeBody)
+{
+    const QByteArray outName = QFile::encodeName(out);
+    const auto write = [&bin](const char* name, const QByteArray& body) {
+        QFile script(bin + QLatin1Char('/') + QLatin1String(name));
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write("#!/bin/sh\n" + body + "\n");
+        script.close();
+        QVERIFY(script.setPermissions(script.permissions() | QFile::ExeOwner));
+    };
+    const auto record = [&outName](const char* name) {
+        return "env > '" + outName + "/" + name + ".part' && mv '" + outName + "/" + name
+            + ".part' '" + outName + "/" + name + ".env'\n";
+    };
+    write("xdg-mime", record("xdg-mime") + mimeBody + "\necho korvanta-env-editor.desktop");
+    write("xdg-open", record("xdg-open"));
+    write("env-editor", record("editor"));
+    QFile entry(QFile::decodeName(qgetenv("XDG_DATA_HOME"))
+        + QStringLiteral("/applications/korvanta-env-editor.desktop"));
+    QVERIFY(entry.open(QIODevice::WriteOnly));
+    entry.write("[Desktop Entry]\nType=Application\nName=Env editor\nExec=" + QFile::encodeName(bin)
+        + "/env-editor %f\n");
+}
+
+// The desktop's activation tokens this program was started with, or was handed by a second
+// copy, are this program's own: the editor, the opener and the programs they start never see
+// them (a stale one would let them take the focus, or end another launch).
+void TestDesktopPlatform::launchedProgramsGetACleanEnvironment()
+{
+    QTemporaryDir work;
+    QVERIFY(work.isValid());
+    const QString bin = work.filePath(QStringLiteral("bin"));
+    QVERIFY(QDir().mkpath(bin));
+    writeStandIns(bin, work.path(), "");
+    if (QTest::currentTestFailed())
+        return;
+    const QByteArray oldPath = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(bin) + ":" + oldPath);
+    qputenv("XDG_ACTIVATION_TOKEN", "stale-wayland-token");
+    qputenv("DESKTOP_STARTUP_ID", "stale-launch_TIME1234");
+    qputenv("KORVANTA_KEPT", "kept");
+    const auto restore = qScopeGuard([&] {
+        qputenv("PATH", oldPath);
+        qunsetenv("XDG_ACTIVATION_TOKEN");
+        qunsetenv("DESKTOP_STARTUP_ID");
+        qunsetenv("KORVANTA_KEPT");
+    });
+    const auto environmentOf = [&work](const char* name) {
+        QFile file(work.filePath(QLatin1String(name) + QStringLiteral(".env")));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const auto checkClean = [&](const char* name) {
+        const QByteArray env = environmentOf(name);
+        QVERIFY2(
+            env.contains("\nKORVANTA_KEPT=kept\n") || env.startsWith("KORVANTA_KEPT=kept\n"), name);
+        QVERIFY2(!env.contains("XDG_ACTIVATION_TOKEN="), name);
+        QVERIFY2(!env.contains("DESKTOP_STARTUP_ID="), name);
+    };
+
+    DesktopPlatform platform;
+    QString error;
+    QVERIFY2(platform.startTextEditor(work.filePath(QStringLiteral("a.csv")), &error),
+        qPrintable(error));
+    QTRY_VERIFY_WITH_TIMEOUT(!environmentOf("editor").isEmpty(), 10000);
+    checkClean("xdg-mime");
+    checkClean("editor");
+
+    QVERIFY2(platform.openFileManager(work.path(), &error), qPrintable(error));
+    QTRY_VERIFY_WITH_TIMEOUT(!environmentOf("xdg-open").isEmpty(), 10000);
+    checkClean("xdg-open");
+
+    // This program keeps them for its own window.
+    QCOMPARE(qgetenv("XDG_ACTIVATION_TOKEN"), QByteArray("stale-wayland-token"));
+}
+
+// Asking the desktop for the default text editor can take seconds; the window keeps painting
+// and running its timers meanwhile.
+void TestDesktopPlatform::slowEditorQueryKeepsEventsRunning()
+{
+    QTemporaryDir work;
+    QVERIFY(work.isValid());
+    const QString bin = work.filePath(QStringLiteral("bin"));
+    QVERIFY(QDir().mkpath(bin));
+    writeStandIns(bin, work.path(), "sleep 1");
+    if (QTest::currentTestFailed())
+        return;
+    const QByteArray oldPath = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(bin) + ":" + oldPath);
+    const auto restore = qScopeGuard([&] { qputenv("PATH", oldPath); });
+
+    int ticks = 0;
+    QTimer ticker;
+    connect(&ticker, &QTimer::timeout, [&ticks] { ++ticks; });
+    ticker.start(20);
+    DesktopPlatform platform;
+    QString error;
+    QVERIFY2(platform.startTextEditor(work.filePath(QStringLiteral("a.csv")), &error),
+        qPrintable(error));
+    ticker.stop();
+    QVERIFY2(ticks >= 10, qPrintable(QString::number(ticks)));
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(work.filePath(QStringLiteral("editor.env"))), 10000);
 }
 
 KORVANTA_TEST_MAIN(TestDesktopPlatform)

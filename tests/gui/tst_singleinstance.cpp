@@ -15,7 +15,45 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace korvanta;
+
+namespace {
+
+// Sets XDG_RUNTIME_DIR and TMPDIR for one test and puts them back after it.
+class RuntimeEnvironment
+{
+public:
+    RuntimeEnvironment(const QByteArray& runtime, const QByteArray& temp)
+        : m_runtime(qgetenv("XDG_RUNTIME_DIR"))
+        , m_temp(qgetenv("TMPDIR"))
+        , m_hadTemp(qEnvironmentVariableIsSet("TMPDIR"))
+    {
+        if (runtime.isNull())
+            qunsetenv("XDG_RUNTIME_DIR");
+        else
+            qputenv("XDG_RUNTIME_DIR", runtime);
+        qputenv("TMPDIR", temp);
+    }
+    ~RuntimeEnvironment()
+    {
+        qputenv("XDG_RUNTIME_DIR", m_runtime);
+        if (m_hadTemp)
+            qputenv("TMPDIR", m_temp);
+        else
+            qunsetenv("TMPDIR");
+    }
+
+private:
+    QByteArray m_runtime;
+    QByteArray m_temp;
+    bool m_hadTemp;
+};
+
+} // namespace
 
 class TestSingleInstance : public QObject
 {
@@ -44,6 +82,11 @@ private slots:
     void busyPrimaryIsWaitedFor();
     void goneOrStuckPrimaryIsNotWaitedFor_data();
     void goneOrStuckPrimaryIsNotWaitedFor();
+    void runtimeFolderIsTheUsersOwn_data();
+    void runtimeFolderIsTheUsersOwn();
+    void noPrivateFolderMeansNoCheck();
+    void peerOfAnotherUserIsRefused();
+    void peerCredentialsAreRead();
 
 private:
     QTemporaryDir m_runtime;
@@ -412,6 +455,143 @@ void TestSingleInstance::goneOrStuckPrimaryIsNotWaitedFor()
         SingleInstance::ConnectTimeoutMs, closes ? SingleInstance::AnswerTimeoutMs : 1500));
     const qint64 elapsed = timer.elapsed();
     QVERIFY2(elapsed >= minMs && elapsed < maxMs, qPrintable(QString::number(elapsed)));
+}
+
+void TestSingleInstance::runtimeFolderIsTheUsersOwn_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("used");
+    QTest::newRow("own, 0700") << QStringLiteral("sound") << true;
+    QTest::newRow("unset") << QStringLiteral("unset") << false;
+    QTest::newRow("missing") << QStringLiteral("missing") << false;
+    QTest::newRow("group-writable") << QStringLiteral("0770") << false;
+    QTest::newRow("world-writable") << QStringLiteral("0777") << false;
+    QTest::newRow("readable by others") << QStringLiteral("0755") << false;
+    QTest::newRow("symbolic link to an own 0700 folder") << QStringLiteral("link") << false;
+    QTest::newRow("another user's") << QStringLiteral("foreign") << false;
+    QTest::newRow("a file") << QStringLiteral("file") << false;
+}
+
+void TestSingleInstance::runtimeFolderIsTheUsersOwn()
+{
+    QFETCH(QString, kind);
+    QFETCH(bool, used);
+    QTemporaryDir base;
+    QVERIFY(base.isValid());
+    const QString runtime = base.filePath(QStringLiteral("run"));
+    const QString temp = base.filePath(QStringLiteral("tmp"));
+    QVERIFY(QDir().mkpath(temp));
+    // The shared temporary folder is open to everyone, as /tmp is.
+    QVERIFY(::chmod(QFile::encodeName(temp).constData(), 01777) == 0);
+
+    const QByteArray runtimeName = QFile::encodeName(runtime);
+    if (kind == QLatin1String("file")) {
+        QFile file(runtime);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    } else if (kind == QLatin1String("link")) {
+        const QString target = base.filePath(QStringLiteral("target"));
+        QVERIFY(QDir().mkpath(target));
+        QVERIFY(::chmod(QFile::encodeName(target).constData(), 0700) == 0);
+        QVERIFY(QFile::link(target, runtime));
+    } else if (kind != QLatin1String("unset") && kind != QLatin1String("missing")) {
+        QVERIFY(QDir().mkpath(runtime));
+        const mode_t mode
+            = kind.startsWith(QLatin1Char('0')) ? mode_t(kind.toUInt(nullptr, 8)) : 0700;
+        QVERIFY(::chmod(runtimeName.constData(), mode) == 0);
+        if (kind == QLatin1String("foreign")) {
+            if (::geteuid() != 0)
+                QSKIP("only root can give a folder to another user");
+            QVERIFY(::chown(runtimeName.constData(), 65534, 65534) == 0);
+        }
+    }
+
+    const RuntimeEnvironment environment(
+        kind == QLatin1String("unset") ? QByteArray() : runtimeName, QFile::encodeName(temp));
+    const QString chosen = SingleInstance::runtimeFolder();
+    if (used) {
+        QCOMPARE(chosen, runtime);
+        return;
+    }
+    // Otherwise a folder of this user's own in the temporary folder, found again by its name.
+    const QString own = temp + QStringLiteral("/korvanta-") + QString::number(::geteuid());
+    QCOMPARE(chosen, own);
+    struct stat st = {};
+    QVERIFY(::lstat(QFile::encodeName(own).constData(), &st) == 0);
+    QVERIFY(S_ISDIR(st.st_mode));
+    QCOMPARE(st.st_uid, ::geteuid());
+    QCOMPARE(st.st_mode & 07777, mode_t(0700));
+    QCOMPARE(SingleInstance::runtimeFolder(), own);
+
+    // The lock and the socket go there.
+    SingleInstance first(m_folder);
+    QVERIFY(first.lockFilePath().startsWith(own + QLatin1Char('/')));
+    QVERIFY(first.serverName().startsWith(own + QLatin1Char('/')));
+    QVERIFY(first.tryBecomePrimary());
+    SingleInstance second(m_folder);
+    QVERIFY(!second.tryBecomePrimary());
+    QVERIFY(second.askPrimaryToComeForward());
+}
+
+void TestSingleInstance::noPrivateFolderMeansNoCheck()
+{
+    // Another user took the name in the shared temporary folder before this one: nothing is put
+    // there, and the program runs without the single-copy check, saying so.
+    QTemporaryDir base;
+    QVERIFY(base.isValid());
+    const QString temp = base.filePath(QStringLiteral("tmp"));
+    QVERIFY(QDir().mkpath(temp));
+    QVERIFY(::chmod(QFile::encodeName(temp).constData(), 01777) == 0);
+    const QString taken = temp + QStringLiteral("/korvanta-") + QString::number(::geteuid());
+    QVERIFY(QDir().mkpath(taken));
+    QVERIFY(::chmod(QFile::encodeName(taken).constData(), 0777) == 0);
+
+    const RuntimeEnvironment environment(QByteArray(), QFile::encodeName(temp));
+    QCOMPARE(SingleInstance::runtimeFolder(), QString());
+    SingleInstance first(m_folder);
+    QTest::ignoreMessage(
+        QtWarningMsg, QRegularExpression(QStringLiteral("running without the single-copy check")));
+    QVERIFY(first.tryBecomePrimary());
+    QVERIFY(first.isPrimary());
+    QVERIFY(
+        QDir(taken).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System).isEmpty());
+}
+
+void TestSingleInstance::peerOfAnotherUserIsRefused()
+{
+    SingleInstance first(m_folder);
+    QVERIFY(first.tryBecomePrimary());
+    // Stands for a connection that comes from another user's process.
+    first.setPeerCheck([](qintptr) { return false; });
+    QSignalSpy forward(&first, &SingleInstance::comeForwardRequested);
+    QSignalSpy open(&first, &SingleInstance::openFileRequested);
+
+    SingleInstance second(m_folder);
+    QVERIFY(!second.tryBecomePrimary());
+    QVERIFY(!second.askPrimaryToComeForward(1000, 2000));
+    QVERIFY(!second.askPrimaryToOpen(m_folder + QStringLiteral("/a.csv"), 1000, 2000));
+    QCOMPARE(forward.count(), 0);
+    QCOMPARE(open.count(), 0);
+
+    // The same user's copy is served.
+    first.setPeerCheck(&SingleInstance::peerIsSameUser);
+    QVERIFY(second.askPrimaryToComeForward());
+    QCOMPARE(forward.count(), 1);
+}
+
+void TestSingleInstance::peerCredentialsAreRead()
+{
+    int pair[2] = { -1, -1 };
+    QVERIFY(::socketpair(AF_UNIX, SOCK_STREAM, 0, pair) == 0);
+    QVERIFY(SingleInstance::peerIsSameUser(pair[0]));
+    ::close(pair[0]);
+    ::close(pair[1]);
+    // Something that is no socket has no peer to trust.
+    int pipeEnds[2] = { -1, -1 };
+    QVERIFY(::pipe(pipeEnds) == 0);
+    QVERIFY(!SingleInstance::peerIsSameUser(pipeEnds[0]));
+    ::close(pipeEnds[0]);
+    ::close(pipeEnds[1]);
+    QVERIFY(!SingleInstance::peerIsSameUser(-1));
 }
 
 KORVANTA_TEST_MAIN(TestSingleInstance)

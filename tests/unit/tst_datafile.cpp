@@ -1,6 +1,7 @@
 #include "core/csvline.h"
 #include "core/datafile.h"
 #include "core/dataset.h"
+#include "core/memorypages.h"
 
 #include "support/testmain.h"
 
@@ -12,7 +13,11 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 
+#include <atomic>
+#include <chrono>
+#include <fcntl.h>
 #include <string_view>
+#include <thread>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -24,6 +29,9 @@ class TestDataFile : public QObject
     Q_OBJECT
 
 private slots:
+    void pipeSwappedInNeverBlocks();
+    void readyPagesFollowThePageSize_data();
+    void readyPagesFollowThePageSize();
     void split_data();
     void split();
     void splitMatchesLineByLineReading();
@@ -1107,6 +1115,98 @@ void TestDataFile::encodingChoiceNames()
     QCOMPARE(encodingChoiceFromName(u"eucjp"), EncodingChoice::EucJp);
     // A damaged value leaves the file to detection.
     QCOMPARE(encodingChoiceFromName(u"UTF-8"), EncodingChoice::Auto);
+}
+
+// Another program swaps a named pipe in for the data file and back, as fast as it can, while the
+// file is read again and again: a read refuses the pipe or reads the file, and never waits for a
+// writer that does not come.
+void TestDataFile::pipeSwappedInNeverBlocks()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QByteArray path = QFile::encodeName(dir.filePath(QStringLiteral("data.csv")));
+    const QByteArray regular = path + ".regular";
+    const QByteArray pipe = path + ".pipe";
+    {
+        QFile file(QFile::decodeName(regular));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("name,price\r\napple,100\r\n");
+    }
+    QVERIFY(::mkfifo(pipe.constData(), 0600) == 0);
+    QVERIFY(::link(regular.constData(), path.constData()) == 0);
+
+    std::atomic<bool> stop { false };
+    std::atomic<int> swaps { 0 };
+    std::thread swapper([&] {
+        const QByteArray next = path + ".next";
+        while (!stop) {
+            for (const QByteArray& source : { pipe, regular }) {
+                ::unlink(next.constData());
+                if (::link(source.constData(), next.constData()) == 0)
+                    ::rename(next.constData(), path.constData());
+            }
+            ++swaps;
+        }
+    });
+    std::atomic<int> reads { 0 };
+    std::atomic<bool> readerDone { false };
+    std::thread reader([&] {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
+        while (std::chrono::steady_clock::now() < until) {
+            const FirstLineResult result = readFirstLine(QFile::decodeName(path));
+            if (result.ok && result.line != QLatin1String("name,price"))
+                break; // counted as not done below
+            ++reads;
+        }
+        readerDone = true;
+    });
+
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!readerDone && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    const bool blocked = !readerDone;
+    stop = true;
+    swapper.join();
+    // A reader waiting on the pipe is let go: a writer comes and goes at once.
+    while (!readerDone) {
+        const int fd = ::open(pipe.constData(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0)
+            ::close(fd);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    reader.join();
+    QVERIFY2(!blocked, "a read waited on the pipe");
+    QVERIFY2(reads > 100, qPrintable(QString::number(reads)));
+    QVERIFY(swaps > 100);
+}
+
+void TestDataFile::readyPagesFollowThePageSize_data()
+{
+    QTest::addColumn<quint64>("page");
+    QTest::newRow("4 KiB") << quint64(4096);
+    QTest::newRow("16 KiB") << quint64(16384);
+    QTest::newRow("64 KiB") << quint64(65536);
+    QTest::newRow("this system's") << quint64(::sysconf(_SC_PAGESIZE));
+}
+
+// The pages made ready ahead are whole pages of the system's size: the system refuses anything
+// else, and the memory would then fault in page by page after all.
+void TestDataFile::readyPagesFollowThePageSize()
+{
+    QFETCH(quint64, page);
+    const uintptr_t from = uintptr_t(10) * 1024 * 1024 + 12345;
+    for (const size_t most : { size_t(1) << 20, ReadyAheadBytes }) {
+        const PageSpan span = readyPageSpan(from, from + (size_t(8) << 20), most, uintptr_t(page));
+        QCOMPARE(span.begin % page, quint64(0));
+        QCOMPARE(span.end % page, quint64(0));
+        QVERIFY(span.begin <= from && span.begin + page > from);
+        QVERIFY(span.end > span.begin);
+        QVERIFY(span.end <= span.begin + most);
+    }
+    // Less than a page after the start of `from`'s page: nothing to do.
+    const PageSpan none = readyPageSpan(from, from + 10, ReadyAheadBytes, uintptr_t(page));
+    QVERIFY(none.end <= none.begin);
+    QCOMPARE(memoryPageBytes(), size_t(::sysconf(_SC_PAGESIZE)));
 }
 
 KORVANTA_CORE_TEST_MAIN(TestDataFile)

@@ -49,6 +49,57 @@ class TestTextDecoding : public QObject
     }
 
 private slots:
+    // The start-up check of the code page 932 converter accepts Qt's own and refuses one that
+    // would read Japanese files and settings wrongly.
+    void cp932ConverterIsChecked_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("works");
+        QTest::newRow("Qt's windows-31j") << u8("qt") << true;
+        QTest::newRow("Qt without ICU: U+FFFD and nothing") << u8("no-icu") << false;
+        QTest::newRow("no converter at all") << u8("none") << false;
+        QTest::newRow("decodes but cannot encode") << u8("no-encoder") << false;
+        QTest::newRow("plain Shift_JIS mapping of the wave dash") << u8("jis-wave") << false;
+        QTest::newRow("no Microsoft rows") << u8("no-nec-rows") << false;
+        QTest::newRow("Latin-1 in its place") << u8("latin1") << false;
+    }
+    void cp932ConverterIsChecked()
+    {
+        QFETCH(QString, kind);
+        QFETCH(bool, works);
+        const Cp932Converter qt = qtCp932Converter();
+        Cp932Converter converter = qt;
+        if (kind == u8("no-icu")) {
+            converter.decode = [](QByteArrayView bytes) {
+                QString text;
+                for (qsizetype i = 0; i < bytes.size(); ++i) {
+                    const uchar b = uchar(bytes[i]);
+                    text += b < 0x80 ? QChar(b) : QChar(QChar::ReplacementCharacter);
+                    if (b >= 0x81 && (b <= 0x9F || b >= 0xE0))
+                        ++i;
+                }
+                return text;
+            };
+            converter.encode = [](QStringView) { return QByteArray(); };
+        } else if (kind == u8("none")) {
+            converter = {};
+        } else if (kind == u8("no-encoder")) {
+            converter.encode = [](QStringView text) { return text.toLatin1(); };
+        } else if (kind == u8("jis-wave")) {
+            converter.decode = [qt](QByteArrayView bytes) {
+                return qt.decode(bytes).replace(QChar(0xFF5E), QChar(0x301C));
+            };
+        } else if (kind == u8("no-nec-rows")) {
+            converter.decode = [qt](QByteArrayView bytes) {
+                return qt.decode(bytes).replace(u8("①"), QString(QChar::ReplacementCharacter));
+            };
+        } else if (kind == u8("latin1")) {
+            converter.decode = [](QByteArrayView bytes) { return QString::fromLatin1(bytes); };
+            converter.encode = [](QStringView text) { return text.toLatin1(); };
+        }
+        QCOMPARE(cp932ConverterWorks(converter), works);
+    }
+
     void detect_data()
     {
         QTest::addColumn<QByteArray>("bytes");

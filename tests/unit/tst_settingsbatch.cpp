@@ -4,6 +4,7 @@
 #include "support/filebytes.h"
 #include "support/testmain.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -247,6 +248,25 @@ private slots:
         QVERIFY(Settings(folder()).setValue(keys::Temae, true));
         QVERIFY(waited.elapsed() < Settings::StaleLockMs);
         QCOMPARE(fileBytes(iniPath()), QByteArray("[Tool]\r\nTemae=True\r\n"));
+    }
+
+    // A lock that names no holder (a program killed between making the lock and writing its
+    // content leaves it empty; one from another machine cannot be checked) is taken over once
+    // it is older than a write ever holds it.
+    void ownerlessOldLockIsTakenOver()
+    {
+        {
+            QFile lock(lockPath());
+            QVERIFY(lock.open(QIODevice::WriteOnly));
+            QVERIFY(lock.setFileTime(
+                QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime));
+        }
+        QElapsedTimer waited;
+        waited.start();
+        QVERIFY(Settings(folder()).setValue(keys::Temae, true));
+        QVERIFY(waited.elapsed() < Settings::StaleLockMs);
+        QCOMPARE(fileBytes(iniPath()), QByteArray("[Tool]\r\nTemae=True\r\n"));
+        QVERIFY(!QFileInfo::exists(lockPath()));
     }
 
     // While a prepared file beside a read-only program is in use, a batch reads it with its

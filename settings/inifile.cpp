@@ -348,7 +348,9 @@ bool writeFileAtomically(const QString& path, const QByteArray& content)
     QSaveFile file(path);
     // Never fall back to writing the old file in place: that is what could leave it half written.
     file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered, so that a short write (a full disk, a size limit) shows in write()'s count:
+    // a buffer flushed only by commit() would lose the shortfall and commit a cut file.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
     // An uncommitted QSaveFile removes its temporary file when destroyed.
     if (file.write(content) != content.size())

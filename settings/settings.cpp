@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -204,11 +205,13 @@ bool Settings::exists() const
     // Anything but a folder counts: a FIFO or a device at the path is a settings file that
     // cannot be read, not a missing one whose first start would try to write defaults over it.
     const QFileInfo info(filePath());
-    return info.exists() && !info.isDir();
+    return (info.exists() && !info.isDir()) || !m_pending.empty();
 }
 
 bool Settings::remove()
 {
+    // Values of an open batch written before the file goes go with it.
+    m_pending.clear();
     m_seedSetAside = !m_seedFolder.isEmpty();
     const QString path = ownFilePath();
     if (!QFileInfo(path).exists() && !QFileInfo(path).isSymLink())
@@ -257,13 +260,25 @@ QString Settings::storedForm(const QString& text)
     }
 }
 
+std::optional<QByteArray> Settings::currentContent() const
+{
+    auto content = ini::readFile(filePath());
+    if (!content || m_pending.empty())
+        return content;
+    for (const Edit& edit : m_pending) {
+        if (auto updated = ini::writeValue(*content, edit.section, edit.key, edit.value))
+            *content = std::move(*updated);
+    }
+    return content;
+}
+
 QString Settings::ReadSetting(const QString& section, const QString& key) const
 {
     const auto sectionBytes = toFileText(section);
     const auto keyBytes = toFileText(key);
     if (!sectionBytes || !keyBytes)
         return {}; // a name the file cannot hold is not in it
-    const auto content = ini::readFile(filePath());
+    const auto content = currentContent();
     if (!content)
         return {};
     return fromFileText(ini::readValue(*content, *sectionBytes, *keyBytes));
@@ -271,28 +286,54 @@ QString Settings::ReadSetting(const QString& section, const QString& key) const
 
 bool Settings::WriteSetting(const QString& section, const QString& key, const QString& value) const
 {
-    const auto sectionBytes = toFileText(section);
-    const auto keyBytes = toFileText(key);
-    const auto valueBytes = toFileText(value);
-    if (!sectionBytes || !keyBytes || !valueBytes)
+    auto sectionBytes = toFileText(section);
+    auto keyBytes = toFileText(key);
+    auto valueBytes = toFileText(value);
+    if (!sectionBytes || !keyBytes || !valueBytes || !ini::isValidSection(*sectionBytes)
+        || !ini::isValidKey(*keyBytes) || !ini::isValidValue(*valueBytes))
         return false;
+    Edit edit { std::move(*sectionBytes), std::move(*keyBytes), std::move(*valueBytes) };
+    if (m_batchDepth > 0) {
+        m_pending.push_back(std::move(edit));
+        return true;
+    }
+    return commitEdits({ std::move(edit) });
+}
+
+bool Settings::commitEdits(const std::vector<Edit>& edits) const
+{
+    if (edits.empty())
+        return true;
+    const QString path = ownFilePath();
+    QLockFile lock(path + QLatin1String(LockFileSuffix));
+    lock.setStaleLockTime(StaleLockMs);
+    if (!lock.tryLock(LockWaitMs)) {
+        // Writing without the lock could undo another copy's values written at the same
+        // moment; the values are not written, and the caller counts that as a failed write.
+        qWarning("Korvanta: the settings file %s was not written: its lock could not be taken "
+                 "(error %d)",
+            qPrintable(QDir::toNativeSeparators(path)), int(lock.error()));
+        return false;
+    }
     // Written to the settings folder always; while the seed is in use, the new file starts as
     // its copy, so that the first write keeps everything else the seed holds.
-    const QString path = ownFilePath();
     const bool fromSeed = readsSeed();
-    // A file that exists but cannot be read is left alone: writing our one value in its place
+    // A file that exists but cannot be read is left alone: writing our values in its place
     // would lose everything else it holds. A seed that cannot be read gives nothing to keep.
     auto content = ini::readFile(filePath());
     if (!content && fromSeed)
         content = QByteArray();
     if (!content)
         return false;
-    const auto updated = ini::writeValue(*content, *sectionBytes, *keyBytes, *valueBytes);
-    if (!updated)
-        return false;
-    if (!fromSeed && *updated == *content && QFileInfo(path).isFile())
-        return true; // the value is stored already
-    return ini::writeFileAtomically(path, *updated);
+    QByteArray updated = *content;
+    for (const Edit& edit : edits) {
+        // Every edit was checked when it was made, so none is refused here.
+        if (auto next = ini::writeValue(updated, edit.section, edit.key, edit.value))
+            updated = std::move(*next);
+    }
+    if (!fromSeed && updated == *content && QFileInfo(path).isFile())
+        return true; // the values are stored already
+    return ini::writeFileAtomically(path, updated);
 }
 
 std::optional<bool> Settings::value(const BooleanKey& key) const
@@ -334,6 +375,30 @@ int Settings::value(const QString& section, const FileIntegerKey& key) const
 bool Settings::setValue(const QString& section, const FileIntegerKey& key, int value) const
 {
     return WriteSetting(section, QString::fromLatin1(key.key), QString::number(value));
+}
+
+SettingsBatch::SettingsBatch(const Settings& settings)
+    : m_settings(settings)
+{
+    ++m_settings.m_batchDepth;
+}
+
+SettingsBatch::~SettingsBatch()
+{
+    commit();
+}
+
+bool SettingsBatch::commit()
+{
+    if (!m_open)
+        return m_result;
+    m_open = false;
+    if (--m_settings.m_batchDepth > 0)
+        return m_result;
+    const std::vector<Settings::Edit> edits = std::move(m_settings.m_pending);
+    m_settings.m_pending.clear();
+    m_result = m_settings.commitEdits(edits);
+    return m_result;
 }
 
 } // namespace korvanta

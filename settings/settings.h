@@ -5,17 +5,26 @@
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 namespace korvanta {
+
+class SettingsBatch;
 
 // Returns `folder` as an absolute folder path with exactly one trailing "/" (a root "/" stays
 // as it is). This is the form of AppFolder and CurrentFolder.
 QString withTrailingSlash(const QString& folder);
 
 // The settings file Korvanta.ini in the program folder, or in the folder given for it (an
-// installed copy keeps it in the user's configuration folder). Every call opens, reads or updates
-// and closes the file at once; nothing about the file is cached, so a value written is on disk when
-// WriteSetting returns and the next ReadSetting sees it.
+// installed copy keeps it in the user's configuration folder). Every read opens, reads and closes
+// the file at once; nothing about the file is cached. Outside a batch a value written is on disk
+// when WriteSetting returns; inside one (see SettingsBatch) it is on disk when the batch commits.
+// Either way the next ReadSetting sees it.
+//
+// The file is replaced whole, through a temporary file renamed over it, and only while this
+// program holds the lock file beside it (Korvanta.ini.lock): the file is read again under the
+// lock and the new values are put into what it holds then, so that another running copy's
+// values written in between are kept.
 //
 // A portable folder that cannot be written may come with a settings file of its own, prepared
 // before it was copied to read-only media. That file, the seed, is read for as long as the
@@ -25,6 +34,13 @@ class Settings
 {
 public:
     static constexpr const char* FileName = "Korvanta.ini";
+    static constexpr const char* LockFileSuffix = ".lock";
+    // A write waits this long for the lock. A lock older than StaleLockMs is taken over (its
+    // holder is stuck or gone; a holder that ended on this machine is noticed at once), and the
+    // wait is longer than that, so the lock is only missed when it cannot be made at all.
+    // Holding it takes one read and one replacement of a small file.
+    static constexpr int StaleLockMs = 4000;
+    static constexpr int LockWaitMs = 5000;
 
     explicit Settings(const QString& appFolder);
     // AppFolder (the default folder), the folder of the settings file when they differ, and
@@ -47,7 +63,8 @@ public:
     // its first 254 bytes in the file's code page; "" for a missing file, section or key.
     QString ReadSetting(const QString& section, const QString& key) const;
     // Stores `value` under `key` in `section`. A failed write changes nothing on disk and is not
-    // reported to the user; the result only says whether it succeeded.
+    // reported to the user; the result only says whether it succeeded. Inside a batch the value
+    // is kept for the batch's commit, and the result says whether it was accepted.
     // Characters the file's code page lacks are written as escapes (see settings.cpp), never as
     // a look-alike: a changed section name would mix up two files' state and a changed search
     // key would come back as a key the user never typed. Names and values that would break the
@@ -102,15 +119,58 @@ public:
     }
 
 private:
+    friend class SettingsBatch;
+
+    // One value to store, its names and value in the file's bytes.
+    struct Edit
+    {
+        QByteArray section;
+        QByteArray key;
+        QByteArray value;
+    };
+
     // The file in the settings folder, whether it exists or not.
     QString ownFilePath() const;
     // Whether the seed is the file in use.
     bool readsSeed() const;
+    // The bytes of the file in use with the open batch's values put in; nullopt when the file
+    // cannot be read.
+    std::optional<QByteArray> currentContent() const;
+    // Under the lock: reads the file in use again, puts `edits` into it and replaces the own
+    // file with the result when that differs. False when the lock cannot be taken or the file
+    // cannot be read or replaced; the file is then as it was.
+    bool commitEdits(const std::vector<Edit>& edits) const;
 
     QString m_appFolder;
     QString m_settingsFolder;
     QString m_seedFolder;
     bool m_seedSetAside = false;
+    // The open batches (nested ones join the outermost) and the values they hold.
+    mutable int m_batchDepth = 0;
+    mutable std::vector<Edit> m_pending;
+};
+
+// Writes through `settings` from its construction to commit() as one: the values are kept in
+// memory (reads through the same Settings see them) and the file is replaced once, under the
+// lock, at commit(). A batch opened while another is open joins it, and only the outermost one
+// writes. Destroyed without commit(), it commits.
+class SettingsBatch
+{
+public:
+    explicit SettingsBatch(const Settings& settings);
+    ~SettingsBatch();
+    SettingsBatch(const SettingsBatch&) = delete;
+    SettingsBatch& operator=(const SettingsBatch&) = delete;
+
+    // Writes the values of the batch. False when they could not be written (nothing of them is
+    // then on disk). A joined batch writes nothing and returns true; its values go with the
+    // outermost batch. Calls after the first return its result again.
+    bool commit();
+
+private:
+    const Settings& m_settings;
+    bool m_open = true;
+    bool m_result = true;
 };
 
 } // namespace korvanta

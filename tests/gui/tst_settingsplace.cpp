@@ -1,12 +1,64 @@
 // Where an installed copy and a read-only portable folder keep their settings, and what the
 // program does when no folder can be written.
 
+#include "support/filesizelimit.h"
 #include "support/formfixture.h"
 #include "support/testmain.h"
 
 #include <QAction>
+#include <QTreeView>
+
+#include <sys/inotify.h>
+#include <unistd.h>
 
 using namespace korvanta;
+
+// Counts the times a file named `name` in `folder` is replaced by a rename, which is how the
+// settings file is written. Linux only, like the program.
+class ReplaceCounter
+{
+public:
+    ReplaceCounter(const QString& folder, const QString& name)
+        : m_fd(inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
+        , m_name(QFile::encodeName(name))
+    {
+        if (m_fd >= 0)
+            // Creations are watched too: the kernel merges an event into an equal one unread
+            // just before it, and each replacement starts with a temporary file of its own.
+            inotify_add_watch(m_fd, QFile::encodeName(folder).constData(), IN_MOVED_TO | IN_CREATE);
+    }
+    ~ReplaceCounter()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    ReplaceCounter(const ReplaceCounter&) = delete;
+    ReplaceCounter& operator=(const ReplaceCounter&) = delete;
+
+    bool isValid() const { return m_fd >= 0; }
+    // The replacements since the last call.
+    int take()
+    {
+        int count = 0;
+        alignas(inotify_event) char buffer[8192];
+        for (;;) {
+            const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
+            if (n <= 0)
+                return count;
+            for (ssize_t at = 0; at < n;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+                if ((event->mask & IN_MOVED_TO) && event->len > 0
+                    && QByteArray(event->name) == m_name)
+                    ++count;
+                at += ssize_t(sizeof(inotify_event) + event->len);
+            }
+        }
+    }
+
+private:
+    int m_fd;
+    QByteArray m_name;
+};
 
 class TestSettingsPlace : public QObject, private FormFixture
 {
@@ -127,6 +179,50 @@ private slots:
         QVERIFY(!f.settingsSavedAtClose());
         // Ending with the session: written to the error output, no box waits for an answer.
         QVERIFY(m_platform.messageBoxes.isEmpty());
+    }
+
+    // Closing with a data file in the all-items view writes its state, the view's size, the
+    // main geometry, the options and the histories: all of it goes to the file in one
+    // replacement, so a program killed part-way never leaves a mix of old and new values.
+    void closingReplacesTheFileOnce()
+    {
+        QVERIFY(m_app.writeFile(QStringLiteral("goods.csv"), GoodsCsv));
+        Form1& f = startNormally(fileSection("goods.csv", -1, 1, 0));
+        openFile(f, QStringLiteral("goods.csv"));
+        QVERIFY(!f.ListView1->isHidden());
+        type(f, QStringLiteral("A-0"));
+        CHOOSE(f, "NoCopy");
+        ReplaceCounter replaced(m_app.path(), QStringLiteral("Korvanta.ini"));
+        QVERIFY(replaced.isValid());
+        f.close();
+        QVERIFY(f.settingsSavedAtClose());
+        QCOMPARE(replaced.take(), 1);
+        QCOMPARE(read(QStringLiteral("Tool"), QStringLiteral("NoCopy")), QStringLiteral("True"));
+        QCOMPARE(read(QStringLiteral("goods.csv"), QStringLiteral("0")), QStringLiteral("A-0"));
+        QCOMPARE(read(QStringLiteral("Position"), QStringLiteral("Width")), QStringLiteral("4500"));
+        QVERIFY(!QFileInfo::exists(m_app.iniPath() + QStringLiteral(".lock")));
+    }
+
+    // A write that fails at closing is reported whichever value it carried, and leaves the file
+    // as it was: here the file may not grow, while the value read back to check the options
+    // (always on top) would still read as written.
+    void closingTellsWhenAnyWriteFails()
+    {
+        QVERIFY(m_app.writeFile(QStringLiteral("goods.csv"), GoodsCsv));
+        Form1& f = startNormally(fileSection("goods.csv", -1, 1, 0));
+        openFile(f, QStringLiteral("goods.csv"));
+        type(f, QStringLiteral("A-0"));
+        CHOOSE(f, "NoCopy");
+        const QByteArray before = m_app.readIni();
+        m_platform.messageBoxes.clear();
+        {
+            const FileSizeLimit limit(rlim_t(before.size()));
+            QVERIFY(limit.isSet());
+            f.close();
+        }
+        QVERIFY(!f.settingsSavedAtClose());
+        QCOMPARE(m_platform.messageBoxes.size(), 1);
+        QCOMPARE(m_app.readIni(), before);
     }
 };
 

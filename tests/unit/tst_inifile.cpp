@@ -1,6 +1,7 @@
 #include "settings/inifile.h"
 #include "support/fifo.h"
 #include "support/filebytes.h"
+#include "support/filesizelimit.h"
 #include "support/testmain.h"
 
 #include <QDir>
@@ -9,8 +10,6 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
-#include <csignal>
-#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace korvanta;
@@ -381,25 +380,32 @@ private slots:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList());
     }
 
-    // A disk that fills up during the write: the file size limit makes the write fail.
+    // A disk that fills up during the write: the file size limit makes the write fail, for a
+    // file larger than the write buffer and for one that fits in it (written at the commit).
+    void fullDiskKeepsOldFile_data()
+    {
+        QTest::addColumn<int>("limit");
+        QTest::addColumn<int>("size");
+        QTest::newRow("large") << 4096 << 100 * 1024;
+        QTest::newRow("small") << 64 << 300;
+    }
+
     void fullDiskKeepsOldFile()
     {
+        QFETCH(int, limit);
+        QFETCH(int, size);
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         const QString path = dir.filePath("Korvanta.ini");
         const QByteArray old = "[Tool]\r\nTemae=True\r\n";
         QVERIFY(putFile(path, old));
 
-        rlimit saved {};
-        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-        rlimit small = saved;
-        small.rlim_cur = 4096;
-        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-        const bool written = ini::writeFileAtomically(path, QByteArray(100 * 1024, 'x'));
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, oldHandler);
-
+        bool written = true;
+        {
+            const FileSizeLimit full { rlim_t(limit) };
+            QVERIFY(full.isSet());
+            written = ini::writeFileAtomically(path, QByteArray(size, 'x'));
+        }
         QVERIFY(!written);
         QCOMPARE(fileBytes(path), old);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList { "Korvanta.ini" });

@@ -362,13 +362,11 @@ void Form1::closeForSessionEnd()
     close();
 }
 
-// The closing sequence has just written the options: when they cannot be read back as written
-// (or start-up found no folder it could write), nothing of this run is kept, and the user is
-// told where the program tried to save.
+// The closing sequence has just written its values: when they could not be written (or start-up
+// found no folder it could write), nothing of this run is kept, and the user is told where the
+// program tried to save.
 void Form1::reportUnsavedSettings()
 {
-    m_settingsSaved
-        = m_location.canSave && m_settings.value(keys::Temae) == std::optional(Temae->isChecked());
     if (m_settingsSaved)
         return;
     QStringList tried = m_location.triedFolders;

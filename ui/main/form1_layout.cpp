@@ -33,6 +33,7 @@ void Form1::SaveMainGeometry()
     // Where the window system does not let the program place its window, the window cannot
     // tell where it is: the position it was given (the stored one) is kept.
     const bool placed = m_platform.canPlaceWindows();
+    const SettingsBatch batch(m_settings);
     m_settings.setValue(keys::Top, placed ? formTop() : m_formPlacedAt.y());
     m_settings.setValue(keys::Left, placed ? formLeft() : m_formPlacedAt.x());
     m_settings.setValue(keys::Height, formHeight());
@@ -88,6 +89,7 @@ QList<QRectF> Form1::screenRects() const
 
 void Form1::SaveViewGeometry()
 {
+    const SettingsBatch batch(m_settings);
     m_settings.setValue(keys::ViewFormHight, formHeight());
     m_settings.setValue(keys::ViewFormWidth, formWidth());
 }

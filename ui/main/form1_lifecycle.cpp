@@ -51,6 +51,7 @@ void Form1::SetDefaultLayout()
         if (option.key.firstStart != option.designChecked())
             (this->*option.entry.handler)();
     }
+    const SettingsBatch batch(m_settings);
     SaveMainGeometry();
     m_settings.setValue(keys::ViewFormHight, formHeight() * 0.95);
     m_settings.setValue(keys::ViewFormWidth, formWidth() * 2.5);
@@ -100,9 +101,12 @@ void Form1::LoadSettings()
     UpdateFileSelection();
 }
 
-// Closing is never cancelled: each step runs on its own and the window always closes.
+// Closing is never cancelled: each step runs on its own and the window always closes. All it
+// writes goes to the settings file in one replacement at the end, so that a program killed
+// part-way leaves the file of the last run whole; whether that worked is kept for the report.
 void Form1::Form_QueryUnload()
 {
+    SettingsBatch batch(m_settings);
     const bool normalState
         = !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
     if (normalState) {
@@ -120,6 +124,7 @@ void Form1::Form_QueryUnload()
     SaveFileState(true);
     if (SentakuDataKiroku->isChecked())
         m_settings.setValue(keys::FileListIndex, Filemado->listIndex());
+    m_settingsSaved = m_location.canSave && batch.commit();
 }
 
 void Form1::Owari_Click()

@@ -356,6 +356,7 @@ void Form1::LoadSearchHistory(bool fileList)
 
 void Form1::SaveFileState(bool fileList)
 {
+    const SettingsBatch batch(m_settings);
     // Entry 0, the blank entry, is not stored; it leaves the box too.
     const QStringList items = combo1Items();
     if (!items.isEmpty()) {
@@ -427,12 +428,15 @@ void Form1::RirekiSakujyo_Click()
 
     setCombo1Items({ QString() });
     setCombo1Text(QString());
-    if (fileView) {
-        m_settings.setValue(keys::StrFileKey, QString());
-        SearchFileList();
+    {
+        const SettingsBatch batch(m_settings);
+        if (fileView) {
+            m_settings.setValue(keys::StrFileKey, QString());
+            SearchFileList();
+        }
+        for (int i = 0; i < n && i < HistoryKeyCount; ++i)
+            m_settings.setValue(section, keys::History.at(i), QString());
     }
-    for (int i = 0; i < n && i < HistoryKeyCount; ++i)
-        m_settings.setValue(section, keys::History.at(i), QString());
     if (!fileView && toolButtonEnabled(ToolButtonId::FolderPaneOrReList))
         ListUpData();
 }

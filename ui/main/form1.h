@@ -7,6 +7,7 @@
 #include "platform/twipslayout.h"
 #include "settings/settings.h"
 #include "settings/settingslocation.h"
+#include "ui/main/form1texts.h"
 #include "ui/main/statuslabel.h"
 
 #include <QElapsedTimer>
@@ -267,6 +268,7 @@ public:
     void Bikou1_Click() { Bikou_Click(1); }
     void List1_MouseUp(int button, int shift);
     void ListView1_MouseUp(int button, int shift);
+    // False when memory ran out: the list and the commands stay as they were.
     bool SortList(int order);
     void Narabikae_Click();
     void Narabikae2_Click();
@@ -449,7 +451,7 @@ private:
     const FoldedDataSet* foldedData();
     // Runs `work`, whose memory grows with the data. When memory runs out the shortage is told
     // and false returned; `work` changes no state before its allocations succeed.
-    bool withMemory(const std::function<void()>& work);
+    bool withMemory(const std::function<void()>& work, QStringView message = MemoryShortMessage);
     // Throws std::bad_alloc when the shown list would not have the room to lay out `rows` rows.
     void tryViewRoom(size_t rows) const;
     // The records whose search text (item `displayItem`, -1 all items) contains `key`, or every

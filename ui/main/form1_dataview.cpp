@@ -389,7 +389,7 @@ void Form1::tryViewRoom(size_t rows) const
     QByteArray room(qsizetype(rows) * perRow, Qt::Uninitialized);
 }
 
-bool Form1::withMemory(const std::function<void()>& work)
+bool Form1::withMemory(const std::function<void()>& work, QStringView message)
 {
     try {
         work();
@@ -397,7 +397,7 @@ bool Form1::withMemory(const std::function<void()>& work)
     } catch (const std::bad_alloc&) {
         // Also ends the command's hourglass.
         ResetToolButtons();
-        m_platform.showMessage(this, MemoryShortMessage.toString());
+        m_platform.showMessage(this, message.toString());
         return false;
     }
 }

@@ -208,7 +208,8 @@ void Form1::AimaiKensaku_Click()
 
 const FoldedDataSet* Form1::foldedData()
 {
-    if (!m_foldedData && !withMemory([this] { m_foldedData.emplace(Data); })) {
+    if (!m_foldedData
+        && !withMemory([this] { m_foldedData.emplace(Data); }, ForgivingMemoryShortMessage)) {
         // Without its folded texts the forgiving search cannot run: the option goes off, so
         // that the mark shows the search that runs.
         m_foldedData.reset();

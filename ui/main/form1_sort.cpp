@@ -19,8 +19,9 @@ namespace korvanta {
 
 bool Form1::SortList(int order)
 {
+    // Not ready, the list stays and only the commands change.
     if (!ListReady)
-        return false;
+        return true;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const int rec = recordOfRow(list1SelectedRow());
     const QString caption = Label1->text();

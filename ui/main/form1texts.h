@@ -24,5 +24,8 @@ inline constexpr QStringView PathNotFoundMessage = u"パスが見つかりませ
 // A command whose memory grows with the data (the forgiving search's texts, a sort, a list-up)
 // could not get it; the lists stay as they were.
 inline constexpr QStringView MemoryShortMessage = u"メモリーが足りないので、この操作はできません。";
+// The forgiving search's folded texts did not fit; the option is turned off.
+inline constexpr QStringView ForgivingMemoryShortMessage
+    = u"メモリーが足りないので、あいまい検索は使えません。";
 
 } // namespace korvanta

@@ -72,7 +72,8 @@ DataSetSplitter::DataSetSplitter(
     const int n = m_itemCount;
     m_set.m_itemCount = n;
     // Record 0, the text and one record's separators and end mark.
-    reserveText(qsizetype(n) + std::clamp<qsizetype>(expectedLength, 0, MaxTextLength) + n + 1);
+    const qsizetype most = m_limit < NoRecordLimit ? LimitedTextRoom : MaxTextLength;
+    reserveText(qsizetype(n) + std::clamp<qsizetype>(expectedLength, 0, most) + n + 1);
     m_set.m_starts.reserve(size_t(n) + 1);
     // Record 0: n empty items.
     for (int k = 1; k <= n; ++k) {
@@ -83,10 +84,17 @@ DataSetSplitter::DataSetSplitter(
 
 void DataSetSplitter::expectRecords(qsizetype records)
 {
-    const qsizetype items = (std::clamp<qsizetype>(records, 0, m_limit) + 1) * m_itemCount;
+    const qsizetype kept = std::clamp<qsizetype>(records, 0, m_limit);
+    const qsizetype items = (kept + 1) * m_itemCount;
     // A bound that could not be held is left to the checks while splitting.
     if (items <= MaxItemSlots)
         m_set.m_starts.reserve(size_t(items) + 1);
+    if (m_limit < NoRecordLimit && m_records > 0 && kept > m_records) {
+        const double perRecord = double(m_out - m_base) / double(m_records + 1);
+        const double more = perRecord * double(kept - m_records) * 1.02;
+        if (more < double(MaxTextLength))
+            reserveText(qsizetype(more));
+    }
 }
 
 void DataSetSplitter::reserveText(qsizetype more)

@@ -120,6 +120,8 @@ public:
     // `expectedLength`: about how many characters the whole text has; the records' text gets
     // that much room at once (plus what record 0 and one record's separators need), which is
     // only touched as it is written and given back at the end when much of it stays unused.
+    // Under a record limit the text may stop long before its end: the room given at once is
+    // then at most LimitedTextRoom, and expectRecords reserves for the records kept.
     DataSetSplitter(int itemCount, LineEnd lineEnd, int recordLimit = MaxRecordCount,
         qsizetype expectedLength = 0);
     // It writes through pointers into its own records.
@@ -131,10 +133,15 @@ public:
     // of a piece are made when they could not be held.
     bool add(QStringView piece);
 
-    // Room for the item starts of about this many records in all.
+    // Room for the item starts of about this many records in all (no more than the limit),
+    // and under a record limit for their text, at the length per record split so far.
     void expectRecords(qsizetype records);
 
     int recordCount() const { return m_records; }
+    // The characters of room the text has now.
+    qsizetype textCapacity() const { return m_capacity; }
+
+    static constexpr qsizetype LimitedTextRoom = qsizetype(4) << 20;
 
     // The records split so far, the text after the last line end included; `truncated` (if
     // given) tells whether a record beyond the limit began. The splitter is left empty.

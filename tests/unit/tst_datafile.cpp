@@ -38,6 +38,7 @@ private slots:
     void splitInPiecesMatchesWhole();
     void recordLimit_data();
     void recordLimit();
+    void recordLimitBoundsTheTextRoom();
     void textFormMemo_data();
     void textFormMemo();
     void textFormMemoSeesRewrittenFile();
@@ -264,6 +265,27 @@ void TestDataFile::splitInPiecesMatchesWhole()
             QFAIL(qPrintable(QStringLiteral("%1 in %2").arg(where, text.toHtmlEscaped())));
         QCOMPARE(piecesTruncated, wholeTruncated);
     }
+}
+
+// Under a record limit the text gets room for the records kept, not for the whole file: the
+// records of a 512 MB file of which 32,735 are kept do not ask for a gigabyte at the start.
+void TestDataFile::recordLimitBoundsTheTextRoom()
+{
+    const qsizetype fileLength = qsizetype(512) << 20;
+    DataSetSplitter splitter(2, LineEnd::CrLf, MaxRecordCount, fileLength);
+    QVERIFY(splitter.textCapacity() < fileLength / 16);
+
+    // 1,000 records of 200 characters each, then a file of a million records expected: the
+    // room grows to about what the kept records need.
+    QString piece = QStringLiteral("h1,h2\r\n");
+    for (int r = 0; r < 1000; ++r)
+        piece += QString(189, u'a') + QStringLiteral(",%1\r\n").arg(r, 8, 10, QLatin1Char('0'));
+    QVERIFY(splitter.add(piece));
+    splitter.expectRecords(1'000'000);
+    const qsizetype kept = qsizetype(MaxRecordCount) * 200;
+    QVERIFY2(splitter.textCapacity() >= kept, qPrintable(QString::number(splitter.textCapacity())));
+    QVERIFY2(splitter.textCapacity() < kept * 3 / 2,
+        qPrintable(QString::number(splitter.textCapacity())));
 }
 
 void TestDataFile::recordLimit_data()

@@ -8,6 +8,7 @@
 #include "settings/settings.h"
 #include "settings/settingslocation.h"
 #include "ui/common/accessiblewidgets.h"
+#include "ui/main/form1texts.h"
 #include "ui/main/statuslabel.h"
 
 #include <QElapsedTimer>
@@ -18,6 +19,7 @@
 #include <QRectF>
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -237,7 +239,7 @@ public:
     void LoadDataFile();
     void openWithDisplayItem(int k);
     void openAllItems();
-    void ListUpData();
+    bool ListUpData();
     void ListView1_DblClick();
     void List1_DblClick();
     // The record behind row `row` (from 0) of the list on screen, List1 or ListView1; 0 when
@@ -269,7 +271,8 @@ public:
     void Bikou1_Click() { Bikou_Click(1); }
     void List1_MouseUp(int button, int shift);
     void ListView1_MouseUp(int button, int shift);
-    void SortList(int order);
+    // False when memory ran out: the list and the commands stay as they were.
+    bool SortList(int order);
     void Narabikae_Click();
     void Narabikae2_Click();
     void DataSaiinput_Click();
@@ -458,7 +461,14 @@ private:
     // A column of ListView1 changed its width; only the user's changes are remembered.
     void listView1ColumnResized();
     // The folded search texts of the open file for the forgiving search, made when first needed.
-    const FoldedDataSet& foldedData();
+    // The open file's folded texts, made now if needed; nullptr (and the forgiving search
+    // turned off) when memory runs out.
+    const FoldedDataSet* foldedData();
+    // Runs `work`, whose memory grows with the data. When memory runs out the shortage is told
+    // and false returned; `work` changes no state before its allocations succeed.
+    bool withMemory(const std::function<void()>& work, QStringView message = MemoryShortMessage);
+    // Throws std::bad_alloc when the shown list would not have the room to lay out `rows` rows.
+    void tryViewRoom(size_t rows) const;
     // The records whose search text (item `displayItem`, -1 all items) contains `key`, or every
     // word of it while AndKensaku is on, by the forgiving match while it is on; earlier results
     // of the open file are reused.

@@ -25,9 +25,19 @@
 #include <QTimer>
 #include <QTreeView>
 
+#include <new>
 #include <numeric>
 
 namespace korvanta {
+
+namespace {
+
+    // More than the lists keep for each row they lay out: the data list its position, the
+    // all-items view its index, level and height.
+    constexpr qsizetype ListRowBytes = 16;
+    constexpr qsizetype AllItemsViewRowBytes = 64;
+
+}
 
 bool Form1::ReadItemNames(bool recordsNext)
 {
@@ -273,7 +283,12 @@ void Form1::LoadDataFile()
         return;
     }
     LoadSearchHistory(false);
-    ListUpData();
+    if (!ListUpData()) {
+        // The records read do not fit the list: the file is as one that could not be read.
+        clearData();
+        Label1->setText(QStringLiteral("ﾌｧｲﾙが開けません！"));
+        return;
+    }
 
     if (SentakuDataKiroku->isChecked()) {
         const QString section = Filemado->fileName();
@@ -305,7 +320,7 @@ void Form1::clearData()
     m_search.clear();
 }
 
-void Form1::ListUpData()
+bool Form1::ListUpData()
 {
     // The selected record is carried over the rebuild.
     int rec = 0;
@@ -319,6 +334,15 @@ void Form1::ListUpData()
         }
     }
 
+    // Every record, in file order: made first, so that the rows shown stay when memory runs out.
+    std::vector<int> all;
+    if (!withMemory([&] {
+            all.resize(size_t(RecordCount()));
+            tryViewRoom(all.size());
+        }))
+        return false;
+    std::iota(all.begin(), all.end(), 1);
+
     List1->hide();
     ListView1->hide();
     Label2->show();
@@ -331,8 +355,6 @@ void Form1::ListUpData()
         Combo1->setEditText(QString());
     }
 
-    std::vector<int> all(static_cast<size_t>(RecordCount()));
-    std::iota(all.begin(), all.end(), 1);
     setRowMap(std::move(all));
 
     if (DisplayItem == -1) {
@@ -355,6 +377,29 @@ void Form1::ListUpData()
     setReListEnabled(false);
     ResetToolButtons();
     Label2->hide();
+    return true;
+}
+
+void Form1::tryViewRoom(size_t rows) const
+{
+    // A list lays out an entry for each of its rows when it is next shown or painted, inside the
+    // toolkit, where running out of memory could not be caught: the room for them is tried
+    // here, where it can.
+    const qsizetype perRow = DisplayItem == -1 ? AllItemsViewRowBytes : ListRowBytes;
+    QByteArray room(qsizetype(rows) * perRow, Qt::Uninitialized);
+}
+
+bool Form1::withMemory(const std::function<void()>& work, QStringView message)
+{
+    try {
+        work();
+        return true;
+    } catch (const std::bad_alloc&) {
+        // Also ends the command's hourglass.
+        ResetToolButtons();
+        m_platform.showMessage(this, message.toString());
+        return false;
+    }
 }
 
 // Every road that changes the map comes here, so that no list ever shows rows the map does not

@@ -197,7 +197,8 @@ void Form1::AndKensaku_Click()
 }
 
 // Turns the forgiving search on or off; it takes effect with the next search. The open file's
-// folded texts are made now, so that the next keystroke does not wait for them.
+// folded texts are made now, so that the next keystroke does not wait for them; when memory
+// does not hold them the option goes off again.
 void Form1::AimaiKensaku_Click()
 {
     AimaiKensaku->setChecked(!AimaiKensaku->isChecked());
@@ -205,19 +206,24 @@ void Form1::AimaiKensaku_Click()
         foldedData();
 }
 
-const FoldedDataSet& Form1::foldedData()
+const FoldedDataSet* Form1::foldedData()
 {
-    if (!m_foldedData)
-        m_foldedData.emplace(Data);
-    return *m_foldedData;
+    if (!m_foldedData
+        && !withMemory([this] { m_foldedData.emplace(Data); }, ForgivingMemoryShortMessage)) {
+        // Without its folded texts the forgiving search cannot run: the option goes off, so
+        // that the mark shows the search that runs.
+        m_foldedData.reset();
+        AimaiKensaku->setChecked(false);
+        return nullptr;
+    }
+    return &*m_foldedData;
 }
 
 std::vector<int> Form1::searchData(int displayItem, const QString& key)
 {
-    const bool forgiving = AimaiKensaku->isChecked();
+    const FoldedDataSet* folded = AimaiKensaku->isChecked() ? foldedData() : nullptr;
     const KeyWords words = AndKensaku->isChecked() ? KeyWords::All : KeyWords::Whole;
-    return m_search.search(
-        Data, forgiving ? &foldedData() : nullptr, forgiving, displayItem, key, words);
+    return m_search.search(Data, folded, folded != nullptr, displayItem, key, words);
 }
 
 void Form1::setInputMethodMode(bool dataView)
@@ -239,12 +245,28 @@ void Form1::SearchList()
     }
 
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    const QString caption = Label1->text();
     Label1->setText(QStringLiteral("ﾘｽﾄﾃﾞｰﾀｰを検索"));
+
+    // Every item joined, or the one item chosen on its header of the all-items view.
+    const int item = DisplayItem != -1                   ? DisplayItem
+        : m_searchItem >= 1 && m_searchItem <= ItemCount ? m_searchItem
+                                                         : -1;
+    std::vector<int> found;
+    if (!withMemory([&] {
+            found = searchData(item, key);
+            tryViewRoom(found.size());
+        })) {
+        // The rows shown stay, and the next key is looked for afresh.
+        m_search.clear();
+        Label1->setText(caption);
+        return;
+    }
 
     if (DisplayItem != -1) {
         const int previous = recordOfRow(list1SelectedRow());
         List1->hide();
-        setRowMap(searchData(DisplayItem, key));
+        setRowMap(std::move(found));
         const auto hit = std::find(List2.begin(), List2.end(), previous);
         if (previous > 0 && hit != List2.end())
             selectList1Row(int(hit - List2.begin()));
@@ -254,9 +276,7 @@ void Form1::SearchList()
     } else {
         const int row = listView1SelectedRow();
         const int previous = row >= 0 ? recordOfRow(row) : 0;
-        // Every item joined, or the one item chosen on its header.
-        const int item = m_searchItem >= 1 && m_searchItem <= ItemCount ? m_searchItem : -1;
-        setRowMap(searchData(item, key));
+        setRowMap(std::move(found));
         const auto hit = std::find(List2.begin(), List2.end(), previous);
         if (previous > 0 && hit != List2.end()) {
             giveListView1Focus();

@@ -17,30 +17,39 @@
 
 namespace korvanta {
 
-void Form1::SortList(int order)
+bool Form1::SortList(int order)
 {
+    // Not ready, the list stays and only the commands change.
     if (!ListReady)
-        return;
+        return true;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const int rec = recordOfRow(list1SelectedRow());
+    const QString caption = Label1->text();
     Label1->setText(QStringLiteral("ﾃﾞｰﾀｰを格納中…"));
 
     // The rows' texts as shown, blank rows left out, sorted as text. The texts are views into
-    // the data: a million rows make no million strings.
-    std::vector<QStringView> texts;
-    texts.reserve(List2.size());
-    for (const int record : List2)
-        texts.push_back(Data.item(DisplayItem, record));
+    // the data: a million rows make no million strings. All is made before the list changes,
+    // so that it stays as it was when memory runs out.
     const bool ascending = order == 1;
-    const std::vector<int> sorted = sortedRows(texts, ascending);
+    std::vector<int> records;
+    const bool sortedInMemory = withMemory([&] {
+        std::vector<QStringView> texts;
+        texts.reserve(List2.size());
+        for (const int record : List2)
+            texts.push_back(Data.item(DisplayItem, record));
+        const std::vector<int> sorted = sortedRows(texts, ascending);
+        records.reserve(sorted.size());
+        for (const int index : sorted)
+            records.push_back(List2[size_t(index)]);
+    });
+    if (!sortedInMemory) {
+        Label1->setText(caption);
+        return false;
+    }
 
     List1->hide();
     Label2->show();
     Label2->raise();
-    std::vector<int> records;
-    records.reserve(sorted.size());
-    for (const int index : sorted)
-        records.push_back(List2[size_t(index)]);
     setRowMap(std::move(records));
     m_listView1Order = ascending ? Qt::AscendingOrder : Qt::DescendingOrder;
 
@@ -53,11 +62,13 @@ void Form1::SortList(int order)
     Label2->hide();
     setReListEnabled(true);
     ResetToolButtons();
+    return true;
 }
 
 void Form1::Narabikae_Click()
 {
-    SortList(1);
+    if (!SortList(1))
+        return;
     setSortAscendingEnabled(false);
     setSortDescendingEnabled(true);
     ResetToolButtons();
@@ -65,7 +76,8 @@ void Form1::Narabikae_Click()
 
 void Form1::Narabikae2_Click()
 {
-    SortList(-1);
+    if (!SortList(-1))
+        return;
     setSortAscendingEnabled(true);
     setSortDescendingEnabled(false);
     ResetToolButtons();
@@ -84,11 +96,17 @@ void Form1::DataSaiinput_Click()
 // later use of a row finds the record shown there; the selected record stays selected.
 void Form1::ListView1_ColumnClick(int column)
 {
-    m_listView1Order
+    const Qt::SortOrder order
         = m_listView1Order == Qt::DescendingOrder ? Qt::AscendingOrder : Qt::DescendingOrder;
-    const bool ascending = m_listView1Order == Qt::AscendingOrder;
+    const bool ascending = order == Qt::AscendingOrder;
+    // Sorted before anything changes: when memory runs out the rows and the order stay.
+    std::vector<int> sorted;
+    if (m_listView1Model->rowCount() > 0
+        && !withMemory([&] { sorted = sortRecordsByItem(Data, List2, column, ascending); }))
+        return;
+    m_listView1Order = order;
     if (m_listView1Model->rowCount() > 0) {
-        setRowMap(sortRecordsByItem(Data, List2, column, ascending), RowMapChange::Reordered);
+        setRowMap(std::move(sorted), RowMapChange::Reordered);
         if (const QModelIndex current = ListView1->currentIndex(); current.isValid())
             ListView1->scrollTo(current);
         // The key of the current row is its position, which the sort has moved: a later copy

@@ -41,4 +41,11 @@ inline constexpr QStringView ListingUpCaption = u"ﾃﾞｰﾀｰをﾘｽﾄｱ
 // A folder chosen or dropped that does not exist (any more) or cannot be listed.
 inline constexpr QStringView PathNotFoundMessage = u"パスが見つかりません。";
 
+// A command whose memory grows with the data (the forgiving search's texts, a sort, a list-up)
+// could not get it; the lists stay as they were.
+inline constexpr QStringView MemoryShortMessage = u"メモリーが足りないので、この操作はできません。";
+// The forgiving search's folded texts did not fit; the option is turned off.
+inline constexpr QStringView ForgivingMemoryShortMessage
+    = u"メモリーが足りないので、あいまい検索は使えません。";
+
 } // namespace korvanta

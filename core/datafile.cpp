@@ -2,6 +2,7 @@
 
 #include "core/csvline.h"
 #include "core/displaytext.h"
+#include "core/filenames.h"
 #include "core/lineends.h"
 #include "core/memorypages.h"
 
@@ -48,25 +49,24 @@ namespace {
 
     // The checks before a data file is opened: it must exist, be a regular file (a folder or a
     // device named like a data file is refused, and a pipe would block) and hold something.
-    FileCheck checkDataFile(const QFileInfo& info)
+    FileCheck checkDataFile(const PathStatus& info)
     {
-        if (!info.exists())
+        if (!info.exists)
             return failure(ReadFailureKind::Missing, MissingFileMessage.toString());
-        if (info.isDir())
+        if (info.isDir)
             return failure(ReadFailureKind::Error,
                 QStringLiteral("フォルダーなので、データーファイルとして読み込めません。"));
-        if (!info.isFile())
+        if (!info.isFile)
             return failure(ReadFailureKind::Error,
                 QStringLiteral("通常のファイルではないので、読み込めません。"));
-        if (info.size() == 0)
+        if (info.size == 0)
             return failure(ReadFailureKind::Empty, EmptyFileMessage.toString());
         return {};
     }
 
-    FileCheck openFailure(const QFile& file)
+    FileCheck openFailure(const QString& reason)
     {
-        return failure(
-            ReadFailureKind::Error, withReason(u"ファイルを開けません。", file.errorString()));
+        return failure(ReadFailureKind::Error, withReason(u"ファイルを開けません。", reason));
     }
 
     FileCheck readFailure(const QFile& file)
@@ -212,17 +212,17 @@ namespace {
     WholeFile readWholeFile(const QString& path, const std::function<void(int)>& progress = {},
         FormDecision* decision = nullptr, qint64 pieceBytes = PieceBytes)
     {
-        const QFileInfo info(path);
+        const PathStatus info = pathStatus(path);
         if (const FileCheck check = checkDataFile(info); check.kind != ReadFailureKind::None)
             return { check, {} };
-        if (info.size() > MaxDataFileBytes)
+        if (info.size > MaxDataFileBytes)
             return { tooLarge(), {} };
 
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-            return { openFailure(file), {} };
+        QFile file;
+        if (const QString reason = openForReading(file, path); !reason.isEmpty())
+            return { openFailure(reason), {} };
         WholeFile whole;
-        const qint64 expected = info.size();
+        const qint64 expected = info.size;
         whole.bytes.resize(expected);
         qint64 done = 0;
         qint64 decided = 0; // the bytes given to `decision`
@@ -276,12 +276,12 @@ namespace {
     // it.
     WholeFile readFirstBytes(const QString& path, qint64 limit, bool* atEnd)
     {
-        const QFileInfo info(path);
+        const PathStatus info = pathStatus(path);
         if (const FileCheck check = checkDataFile(info); check.kind != ReadFailureKind::None)
             return { check, {} };
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-            return { openFailure(file), {} };
+        QFile file;
+        if (const QString reason = openForReading(file, path); !reason.isEmpty())
+            return { openFailure(reason), {} };
         WholeFile first;
         first.bytes = readCounted(file, limit);
         if (file.error() != QFileDevice::NoError)
@@ -338,14 +338,14 @@ TextFormMemo::Stamp TextFormMemo::stamp(const QString& path)
     Stamp stamp;
     // The time first: a change after it gives the file a later time than this.
     stamp.takenAt = QDateTime::currentMSecsSinceEpoch();
-    const QFileInfo info(path);
-    stamp.path = info.absoluteFilePath();
-    if (!info.exists())
+    const PathStatus info = pathStatus(path);
+    stamp.path = QFileInfo(path).absoluteFilePath();
+    if (!info.exists)
         return stamp;
-    stamp.size = info.size();
-    const QDateTime modified = info.lastModified();
+    stamp.size = info.size;
+    const QDateTime modified = info.modified;
     stamp.modified = modified.isValid() ? modified.toMSecsSinceEpoch() : -1;
-    const QDateTime changed = info.metadataChangeTime();
+    const QDateTime changed = info.changed;
     stamp.changed = changed.isValid() ? changed.toMSecsSinceEpoch() : -1;
     return stamp;
 }
@@ -395,19 +395,19 @@ namespace {
     DecidedForm decideTextForm(
         const QString& path, EncodingChoice choice, const std::function<void(int)>& progress)
     {
-        const QFileInfo info(path);
+        const PathStatus info = pathStatus(path);
         if (const FileCheck check = checkDataFile(info); check.kind != ReadFailureKind::None)
             return { check, {}, {}, false };
-        if (info.size() > MaxDataFileBytes)
+        if (info.size > MaxDataFileBytes)
             return { tooLarge(), {}, {}, false };
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-            return { openFailure(file), {}, {}, false };
+        QFile file;
+        if (const QString reason = openForReading(file, path); !reason.isEmpty())
+            return { openFailure(reason), {}, {}, false };
 
         // The first line, its line end and some more, as the first line is read when the form
         // is known.
         constexpr qsizetype StartBytes = MaxFirstLineBytes + 4;
-        const qint64 expected = info.size();
+        const qint64 expected = info.size;
         DecidedForm decided;
         FormDecision decision(choice);
         QByteArray buffer(std::min(PieceBytes, expected + 1), Qt::Uninitialized);
@@ -706,16 +706,16 @@ namespace {
     SplitRead readKnownForm(const QString& path, int itemCount, TextForm form,
         const DataFileReadOptions& options, const std::function<void(int)>& progress)
     {
-        const QFileInfo info(path);
+        const PathStatus info = pathStatus(path);
         if (const FileCheck check = checkDataFile(info); check.kind != ReadFailureKind::None)
             return { check, {} };
-        if (info.size() > MaxDataFileBytes)
+        if (info.size > MaxDataFileBytes)
             return { tooLarge(), {} };
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-            return { openFailure(file), {} };
+        QFile file;
+        if (const QString reason = openForReading(file, path); !reason.isEmpty())
+            return { openFailure(reason), {} };
 
-        const qint64 expected = info.size();
+        const qint64 expected = info.size;
         const Pieces pieces = piecesFor(options);
         DataSetSplitter splitter(
             itemCount, form.lineEnd, options.recordLimit, form.decodedLengthBound(expected));
@@ -848,20 +848,20 @@ namespace {
     OnePass readOnce(const QString& path, EncodingChoice choice, int recordLimit, qint64 pieceBytes,
         const std::function<void(int)>& progress)
     {
-        const QFileInfo info(path);
+        const PathStatus info = pathStatus(path);
         if (const FileCheck check = checkDataFile(info); check.kind != ReadFailureKind::None)
             return stopped(check);
-        if (info.size() > MaxDataFileBytes)
+        if (info.size > MaxDataFileBytes)
             return stopped(tooLarge());
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-            return stopped(openFailure(file));
+        QFile file;
+        if (const QString reason = openForReading(file, path); !reason.isEmpty())
+            return stopped(openFailure(reason));
 
         DataFileReadOptions sizes;
         sizes.pieceBytes = pieceBytes;
         const Pieces pieces = piecesFor(sizes);
         constexpr qsizetype StartBytes = MaxFirstLineBytes + 4;
-        const qint64 expected = info.size();
+        const qint64 expected = info.size;
         OnePass pass;
         QByteArray& start = pass.decided.start;
         FormDecision decision(choice);

@@ -76,7 +76,7 @@ QString fileFromCommandLine(const QStringList& arguments)
         return QString();
     QString path = rest.constFirst();
     if (path.startsWith(QLatin1String("file:"), Qt::CaseInsensitive))
-        path = QUrl(path).toLocalFile();
+        path = shownLocalFile(QUrl(path));
     return path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
 }
 

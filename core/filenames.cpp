@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QStringEncoder>
+#include <QUrl>
 
 #include <cerrno>
 #include <cstring>
@@ -181,6 +182,17 @@ QString shownPath(const QByteArray& bytes)
         native = childOf(native, part);
     }
     return shown.isEmpty() ? QStringLiteral("/") : shown;
+}
+
+QString shownLocalFile(const QUrl& url)
+{
+    if (!url.isLocalFile())
+        return QString();
+    const QString path = url.toLocalFile();
+    const QByteArray bytes
+        = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+    // In UTF-8 the path is as Qt gives it; other bytes are shown as the file list shows them.
+    return QString::fromUtf8(bytes).toUtf8() == bytes ? path : shownPath(bytes);
 }
 
 PathStatus pathStatus(const QString& path)

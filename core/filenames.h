@@ -5,6 +5,8 @@
 #include <QList>
 #include <QString>
 
+class QUrl;
+
 class QFile;
 
 namespace korvanta {
@@ -43,6 +45,10 @@ QByteArray nativePath(const QString& path);
 // The shown path of an absolute or relative path given in bytes (a command-line argument, a path
 // handed over by another copy): absolute, cleaned, each component shown as in its folder.
 QString shownPath(const QByteArray& bytes);
+
+// The shown path of a local file: URL (a drop, a command-line argument). Its percent-encoded
+// bytes are the file system's and need not be UTF-8. "" for a URL that is no local file.
+QString shownLocalFile(const QUrl& url);
 
 // What the file system says of a shown path, links followed.
 struct PathStatus

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QSet>
 #include <QTemporaryDir>
+#include <QUrl>
 
 using namespace korvanta;
 
@@ -101,6 +102,11 @@ private slots:
         QCOMPARE(nativePath(shown), nested);
         QCOMPARE(shownPath(nested), shown);
         QCOMPARE(shownPath(m_bytes + "/./x/../" + SheetCp932), m_dir + "/表計算");
+        // A dropped file: URL carries the bytes percent-encoded.
+        const QUrl url(QString::fromLatin1("file://" + nested.toPercentEncoding("/")));
+        QCOMPARE(shownLocalFile(url), shown);
+        QCOMPARE(shownLocalFile(QUrl::fromLocalFile(m_dir + "/データ.csv")), m_dir + "/データ.csv");
+        QCOMPARE(shownLocalFile(QUrl("https://example.jp/a.csv")), QString());
         QCOMPARE(pathStatus(m_dir + "/表計算").isDir, true);
 
         // Nothing of that name: the path stays as given.

@@ -38,7 +38,7 @@ namespace {
         const QList<QUrl> urls = mime->urls();
         if (urls.isEmpty() || !urls.constFirst().isLocalFile())
             return QString();
-        return urls.constFirst().toLocalFile();
+        return shownLocalFile(urls.constFirst());
     }
 
     // The search box takes dropped text as widgets that edit text do. A drag of local files

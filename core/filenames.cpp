@@ -8,6 +8,7 @@
 #include <QUrl>
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 
 #include <dirent.h>

@@ -1,3 +1,4 @@
+#include "core/filenames.h"
 #include "core/platformchoice.h"
 #include "core/textdecoding.h"
 #include "core/version.h"
@@ -77,8 +78,22 @@ QString fileFromCommandLine(const QStringList& arguments)
         return QString();
     QString path = rest.constFirst();
     if (path.startsWith(QLatin1String("file:"), Qt::CaseInsensitive))
-        path = QUrl(path).toLocalFile();
+        path = shownLocalFile(QUrl(path));
     return path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
+}
+
+// The arguments Qt left over as text. An argument whose bytes are not UTF-8 can only be a path
+// (a file named in code page 932, say): it becomes the path as the file list shows it, which
+// leads back to those bytes.
+QStringList commandLineArguments(int argc, char** argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        const QByteArray bytes(argv[i]);
+        const QString text = QString::fromUtf8(bytes);
+        arguments.append(i > 0 && text.toUtf8() != bytes ? shownPath(bytes) : text);
+    }
+    return arguments;
 }
 
 // In a Wayland session with XWayland the program asks for X11 (native Wayland as the fallback),
@@ -149,7 +164,7 @@ int main(int argc, char** argv)
     const SettingsLocation location = locateSettings(
         QCoreApplication::applicationDirPath(), QStringLiteral(KORVANTA_DATA_FROM_EXECUTABLE));
 
-    const QString fileToOpen = fileFromCommandLine(QCoreApplication::arguments());
+    const QString fileToOpen = fileFromCommandLine(commandLineArguments(qtArgc, args.data()));
 
     // A second copy hands over to the running one, with the file to open if one was named, and
     // ends without reading or writing the settings file.

@@ -2,6 +2,7 @@
 
 #include "core/csvline.h"
 #include "core/displaytext.h"
+#include "core/filenames.h"
 #include "core/lineends.h"
 #include "core/memorypages.h"
 
@@ -51,10 +52,9 @@ namespace {
         return reason.isEmpty() ? what.toString() : what.toString() + QLatin1Char('\n') + reason;
     }
 
-    FileCheck openFailure(const QFile& file)
+    FileCheck openFailure(const QString& reason)
     {
-        return failure(
-            ReadFailureKind::Error, withReason(u"ファイルを開けません。", file.errorString()));
+        return failure(ReadFailureKind::Error, withReason(u"ファイルを開けません。", reason));
     }
 
     // Opens the data file at `path` for reading and checks what was opened, not the name, so that
@@ -64,8 +64,8 @@ namespace {
     // `size` gets the file's size.
     FileCheck openDataFile(const QString& path, QFile& file, qint64* size)
     {
-        const int fd = ::open(
-            QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        const int fd
+            = ::open(nativePath(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
         if (fd < 0) {
             const int error = errno;
             if (error == ENOENT || error == ENOTDIR)
@@ -97,7 +97,7 @@ namespace {
         if (!file.open(
                 fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
             ::close(fd);
-            return openFailure(file);
+            return openFailure(file.errorString());
         }
         *size = st.st_size;
         return {};
@@ -365,14 +365,14 @@ TextFormMemo::Stamp TextFormMemo::stamp(const QString& path)
     Stamp stamp;
     // The time first: a change after it gives the file a later time than this.
     stamp.takenAt = QDateTime::currentMSecsSinceEpoch();
-    const QFileInfo info(path);
-    stamp.path = info.absoluteFilePath();
-    if (!info.exists())
+    const PathStatus info = pathStatus(path);
+    stamp.path = QFileInfo(path).absoluteFilePath();
+    if (!info.exists)
         return stamp;
-    stamp.size = info.size();
-    const QDateTime modified = info.lastModified();
+    stamp.size = info.size;
+    const QDateTime modified = info.modified;
     stamp.modified = modified.isValid() ? modified.toMSecsSinceEpoch() : -1;
-    const QDateTime changed = info.metadataChangeTime();
+    const QDateTime changed = info.changed;
     stamp.changed = changed.isValid() ? changed.toMSecsSinceEpoch() : -1;
     return stamp;
 }

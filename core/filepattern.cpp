@@ -1,11 +1,9 @@
 #include "core/filepattern.h"
 
+#include "core/filenames.h"
 #include "core/search.h"
 
 #include <QDateTime>
-#include <QDir>
-#include <QDirIterator>
-#include <QFileInfo>
 
 #include <algorithm>
 #include <optional>
@@ -109,14 +107,11 @@ QStringList listMatchingFiles(const QString& folder, const QString& pattern, boo
     if (folder.isEmpty() || compiled.isEmpty())
         return names;
 
-    // QDir::Files already passes symbolic links that lead to files and drops broken links, FIFOs,
-    // sockets and devices; the isFile() test below also drops a link that leads to one of those.
-    QDirIterator it(folder, QDir::Files | QDir::Hidden);
-    while (it.hasNext()) {
-        it.next();
-        const QString name = it.fileName();
-        if (compiled.matches(name) && it.fileInfo().isFile())
-            names.append(name);
+    // Regular files and links to them; broken links, FIFOs, sockets and devices are left out.
+    // Names in any bytes are listed under their shown names (filenames.h).
+    for (const FolderItem& item : folderItems(folder)) {
+        if (item.isFile && compiled.matches(item.name))
+            names.append(item.name);
     }
     sortNamesIgnoringCase(names);
     return names;
@@ -132,7 +127,7 @@ namespace {
     // The folder's modification time in ms since the epoch; nullopt when it cannot be had.
     std::optional<qint64> folderTime(const QString& folder)
     {
-        const QDateTime time = QFileInfo(folder).fileTime(QFileDevice::FileModificationTime);
+        const QDateTime time = pathStatus(folder).modified;
         if (!time.isValid())
             return std::nullopt;
         return time.toMSecsSinceEpoch();
@@ -152,11 +147,9 @@ void FolderFiles::read(const QString& folder)
     const std::optional<qint64> time = folderTime(folder);
     m_folderTime = time.value_or(0);
     m_timeTells = time && *time <= now - FolderTimeTickMs;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden);
-    while (it.hasNext()) {
-        it.next();
-        if (it.fileInfo().isFile())
-            m_names.append(it.fileName());
+    for (const FolderItem& item : folderItems(folder)) {
+        if (item.isFile)
+            m_names.append(item.name);
     }
     sortNamesIgnoringCase(m_names);
 }

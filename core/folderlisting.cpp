@@ -1,5 +1,6 @@
 #include "core/folderlisting.h"
 
+#include "core/filenames.h"
 #include "core/filepattern.h"
 
 #include <QDir>
@@ -28,15 +29,15 @@ QString normalizedFolder(const QString& folder)
         path.remove(0, 3);
     if (path.isEmpty())
         path = Root;
-    if (!path.startsWith(Root) || !QFileInfo(path).isDir())
+    if (!path.startsWith(Root) || !pathStatus(path).isDir)
         return QString();
     return path;
 }
 
 bool canListFolder(const QString& folder)
 {
-    const QFileInfo info(folder);
-    return !folder.isEmpty() && info.isDir() && info.isReadable() && info.isExecutable();
+    const PathStatus status = pathStatus(folder);
+    return status.isDir && status.readable && status.executable;
 }
 
 QList<FolderEntry> folderEntries(const QString& folder)
@@ -56,8 +57,12 @@ QList<FolderEntry> folderEntries(const QString& folder)
     }
 
     // The sub-folders, one level deeper. Links to folders are folders here as in a file manager.
-    QStringList names = QDir(path).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
-    names.removeIf([](const QString& name) { return name.startsWith(u'.'); });
+    // Names in any bytes are listed under their shown names (filenames.h).
+    QStringList names;
+    for (const FolderItem& item : folderItems(path)) {
+        if (item.isDir && !item.name.startsWith(u'.'))
+            names.append(item.name);
+    }
     sortNamesIgnoringCase(names);
     const int childDepth = int(parts.size()) + 1;
     for (const QString& name : std::as_const(names))

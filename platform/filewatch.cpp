@@ -1,6 +1,7 @@
 #include "platform/filewatch.h"
 
-#include <QFile>
+#include "core/filenames.h"
+
 #include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QTimer>
@@ -34,7 +35,7 @@ FileWatch::State FileWatch::stateOf(const QString& path)
 {
     State state;
     struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+    if (::stat(nativePath(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
         return state;
     state.exists = true;
     state.inode = qint64(st.st_ino);

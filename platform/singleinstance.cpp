@@ -1,5 +1,7 @@
 #include "platform/singleinstance.h"
 
+#include "core/filenames.h"
+
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -9,7 +11,6 @@
 #include <QLocalSocket>
 #include <QLockFile>
 #include <QPointer>
-#include <QStringDecoder>
 #include <QThread>
 #include <QTimer>
 
@@ -210,12 +211,12 @@ void SingleInstance::onRequestData(QLocalSocket* socket)
     } else if (opening) {
         const auto decoded = QByteArray::fromBase64Encoding(
             body.mid(OpenFileRequest.size()), QByteArray::AbortOnBase64DecodingErrors);
-        // Only a well-formed absolute path in valid UTF-8 without NUL is obeyed.
-        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        // Only a well-formed absolute path without NUL is obeyed. It comes as the file system's
+        // bytes, which need not be UTF-8, and is opened under the path the file list shows.
         const QByteArray bytes = decoded ? decoded.decoded : QByteArray();
-        const QString path = utf8(bytes);
         known = !bytes.isEmpty() && bytes.size() <= MaxPathBytes && !bytes.contains('\0')
-            && !utf8.hasError() && path.startsWith(QLatin1Char('/'));
+            && bytes.startsWith('/');
+        const QString path = known ? shownPath(bytes) : QString();
         if (known && !token.isEmpty())
             emit activationTokenReceived(token);
         if (known)
@@ -254,7 +255,7 @@ bool SingleInstance::askPrimaryToComeForward(int connectTimeoutMs, int answerTim
 bool SingleInstance::askPrimaryToOpen(
     const QString& filePath, int connectTimeoutMs, int answerTimeoutMs)
 {
-    const QByteArray path = QFileInfo(filePath).absoluteFilePath().toUtf8();
+    const QByteArray path = nativePath(QFileInfo(filePath).absoluteFilePath());
     if (path.isEmpty() || path.size() > MaxPathBytes || path.contains('\0'))
         return askPrimaryToComeForward(connectTimeoutMs, answerTimeoutMs);
     QByteArray answer = sendRequest(

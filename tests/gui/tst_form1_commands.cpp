@@ -1,6 +1,7 @@
 // The file commands (text editor, file manager, file information), the manual and the version
 // information, driven through the real main window with a recording platform.
 
+#include "support/filebytes.h"
 #include "support/formfixture.h"
 #include "support/testmain.h"
 
@@ -163,6 +164,30 @@ private slots:
         QVERIFY(QFile::remove(m_folder + "/" + FileName));
         CHOOSE(f, "Jyouhou");
         QCOMPARE(linesOf(lastMessage()), headLines().mid(0, 3) + settingsLines());
+    }
+
+    // A file named in code page 932 bytes is shown, opened and described under its Japanese
+    // name, with its own size and time.
+    void informationAboutAFileNamedInCodePage932()
+    {
+        QVERIFY(QFile::remove(m_folder + "/" + FileName));
+        const QByteArray native = QFile::encodeName(m_folder) + "/\x8F\x5A\x8F\x8A\x98\x5E.csv";
+        const RemoveTreeAtEnd removed { native };
+        QVERIFY(putFileAt(native, GoodsCsv));
+        const timespec times[2]
+            = { { Stamp.toSecsSinceEpoch(), 0 }, { Stamp.toSecsSinceEpoch(), 0 } };
+        QCOMPARE(::utimensat(AT_FDCWD, native.constData(), times, 0), 0);
+        const QString name = QStringLiteral("住所録.csv");
+
+        Form1& f = startNormally();
+        openFile(f, name);
+        QVERIFY(f.List1->isVisible());
+        QCOMPARE(f.ItemCount, 3);
+        m_platform.messageBoxes.clear();
+        CHOOSE(f, "Jyouhou");
+        QStringList expected = dataViewHeadLines();
+        expected[1] = QStringLiteral("ﾌｧｲﾙ    ：    ") + name;
+        QCOMPARE(linesOf(lastMessage()).mid(0, expected.size()), expected);
     }
 
     void informationInTheSingleItemView_data()

@@ -1,6 +1,7 @@
 // Opening a data file named from outside the window (a path, a drop) and the secure Web
 // addresses, driven through the real main window with a recording platform.
 
+#include "support/filebytes.h"
 #include "support/formfixture.h"
 #include "support/testmain.h"
 
@@ -229,6 +230,20 @@ private slots:
         QCOMPARE(f.Filemado->path(), dataFolder());
         QCOMPARE(f.Filemado->fileName(), QStringLiteral("parts.tsv"));
         QCOMPARE(m_platform.clipboardText(), QStringLiteral("bolt\tB-1\thttps://example.jp/bolt"));
+    }
+
+    // The file manager's URL of a file named in code page 932 (住所録.csv) carries those bytes.
+    void droppedFileNamedInCodePage932Opens()
+    {
+        const QByteArray native = QFile::encodeName(dataFolder()) + "/\x8F\x5A\x8F\x8A\x98\x5E.csv";
+        const RemoveTreeAtEnd removed { native };
+        QVERIFY(putFileAt(native, "name,code\r\nbolt,B-1\r\n"));
+        Form1& f = startNormally();
+        QVERIFY(drop(f, { QUrl(QString::fromLatin1("file://" + native.toPercentEncoding("/"))) }));
+        QTRY_VERIFY(f.List1->isVisible());
+        QCOMPARE(f.Filemado->path(), dataFolder());
+        QCOMPARE(f.Filemado->fileName(), QStringLiteral("住所録.csv"));
+        QCOMPARE(m_platform.clipboardText(), QStringLiteral("bolt\tB-1"));
     }
 
     // Over the search box a dragged file is opened, not typed in as text.

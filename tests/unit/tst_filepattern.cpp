@@ -1,5 +1,6 @@
 #include "core/filepattern.h"
 
+#include "support/filebytes.h"
 #include "support/testmain.h"
 
 #include <QDateTime>
@@ -26,6 +27,7 @@ private slots:
     void sortsIgnoringCase_data();
     void sortsIgnoringCase();
     void listsMatchingRegularFiles();
+    void listsNamesInAnyBytes();
     void listsNothing_data();
     void listsNothing();
     void listsLargeFolderQuickly();
@@ -198,6 +200,30 @@ void TestFilePattern::listsMatchingRegularFiles()
     QCOMPARE(
         listMatchingFiles(root, QStringLiteral("a*")), (QStringList { "A.CSV", "a.csv", "a.Txt" }));
     QCOMPARE(listMatchingFiles(root, QStringLiteral("*")).size(), expected.size() + 3);
+}
+
+// Names unpacked from Windows archives are code page 932 bytes: they are listed under their
+// Japanese names, and bytes that decode as nothing are shown, never dropped.
+void TestFilePattern::listsNamesInAnyBytes()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QByteArray root = QFile::encodeName(dir.path());
+    const RemoveTreeAtEnd removed { root };
+    QVERIFY(putFileAt(root + "/\x8F\x5A\x8F\x8A\x98\x5E.csv")); // 住所録.csv
+    QVERIFY(putFileAt(root + "/\xB1\xB2.TXT")); // ｱｲ.TXT
+    QVERIFY(putFileAt(root + "/bad\xFF.csv"));
+    QVERIFY(putFileAt(root + "/plain.csv"));
+    QVERIFY(putFileAt(root + "/\x95\x5C.dat")); // 表.dat, not matching
+    QVERIFY(makeFolderAt(root + "/\x96\xBC.csv")); // a folder 名.csv
+
+    const QStringList expected { "bad\\xFF.csv", "plain.csv", "住所録.csv", "ｱｲ.TXT" };
+    QCOMPARE(listMatchingFiles(dir.path(), QStringLiteral("*.CSV;*.txt")), expected);
+    FolderFiles files;
+    files.read(dir.path());
+    QCOMPARE(files.names(),
+        (QStringList { "bad\\xFF.csv", "plain.csv", "住所録.csv", "表.dat", "ｱｲ.TXT" }));
+    QCOMPARE(files.matching(QStringLiteral("住*")), QStringList { "住所録.csv" });
 }
 
 void TestFilePattern::listsNothing_data()

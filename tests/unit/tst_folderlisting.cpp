@@ -1,5 +1,6 @@
 #include "core/folderlisting.h"
 
+#include "support/filebytes.h"
 #include "support/testmain.h"
 
 #include <QDir>
@@ -19,6 +20,7 @@ private slots:
     void normalizesFolders();
     void listsRoot();
     void listsNestedFolder();
+    void listsFoldersNamedInCodePage932();
     void listsNothingForMissingFolder_data();
     void listsNothingForMissingFolder();
 
@@ -138,6 +140,32 @@ void TestFolderListing::listsNestedFolder()
     }
     // Case ignored, ties in a fixed order; no file, hidden folder or broken link.
     QCOMPARE(labels, (QStringList { "alpha", "Beta", "beta", "link", "locked", "Nested", "zeta" }));
+}
+
+// Folders unpacked from Windows archives are named in code page 932 bytes: they are listed under
+// their Japanese names and can be entered.
+void TestFolderListing::listsFoldersNamedInCodePage932()
+{
+    const QString base = QDir::cleanPath(m_dir->filePath("base"));
+    const QByteArray sheet = QFile::encodeName(base) + "/\x95\x5C\x8C\x76\x8E\x5A"; // 表計算
+    const RemoveTreeAtEnd removed { sheet };
+    QVERIFY(makeFolderAt(sheet));
+    QVERIFY(makeFolderAt(sheet + "/\x83\x66\x81\x5B\x83\x5E")); // データ
+    QVERIFY(putFileAt(sheet + "/\x96\xBC.csv")); // a file 名.csv, not listed
+
+    QList<FolderEntry> entries = folderEntries(base);
+    QVERIFY(
+        entries.contains(FolderEntry { base + "/表計算", "表計算", entries.last().depth, false }));
+
+    const QString inner = base + "/表計算/データ/";
+    QCOMPARE(normalizedFolder(inner), base + "/表計算/データ");
+    QVERIFY(canListFolder(base + "/表計算/データ"));
+    entries = folderEntries(inner);
+    QCOMPARE(entries.last(),
+        (FolderEntry { base + "/表計算/データ", "データ", entries.last().depth, true }));
+    entries = folderEntries(base + "/表計算");
+    QCOMPARE(entries.last(),
+        (FolderEntry { base + "/表計算/データ", "データ", entries.last().depth, false }));
 }
 
 void TestFolderListing::listsNothingForMissingFolder_data()

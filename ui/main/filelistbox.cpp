@@ -1,5 +1,6 @@
 #include "ui/main/filelistbox.h"
 
+#include "core/filenames.h"
 #include "core/filepattern.h"
 #include "core/folderlisting.h"
 #include "ui/main/listfocus.h"
@@ -150,7 +151,7 @@ void FileListBox::relist(const QString& keepName, Read read)
     QStringList names = m_files.matching(m_pattern, m_forgiving);
     if (!m_alsoListed.isEmpty() && !names.contains(m_alsoListed)
         && matchesFilePattern(m_alsoListed, m_alsoListedFilter, m_forgiving)
-        && QFileInfo(QDir(m_path).filePath(m_alsoListed)).isFile()) {
+        && pathStatus(QDir(m_path).filePath(m_alsoListed)).isFile) {
         names.append(m_alsoListed);
         sortNamesIgnoringCase(names);
     }

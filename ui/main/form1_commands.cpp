@@ -5,6 +5,7 @@
 
 #include "core/displaytext.h"
 #include "core/fileinfo.h"
+#include "core/filenames.h"
 #include "platform/platform.h"
 #include "ui/main/datalistview.h"
 #include "ui/main/filelistbox.h"
@@ -13,7 +14,6 @@
 #include "ui/manual/versiondialog.h"
 
 #include <QAction>
-#include <QFileInfo>
 #include <QListView>
 #include <QTreeView>
 
@@ -81,10 +81,10 @@ void Form1::Jyouhou_Click()
 
     // A fresh look at the file: it may have changed or gone since it was listed.
     if (!info.fileName.isEmpty()) {
-        const QFileInfo file(CurrentFolder() + info.fileName);
-        if (file.isFile()) {
-            info.size = file.size();
-            info.modified = file.lastModified();
+        const PathStatus file = pathStatus(CurrentFolder() + info.fileName);
+        if (file.isFile) {
+            info.size = file.size;
+            info.modified = file.modified;
         }
     }
 

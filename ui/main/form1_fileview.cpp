@@ -4,6 +4,7 @@
 
 #include "ui/main/form1.h"
 
+#include "core/filenames.h"
 #include "core/filepaths.h"
 #include "platform/platform.h"
 #include "ui/main/datamodels.h"
@@ -14,6 +15,7 @@
 #include "ui/main/datalistview.h"
 #include <QAction>
 #include <QComboBox>
+#include <QCursor>
 #include <QDir>
 #include <QLabel>
 
@@ -165,7 +167,7 @@ void Form1::Fopen_Click()
         return;
     // The dialog only confirms existing folders; one that vanished or cannot be listed since is
     // reported, and the folders stay where they are.
-    if (!QDir(path).exists() || !QDir(path).isReadable()) {
+    if (const PathStatus status = pathStatus(path); !status.isDir || !status.readable) {
         m_platform.showMessage(this, PathNotFoundMessage.toString());
         return;
     }

@@ -5,6 +5,7 @@
 #include "ui/main/form1.h"
 
 #include "core/datafile.h"
+#include "core/filenames.h"
 #include "core/folderlisting.h"
 #include "platform/platform.h"
 #include "ui/main/filelistbox.h"
@@ -37,7 +38,7 @@ namespace {
         const QList<QUrl> urls = mime->urls();
         if (urls.isEmpty() || !urls.constFirst().isLocalFile())
             return QString();
-        return urls.constFirst().toLocalFile();
+        return shownLocalFile(urls.constFirst());
     }
 
     // The search box takes dropped text as widgets that edit text do. A drag of local files
@@ -106,7 +107,7 @@ void Form1::openDataFileByPath(const QString& path)
 
     const bool inFolder = !folder.isEmpty() && Filemado->path() == folder;
     int row = inFolder ? Filemado->listAlso(info.fileName()) : -1;
-    if (row < 0 && inFolder && info.isFile() && !Combo1->currentText().isEmpty()) {
+    if (row < 0 && inFolder && pathStatus(path).isFile && !Combo1->currentText().isEmpty()) {
         // The file view's search key hides the file asked for: the key gives way, so that the
         // file is listed and selected (and stays listed when the view comes back).
         setCombo1Text(QString());
@@ -125,8 +126,7 @@ void Form1::openDataFileByPath(const QString& path)
 
 void Form1::openDroppedPath(const QString& path)
 {
-    const QFileInfo info(path);
-    if (!info.isDir()) {
+    if (!pathStatus(path).isDir) {
         openDataFileByPath(path);
         return;
     }

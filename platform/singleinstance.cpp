@@ -3,6 +3,7 @@
 #include "core/filenames.h"
 
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QEventLoop>
@@ -15,6 +16,7 @@
 #include <QTimer>
 
 #include <cerrno>
+#include <cstdlib>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -106,6 +108,23 @@ bool SingleInstance::peerIsSameUser(qintptr descriptor)
     return credentials.uid == ::geteuid();
 }
 
+// A lock file that names no process was left by a copy killed between making the file and
+// writing its owner into it; left alone it would keep every later start from running. One that
+// is younger than a few seconds may be being written at this moment, and is respected.
+bool SingleInstance::isOwnerlessLock(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray pid = file.readLine(32).trimmed();
+    bool isNumber = false;
+    const qint64 owner = pid.toLongLong(&isNumber);
+    if (isNumber && owner > 0)
+        return false;
+    const QDateTime changed = file.fileTime(QFileDevice::FileModificationTime);
+    return std::abs(changed.msecsTo(QDateTime::currentDateTimeUtc())) > OwnerlessLockMs;
+}
+
 bool SingleInstance::tryBecomePrimary()
 {
     if (m_primary)
@@ -124,7 +143,12 @@ bool SingleInstance::tryBecomePrimary()
     // A running copy keeps its lock for as long as it runs; only a lock whose process is gone is
     // stale, never one that is merely old.
     lock->setStaleLockTime(0);
-    if (!lock->tryLock(0)) {
+    if (!lock->tryLock(0) && lock->error() == QLockFile::LockFailedError
+        && isOwnerlessLock(lockFilePath())) {
+        lock->removeStaleLockFile();
+        lock->tryLock(0);
+    }
+    if (!lock->isLocked()) {
         if (lock->error() == QLockFile::LockFailedError)
             return false;
         qWarning("Cannot create the lock file %s; running without the single-copy check",

@@ -92,6 +92,9 @@ public:
     // Whether the process at the other end of the connected local socket `descriptor` runs as
     // this process's user, by the credentials the kernel recorded for the connection.
     static bool peerIsSameUser(qintptr descriptor);
+    // True for a lock file that names no process and is older than OwnerlessLockMs.
+    static bool isOwnerlessLock(const QString& path);
+    static constexpr int OwnerlessLockMs = 3000;
     // Decides whether a connection is served, from its socket descriptor; peerIsSameUser unless
     // replaced (tests stand in another user with it). A refused connection is closed unanswered.
     void setPeerCheck(std::function<bool(qintptr)> check) { m_peerCheck = std::move(check); }

@@ -70,6 +70,7 @@ private slots:
     void sameFolderSpelledDifferently();
     void closedPrimaryFreesTheFolder();
     void staleLockAndSocketAreTakenOver();
+    void ownerlessLockIsTakenOverWhenOld();
     void oldLockOfLiveCopyIsKept();
     void askingWithoutListenerFails();
     void badRequestIsNotObeyed_data();
@@ -219,6 +220,25 @@ void TestSingleInstance::staleLockAndSocketAreTakenOver()
     QVERIFY(!second.tryBecomePrimary());
     QVERIFY(second.askPrimaryToComeForward());
     QCOMPARE(spy.count(), 1);
+}
+
+// A copy killed between making its lock file and writing its pid into it leaves an empty lock:
+// once it is a few seconds old it is taken over, while a fresh one is respected.
+void TestSingleInstance::ownerlessLockIsTakenOverWhenOld()
+{
+    SingleInstance copy(m_folder);
+    QFile lock(copy.lockFilePath());
+    QVERIFY(lock.open(QIODevice::WriteOnly));
+    lock.close();
+    QVERIFY(!copy.tryBecomePrimary());
+
+    QVERIFY(lock.open(QIODevice::ReadWrite));
+    QVERIFY(lock.setFileTime(
+        QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime));
+    lock.close();
+    QVERIFY(copy.tryBecomePrimary());
+    SingleInstance second(m_folder);
+    QVERIFY(!second.tryBecomePrimary());
 }
 
 void TestSingleInstance::oldLockOfLiveCopyIsKept()

@@ -4,7 +4,7 @@
 # (scripts/debian-root.sh), into which the tree's sources are copied, `apt-get build-dep ./`
 # installs what debian/control asks for, and `dpkg-buildpackage -us -uc -b` builds. The package
 # is named for its release: its version is the one of debian/changelog with "~debNNu1" added
-# (1.13.0-1~deb12u1 on Debian 12, ~deb13u1 on Debian 13), by an entry put on top of a copy of
+# (1.14.0-1~deb12u1 on Debian 12, ~deb13u1 on Debian 13), by an entry put on top of a copy of
 # the changelog in the root. The root is removed at the end, whatever the outcome.
 #
 #   scripts/build-package.sh [--reuse] OUT_DIR

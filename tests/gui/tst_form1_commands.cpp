@@ -294,7 +294,7 @@ private slots:
         QCOMPARE(about.name, QStringLiteral("Korvanta"));
         const QStringList lines = linesOf(about.text);
         QCOMPARE(lines.size(), 2);
-        QVERIFY(lines.at(0).startsWith(QStringLiteral("Version 1.13.0000          ")));
+        QVERIFY(lines.at(0).startsWith(QStringLiteral("Version 1.14.0000          ")));
         QVERIFY(lines.at(0).size() > 27);
         QCOMPARE(lines.at(1), QStringLiteral("ﾃｷｽﾄﾌｧｲﾙを読み込んで閲覧・ｺﾋﾟｰする。"));
         QVERIFY(!about.icon.isNull());

@@ -186,7 +186,7 @@ private slots:
         QVERIFY(!text.contains(QLatin1Char('\r')));
         QVERIFY(text.startsWith(QLatin1Char('=')));
         QVERIFY(text.contains(QStringLiteral("Korvanta")));
-        QVERIFY(text.contains(QStringLiteral("Ver 1.13.0000")));
+        QVERIFY(text.contains(QStringLiteral("Ver 1.14.0000")));
         // The heading carries the build's version, never the placeholder.
         QVERIFY(text.contains(QStringLiteral("ﾊﾞｰｼﾞｮﾝ ") + versionNumberText(KorvantaVersion)));
         QVERIFY(!text.contains(QLatin1Char('{')));

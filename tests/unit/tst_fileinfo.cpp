@@ -237,9 +237,9 @@ void TestFileInfo::version()
 
 void TestFileInfo::about()
 {
-    QCOMPARE(versionText(KorvantaVersion), QStringLiteral("Version 1.13.0000"));
+    QCOMPARE(versionText(KorvantaVersion), QStringLiteral("Version 1.14.0000"));
     QCOMPARE(aboutText(KorvantaVersion, QStringLiteral("(C) someone"), programComment()),
-        QStringLiteral("Version 1.13.0000          (C) someone\r\n"
+        QStringLiteral("Version 1.14.0000          (C) someone\r\n"
                        "ﾃｷｽﾄﾌｧｲﾙを読み込んで閲覧・ｺﾋﾟｰする。"));
 }
 

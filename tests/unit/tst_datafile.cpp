@@ -1182,14 +1182,14 @@ void TestDataFile::chosenEncoding()
         return std::pair(QStringList { names.headerTexts.value(0), read.data.itemString(1, 1) },
             read.form.encoding);
     };
-    for (const bool ahead : { true, false }) {
-        QCOMPARE(readBoth(EncodingChoice::Auto, ahead).first, detected);
-        const auto [texts, used] = readBoth(choice, ahead);
+    for (const bool together : { true, false }) {
+        QCOMPARE(readBoth(EncodingChoice::Auto, together).first, detected);
+        const auto [texts, used] = readBoth(choice, together);
         QCOMPARE(texts, chosen);
         QCOMPARE(used, encoding);
         QVERIFY(memo.find(path, choice).has_value());
         QVERIFY(!memo.find(path, EncodingChoice::Auto).has_value());
-        QCOMPARE(readBoth(EncodingChoice::Auto, ahead).first, detected);
+        QCOMPARE(readBoth(EncodingChoice::Auto, together).first, detected);
     }
 }
 

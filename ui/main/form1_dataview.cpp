@@ -43,8 +43,14 @@ bool Form1::ReadItemNames(bool recordsNext)
     {
         const QScopedValueRollback reading(m_reading, true);
         if (recordsNext) {
-            // The whole file at once, shown with its progress: its names and its records.
-            read = readDataFile(path, dataReadOptions());
+            // The whole file at once, shown with its reading's progress: its names and its
+            // records. Its splitting's end is shown by ReadDataFile.
+            DataFileReadOptions options = dataReadOptions();
+            options.progress = [this](ReadStage stage, int percent) {
+                if (stage == ReadStage::Reading)
+                    showReadProgress(int(stage), percent);
+            };
+            read = readDataFile(path, options);
             names = read.names;
             if (!names.ok) {
                 names.kind = read.kind;
@@ -91,7 +97,7 @@ bool Form1::ReadItemNames(bool recordsNext)
         read.truncated && !(m_rereading && RecordCount() >= recordLimit()) };
     takeItemNames(names);
     if (read.ok)
-        takeRecords(std::move(read), dataReadOptions().encoding);
+        takeRecords(std::move(read), encodingChoiceOf(Filemado->fileName()));
     else
         clearData();
     return true;

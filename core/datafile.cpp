@@ -770,29 +770,6 @@ namespace {
         return read;
     }
 
-    // The rest of an open file after the `bytes` read from it so far, appended to them.
-    FileCheck readRest(QFile& file, QByteArray& bytes, qint64 expected, qint64 pieceBytes,
-        const std::function<void(int)>& progress)
-    {
-        // Room for the whole file, and for a byte more to see its end.
-        bytes.reserve(std::min(expected, MaxDataFileBytes) + 1);
-        for (;;) {
-            const qint64 done = bytes.size();
-            const qint64 room = std::min(pieceBytes, MaxDataFileBytes + 1 - done);
-            if (room <= 0)
-                return tooLarge();
-            bytes.resize(done + room);
-            const qint64 n = readCounted(file, bytes.data() + done, room);
-            bytes.truncate(done + std::max<qint64>(n, 0));
-            if (n < 0)
-                return readFailure(file);
-            if (n == 0)
-                return bytes.size() > MaxDataFileBytes ? tooLarge() : FileCheck {};
-            if (progress && expected > 0)
-                progress(int(std::min<qint64>(bytes.size(), expected) * 100 / expected));
-        }
-    }
-
     // Reads the data file at `path` once, in pieces, and splits its records as they come, in
     // as many items as its line 1 has (or `itemCount` when it is given): the item names and the
     // records come from the same bytes, however the file changes meanwhile. The names are set
@@ -803,9 +780,7 @@ namespace {
     // the form the first piece shows: the encoding and line end decided from the first bytes
     // hold for all of them in nearly every file. Bytes below 0x80, which every encoding but
     // UTF-16 reads alike, leave the encoding open until the first byte above. When the bytes
-    // show another form at last, `readWhole` is set. A UTF-16 file, whose line end only all of
-    // its bytes tell, is kept whole as it is read and split at its end.
-    // `progress` hears the share read.
+    // show another form at last, `readWhole` is set. `progress` hears the share read.
     FileRead readInPieces(const QString& path, const std::optional<TextForm>& known, int itemCount,
         ItemNamesResult* names, const DataFileReadOptions& options,
         const std::function<void(int)>& progress)
@@ -860,7 +835,7 @@ namespace {
                 const qsizetype lf = form.endAfterLastLf(bytes.sliced(from));
                 whole = lf > 0 ? from + lf : 0;
             }
-            const QByteArrayView piece = bytes.first(whole);
+            QByteArrayView piece = bytes.first(whole);
             if (whole > 0 && !splitter && holds) {
                 // Line 1 whole in the first bytes: its items, and the form to split in.
                 TextForm first = form;
@@ -870,22 +845,12 @@ namespace {
                     first = probe.result();
                 }
                 if (!known && !first.linesInBytes()) {
-                    QByteArray all(bytes.constData(), bytes.size());
-                    buffer = {};
-                    if (const FileCheck check = readRest(file, all, expected, pieces.read,
-                            [&](int percent) {
-                                if (progress)
-                                    progress(percent / 2);
-                            });
-                        check.kind != ReadFailureKind::None)
-                        return stopped(check);
-                    file.close();
-                    decision.add(all);
-                    return splitWhole(
-                        all, decision.result(), itemCount, names, options, progress, 50);
+                    // UTF-16: its pieces end after a LF code unit, from the first on.
+                    whole = atEnd ? bytes.size() : first.endAfterLastLf(bytes);
+                    piece = bytes.first(whole);
                 }
-                int items = itemCount;
-                if (items < 1) {
+                int items = whole > 0 ? itemCount : 0;
+                if (whole > 0 && items < 1) {
                     std::optional<ItemNamesResult> lineOne
                         = namesIn(start, first, atEnd && total <= start.size(), &read.check);
                     if (read.check.kind != ReadFailureKind::None)

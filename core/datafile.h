@@ -227,8 +227,8 @@ struct DataFileReadOptions
     std::function<void()> beforeSplitting;
     // Called now and then with the stage and its share done so far, in percent (0 to 100):
     // reading (decoding and splitting as the file is read) rises to 100, then splitting ends
-    // with 100. A file that is held whole before it is split (UTF-16 whose text form is not
-    // known) has its reading in the first half and its splitting in the second.
+    // with 100. A file read once more whole (see readDataFile) has its reading in the first
+    // half and its splitting in the second; the share told never goes back.
     std::function<void(ReadStage, int)> progress;
     // The size of the pieces the file is read and decoded in, 0 for the usual 8 MB (and 64 kB
     // decoded at a time); a small size cuts a small file's lines as a large file's are cut.
@@ -241,9 +241,8 @@ struct DataFileReadOptions
 // file meanwhile. Each piece is decoded and split as it is read; with the text form known
 // (`memo`), reading stops once the records up to the limit are split. A file whose form is not
 // known has it decided from all of its bytes while its records are split in the form its first
-// piece shows; only where the later bytes decide otherwise (rare) is it read once more, and
-// the names and records are taken from that reading. A UTF-16 file whose form is not known is
-// held whole, as its line end is told by all of its bytes, and split at its end.
+// piece shows; only where the later bytes decide otherwise (rare) is it read once more, whole,
+// and the names and records are taken from that reading.
 DataFileReadResult readDataFile(const QString& path, const DataFileReadOptions& options);
 
 // readDataFile with the records split into `itemCount` items whatever line 1 holds; the item

@@ -190,8 +190,6 @@ void Form1::takeRecords(DataFileReadResult&& read, EncodingChoice encoding)
     m_foldedData.reset();
     m_widestText.reset();
     m_search.clear();
-    if (AimaiKensaku->isChecked())
-        foldedData();
 }
 
 bool Form1::ReadDataFile()
@@ -206,6 +204,8 @@ bool Form1::ReadDataFile()
                 m_platform.showMessage(this, recordLimitMessage());
             Label1->setText(SplittingDataCaption.toString());
             showReadProgress(int(ReadStage::Splitting), 100);
+            if (AimaiKensaku->isChecked())
+                foldedData();
             return true;
         }
         if (!m_rereading || !m_rereadQuietly)
@@ -244,6 +244,8 @@ bool Form1::ReadDataFile()
     if (CopyItem > ItemCount)
         CopyItem = 1;
     takeRecords(std::move(result), options.encoding);
+    if (AimaiKensaku->isChecked())
+        foldedData();
     return true;
 }
 

@@ -35,11 +35,10 @@ qsizetype readAndDecode(const QString& path)
     return text.size();
 }
 
-// (b) What opening a data file does: the item names, then the whole file.
+// (b) What opening a data file does: its item names and records in one read.
 DataSet readLikeTheProgram(const QString& path)
 {
-    const ItemNamesResult names = readItemNames(path);
-    DataFileReadResult read = readDataFile(path, names.itemCount());
+    DataFileReadResult read = readDataFile(path, DataFileReadOptions {});
     return std::move(read.data);
 }
 

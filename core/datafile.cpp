@@ -189,8 +189,9 @@ namespace {
 
     // The text form of a file decided from its bytes given in order, in pieces that each end
     // after a LF byte but the last, as TextForm::of decides it from all of them at once: the
-    // encoding, and the line end as lineEndOf tells it from the bytes (for a form whose lines
-    // are not in its bytes, UTF-16, it is told from the decoded text instead; see wholeForm).
+    // encoding, and the line end as lineEndOf tells it. The line end is looked for both in the
+    // bytes and in the code units of either UTF-16 byte order, so that a UTF-16 file's line end
+    // is known from its bytes without decoding them.
     class FormDecision
     {
     public:
@@ -204,41 +205,73 @@ namespace {
             if (piece.isEmpty())
                 return;
             m_detector.add(piece);
-            for (qsizetype i = m_crLf ? -1 : piece.indexOf('\n'); i >= 0;
-                i = piece.indexOf('\n', i + 1)) {
-                if ((i > 0 ? piece[i - 1] : m_before) == '\r') {
-                    m_crLf = true;
-                    break;
-                }
-                m_anyLf = true;
+            // The byte `i` of the piece; the last bytes before it for negative ones.
+            const auto at = [&](qsizetype i) { return i >= 0 ? piece[i] : m_tail[3 + i]; };
+            if (m_leLfWaits) {
+                // A LF byte at an even offset ended the last piece: a code unit when its
+                // second byte is zero.
+                if (piece[0] == '\0')
+                    (m_leCrWaits ? m_le.crLf : m_le.anyLf) = true;
+                m_leLfWaits = false;
             }
-            m_before = piece.back();
+            for (qsizetype i = piece.indexOf('\n'); i >= 0 && !allCrLf();
+                i = piece.indexOf('\n', i + 1)) {
+                (at(i - 1) == '\r' ? m_bytes.crLf : m_bytes.anyLf) = true;
+                if ((m_size + i) % 2 == 0) {
+                    // 0A 00 in UTF-16LE, after 0D 00 for CR LF.
+                    const bool cr = at(i - 2) == '\r' && at(i - 1) == '\0';
+                    if (i + 1 == piece.size()) {
+                        m_leLfWaits = true;
+                        m_leCrWaits = cr;
+                    } else if (piece[i + 1] == '\0') {
+                        (cr ? m_le.crLf : m_le.anyLf) = true;
+                    }
+                } else if (at(i - 1) == '\0') {
+                    // 00 0A in UTF-16BE, after 00 0D for CR LF.
+                    (at(i - 3) == '\0' && at(i - 2) == '\r' ? m_be.crLf : m_be.anyLf) = true;
+                }
+            }
+            for (qsizetype i = std::max<qsizetype>(0, piece.size() - 3); i < piece.size(); ++i) {
+                m_tail[0] = m_tail[1];
+                m_tail[1] = m_tail[2];
+                m_tail[2] = piece[i];
+            }
+            m_size += piece.size();
         }
 
-        // Whether a CR LF pair was seen: the line end is CR LF whatever follows.
-        bool crLf() const { return m_crLf; }
+        // Whether a CR LF pair of bytes was seen: the line end of a file whose lines are in its
+        // bytes is CR LF whatever follows.
+        bool crLf() const { return m_bytes.crLf; }
 
         TextForm result() const
         {
             TextForm form;
             form.encoding = m_detector.result();
-            form.lineEnd = m_crLf || !m_anyLf ? LineEnd::CrLf : LineEnd::Lf;
+            const bool bigEndian = form.encoding == DataEncoding::Utf16Be
+                || form.encoding == DataEncoding::Utf16BeWithBom;
+            const Lines& lines = form.linesInBytes() ? m_bytes : bigEndian ? m_be : m_le;
+            form.lineEnd = lines.crLf || !lines.anyLf ? LineEnd::CrLf : LineEnd::Lf;
             return form;
         }
 
     private:
-        DataEncodingDetector m_detector;
-        bool m_crLf = false;
-        bool m_anyLf = false;
-        char m_before = 0; // the last byte of the pieces so far
-    };
+        struct Lines
+        {
+            bool crLf = false;
+            bool anyLf = false;
+        };
 
-    // The form of a file's whole bytes from the one FormDecision gave: for a form whose CR and
-    // LF are code units, the line end is told from the decoded text.
-    TextForm wholeForm(TextForm decided, QByteArrayView bytes)
-    {
-        return decided.linesInBytes() ? decided : TextForm::in(decided.encoding, bytes);
-    }
+        bool allCrLf() const { return m_bytes.crLf && m_le.crLf && m_be.crLf; }
+
+        DataEncodingDetector m_detector;
+        Lines m_bytes; // CR and LF as bytes
+        Lines m_le; // as UTF-16LE code units
+        Lines m_be; // as UTF-16BE code units
+        bool m_leLfWaits = false; // the last piece ended in a LF byte at an even offset
+        bool m_leCrWaits = false; // and a CR code unit came before it
+        qint64 m_size = 0; // the bytes so far
+        char m_tail[3] = {}; // the last three of them
+    };
 
     // The whole data file at `path` (read only), in pieces of `pieceBytes`; `progress` (if given)
     // hears the share read so far in percent, and `decision` (if given) the bytes as they come,
@@ -474,41 +507,8 @@ namespace {
             return { failure(ReadFailureKind::Empty, EmptyFileMessage.toString()), {}, {}, false };
         decided.atEnd = total <= decided.start.size();
         decided.form = decision.result();
-        if (!decided.form.linesInBytes()) {
-            // CR and LF are code units here: the line end is told from the decoded text.
-            const WholeFile whole = readWholeFile(path);
-            if (whole.check.kind != ReadFailureKind::None)
-                return { whole.check, {}, {}, false };
-            decided.form = wholeForm(decided.form, whole.bytes);
-            decided.start = whole.bytes;
-            decided.atEnd = true;
-        }
         return decided;
     }
-
-    struct DecidedWhole
-    {
-        FileCheck check;
-        QByteArray bytes;
-        TextForm form;
-    };
-
-    // The whole data file at `path` with its text form decided from its bytes as they are read:
-    // one reading of the file for both. `progress` (if given) hears the share read.
-    DecidedWhole readDeciding(const QString& path, EncodingChoice choice,
-        const std::function<void(int)>& progress, qint64 pieceBytes = PieceBytes)
-    {
-        FormDecision decision(choice);
-        WholeFile whole = readWholeFile(path, progress, &decision, pieceBytes);
-        if (whole.check.kind != ReadFailureKind::None)
-            return { whole.check, {}, {} };
-        const TextForm form = wholeForm(decision.result(), whole.bytes);
-        return { {}, std::move(whole.bytes), form };
-    }
-
-    // readFirstLine for a file whose text form is not known, when its records are read next;
-    // see FirstLineReadOptions::readAhead.
-    FirstLineResult readFirstLineAhead(const QString& path, const FirstLineReadOptions& options);
 
 } // namespace
 
@@ -537,8 +537,6 @@ FirstLineResult readFirstLine(const QString& path, const FirstLineReadOptions& o
                     break;
                 }
             }
-        } else if (options.readAhead) {
-            return readFirstLineAhead(path, options);
         } else {
             const TextFormMemo::Stamp before = TextFormMemo::stamp(path);
             const DecidedForm decided = decideTextForm(path, options.encoding, options.progress);
@@ -718,87 +716,68 @@ namespace {
         return pieces;
     }
 
-    struct SplitRead
+    // What one reading of a data file gives: the item names of its line 1 and its records,
+    // from the same bytes.
+    struct FileRead
     {
         FileCheck check;
         DataSet data;
         bool truncated = false;
+        TextForm form; // the form the bytes were read in
+        // The records split as the bytes came do not hold in the form decided from all of them:
+        // the file is to be read whole (`form` is the form decided).
+        bool readWhole = false;
     };
 
-    // Reading a file whose text form is known: it is read in large pieces, and each piece's
-    // whole lines are decoded and split at once, so that neither the file's bytes nor its
-    // decoded text are ever held whole. The bytes after a piece's last LF wait for the next.
-    // Reading stops once the records up to the limit are split.
-    SplitRead readKnownForm(const QString& path, int itemCount, TextForm form,
-        const DataFileReadOptions& options, const std::function<void(int)>& progress)
+    FileRead stopped(const FileCheck& check)
     {
-        QFile file;
-        qint64 size = 0;
-        if (const FileCheck check = openDataFile(path, file, &size);
-            check.kind != ReadFailureKind::None)
-            return { check, {} };
-        if (size > MaxDataFileBytes)
-            return { tooLarge(), {} };
-
-        const qint64 expected = size;
-        const Pieces pieces = piecesFor(options);
-        DataSetSplitter splitter(
-            itemCount, form.lineEnd, options.recordLimit, form.decodedLengthBound(expected));
-        // One byte more than a small file has, so that its end is seen without growing.
-        QByteArray buffer(std::min(pieces.read, expected + 1), Qt::Uninitialized);
-        qsizetype waiting = 0; // bytes at the buffer's start after the last LF decoded
-        qint64 total = 0;
-        bool atStart = true;
-        for (bool atEnd = false; !atEnd;) {
-            // A line longer than the buffer makes it grow.
-            if (waiting == buffer.size())
-                buffer.resize(waiting + pieces.read);
-            const qint64 n = readCounted(file, buffer.data() + waiting, buffer.size() - waiting);
-            if (n < 0)
-                return { readFailure(file), {} };
-            atEnd = n == 0; // a file that grew since is read to its end all the same
-            total += n;
-            if (total > MaxDataFileBytes)
-                return { tooLarge(), {} };
-            const QByteArrayView bytes(buffer.constData(), waiting + n);
-            // The bytes waiting hold no LF: only the new ones are searched (from the code unit
-            // they begin in).
-            const qsizetype from = form.unitStart(waiting);
-            qsizetype whole = bytes.size();
-            if (!atEnd) {
-                const qsizetype lf = form.endAfterLastLf(bytes.sliced(from));
-                whole = lf > 0 ? from + lf : 0;
-            }
-            if (whole > 0) {
-                if (!decodeAndSplit(bytes.first(whole), form, atStart, pieces.split, splitter))
-                    break;
-                atStart = false;
-                waiting = bytes.size() - whole;
-                std::memmove(buffer.data(), buffer.constData() + whole, size_t(waiting));
-            } else {
-                waiting = bytes.size();
-            }
-            if (!atEnd && total == n && n >= (qint64(1) << 20)) {
-                // The records of the first piece tell about how many the file holds.
-                splitter.expectRecords(qsizetype(
-                    double(splitter.recordCount() + 1) * double(expected) / double(n) * 1.02));
-            }
-            if (progress && expected > 0)
-                progress(int(std::min<qint64>(total, expected) * 100 / expected));
-        }
-        file.close();
-        if (total == 0)
-            return { failure(ReadFailureKind::Empty, EmptyFileMessage.toString()), {} };
-        SplitRead read;
-        read.data = splitter.finish(&read.truncated);
+        FileRead read;
+        read.check = check;
         return read;
     }
 
-    // Decodes and splits a file's whole bytes in its text form, piece by piece. `progress`
-    // hears the share split, from `from` to 100 percent.
-    SplitRead splitBytes(QByteArrayView bytes, TextForm form, int itemCount,
+    // The first bytes kept for line 1: the longest line, its line end and a little more.
+    constexpr qsizetype StartBytes = MaxFirstLineBytes + 4;
+
+    // The item names of line 1 in a file's first bytes `start` (all of the file when `atEnd`).
+    // Returns nothing while the line runs on past them; a failure is set in `check`.
+    std::optional<ItemNamesResult> namesIn(
+        QByteArrayView start, TextForm form, bool atEnd, FileCheck* check)
+    {
+        bool tooLong = false;
+        bool complete = false;
+        const QString line = firstLineIn(start, form, &tooLong, atEnd, &complete);
+        if (tooLong) {
+            *check = firstLineTooLong();
+            return std::nullopt;
+        }
+        if (!complete)
+            return std::nullopt;
+        ItemNamesResult names = itemNamesFromLine(line);
+        if (!names.ok)
+            *check = failure(names.kind, names.description);
+        return names;
+    }
+
+    // Decodes and splits a file's whole bytes in its text form, piece by piece, in as many
+    // items as line 1 has (set in `names`), or `itemCount` when it is given. `progress` hears the
+    // share split, from `from` to 100 percent.
+    FileRead splitWhole(QByteArrayView bytes, TextForm form, int itemCount, ItemNamesResult* names,
         const DataFileReadOptions& options, const std::function<void(int)>& progress, int from)
     {
+        FileRead read;
+        read.form = form;
+        if (itemCount < 1) {
+            const QByteArrayView start = bytes.first(std::min(bytes.size(), StartBytes));
+            std::optional<ItemNamesResult> lineOne
+                = namesIn(start, form, start.size() == bytes.size(), &read.check);
+            if (read.check.kind != ReadFailureKind::None)
+                return read;
+            if (!lineOne) // a line running past the first bytes is too long
+                return stopped(firstLineTooLong());
+            *names = std::move(*lineOne);
+            itemCount = names->itemCount();
+        }
         DataSetSplitter splitter(
             itemCount, form.lineEnd, options.recordLimit, form.decodedLengthBound(bytes.size()));
         // Every record but the last ends at a LF.
@@ -813,64 +792,23 @@ namespace {
             if (progress)
                 progress(from + int(done * (100 - from) / bytes.size()));
         }
-        SplitRead read;
         read.data = splitter.finish(&read.truncated);
         return read;
     }
 
-    // Reading a file whose text form is not known: its bytes are read whole and the form is
-    // decided from them as they come, then they are decoded and split piece by piece.
-    // `progress` hears the share read (the first half) and split (the second); `form` is set
-    // to the form decided.
-    SplitRead readUnknownForm(const QString& path, int itemCount,
-        const DataFileReadOptions& options, const std::function<void(int)>& progress,
-        TextForm* form)
-    {
-        const TextFormMemo::Stamp before = TextFormMemo::stamp(path);
-        const DecidedWhole whole = readDeciding(
-            path, options.encoding,
-            [&](int percent) {
-                if (progress)
-                    progress(percent / 2);
-            },
-            piecesFor(options).read);
-        if (whole.check.kind != ReadFailureKind::None)
-            return { whole.check, {} };
-        if (options.memo)
-            options.memo->remember(before, whole.form, options.encoding);
-        *form = whole.form;
-        return splitBytes(whole.bytes, whole.form, itemCount, options, progress, 50);
-    }
-
-    struct OnePass
-    {
-        FileCheck check;
-        DecidedForm decided; // the form decided from all of the bytes, and the first ones
-        // UTF-16, whose line end is not told from the bytes: the file is to be read whole. Its
-        // reading stops as soon as its first piece shows it.
-        bool readWhole = false;
-        bool split = false; // the records were split in the decided form
-        int itemCount = 0;
-        DataSet data;
-        bool truncated = false;
-    };
-
-    OnePass stopped(const FileCheck& check)
-    {
-        OnePass pass;
-        pass.check = check;
-        return pass;
-    }
-
-    // Reads the data file at `path` once, in pieces, deciding its text form from all of its bytes
-    // (as decideTextForm does) and splitting its records as they come in the form its first
-    // piece shows: the encoding and line end decided from the first bytes hold for all of them
-    // in nearly every file. Only when the form decided from all of the bytes is that one are
-    // the records split (`split`); bytes below 0x80, which every encoding but UTF-16 reads
-    // alike, leave the encoding open until the first byte above. Nothing is split for a first
-    // line that does not end within the first piece, nor once the bytes show another form than
-    // the first ones did, nor when the records cannot be held. `progress` hears the share read.
-    OnePass readOnce(const QString& path, EncodingChoice choice, int recordLimit, qint64 pieceBytes,
+    // Reads the data file at `path` once, in pieces, and splits its records as they come, in
+    // as many items as its line 1 has (or `itemCount` when it is given): the item names and the
+    // records come from the same bytes, however the file changes meanwhile. The names are set
+    // in `names` as soon as they are read.
+    //
+    // With the text form known (`known`), reading stops once the records up to the limit are
+    // split. Otherwise the form is decided from all of the bytes, while the records are split in
+    // the form the first piece shows: the encoding and line end decided from the first bytes
+    // hold for all of them in nearly every file. Bytes below 0x80, which every encoding but
+    // UTF-16 reads alike, leave the encoding open until the first byte above. When the bytes
+    // show another form at last, `readWhole` is set. `progress` hears the share read.
+    FileRead readInPieces(const QString& path, const std::optional<TextForm>& known, int itemCount,
+        ItemNamesResult* names, const DataFileReadOptions& options,
         const std::function<void(int)>& progress)
     {
         QFile file;
@@ -881,29 +819,32 @@ namespace {
         if (size > MaxDataFileBytes)
             return stopped(tooLarge());
 
-        DataFileReadOptions sizes;
-        sizes.pieceBytes = pieceBytes;
-        const Pieces pieces = piecesFor(sizes);
-        constexpr qsizetype StartBytes = MaxFirstLineBytes + 4;
+        const Pieces pieces = piecesFor(options);
         const qint64 expected = size;
-        OnePass pass;
-        QByteArray& start = pass.decided.start;
-        FormDecision decision(choice);
+        FileRead read;
+        QByteArray start; // the first bytes, for line 1
+        FormDecision decision(options.encoding);
         std::optional<DataSetSplitter> splitter;
-        TextForm guess; // the form the records are split in
-        bool guessing = true; // false once the bytes show another form than `guess`
+        TextForm form = known.value_or(TextForm {}); // the form the records are split in
+        bool holds = true; // whether that form is still the one the bytes so far show
         bool full = false; // the records up to the limit are split
         bool atStart = true;
+        // One byte more than a small file has, so that its end is seen without growing.
         QByteArray buffer(std::min(pieces.read, expected + 1), Qt::Uninitialized);
-        qsizetype waiting = 0;
+        qsizetype waiting = 0; // bytes at the buffer's start after the last line split
         qint64 total = 0;
+        const auto report = [&] {
+            if (progress && expected > 0)
+                progress(int(std::min(total, expected) * 100 / expected));
+        };
         for (bool atEnd = false; !atEnd;) {
+            // A line longer than the buffer makes it grow.
             if (waiting == buffer.size())
                 buffer.resize(waiting + pieces.read);
             const qint64 n = readCounted(file, buffer.data() + waiting, buffer.size() - waiting);
             if (n < 0)
                 return stopped(readFailure(file));
-            atEnd = n == 0;
+            atEnd = n == 0; // a file that grew since is read to its end all the same
             total += n;
             if (total > MaxDataFileBytes)
                 return stopped(tooLarge());
@@ -911,133 +852,162 @@ namespace {
                 start += QByteArrayView(buffer.constData() + waiting, n)
                              .first(std::min<qint64>(n, StartBytes - start.size()));
             const QByteArrayView bytes(buffer.constData(), waiting + n);
+            // The bytes waiting hold no line end: only the new ones are searched (from the code
+            // unit they begin in).
             qsizetype whole = bytes.size();
             if (!atEnd) {
-                const qsizetype lf = bytes.sliced(waiting).lastIndexOf('\n');
-                whole = lf >= 0 ? waiting + lf + 1 : 0;
+                const qsizetype from = form.unitStart(waiting);
+                const qsizetype lf = form.endAfterLastLf(bytes.sliced(from));
+                whole = lf > 0 ? from + lf : 0;
             }
-            if (whole > 0) {
-                const QByteArrayView piece = bytes.first(whole);
+            QByteArrayView piece = bytes.first(whole);
+            if (whole > 0 && !splitter && holds) {
+                // Line 1 whole in the first bytes: its items, and the form to split in.
+                TextForm first = form;
+                if (!known) {
+                    FormDecision probe = decision;
+                    probe.add(piece);
+                    first = probe.result();
+                }
+                if (!known && !first.linesInBytes()) {
+                    // UTF-16: its pieces end after a LF code unit, from the first on.
+                    whole = atEnd ? bytes.size() : first.endAfterLastLf(bytes);
+                    piece = bytes.first(whole);
+                }
+                int items = whole > 0 ? itemCount : 0;
+                if (whole > 0 && items < 1) {
+                    std::optional<ItemNamesResult> lineOne
+                        = namesIn(start, first, atEnd && total <= start.size(), &read.check);
+                    if (read.check.kind != ReadFailureKind::None)
+                        return read;
+                    if (lineOne) {
+                        *names = std::move(*lineOne);
+                        items = names->itemCount();
+                    }
+                }
+                if (items >= 1) {
+                    form = first;
+                    splitter.emplace(items, form.lineEnd, options.recordLimit,
+                        form.decodedLengthBound(expected));
+                    if (!atEnd && total < expected && piece.size() >= (qsizetype(1) << 20))
+                        splitter->expectRecords(qsizetype(double(form.lfCount(piece) + 1)
+                            * double(expected) / double(piece.size()) * 1.02));
+                }
+            }
+            if (whole == 0 || (!splitter && holds)) {
+                // No whole line yet, or line 1 still runs on: the bytes wait for more.
+                waiting = bytes.size();
+                report();
+                continue;
+            }
+            if (!known) {
                 decision.add(piece);
-                if (guessing && !splitter) {
-                    // The first piece: its form, and line 1's items in it.
-                    guess = decision.result();
-                    if (!guess.linesInBytes()) {
-                        pass.readWhole = true;
-                        return pass;
-                    }
-                    bool tooLong = false;
-                    bool complete = false;
-                    const QString line = firstLineIn(
-                        start, guess, &tooLong, atEnd && total <= start.size(), &complete);
-                    const ItemNamesResult names = itemNamesFromLine(line);
-                    guessing = !tooLong && complete && names.ok;
-                    if (guessing) {
-                        pass.itemCount = names.itemCount();
-                        splitter.emplace(pass.itemCount, guess.lineEnd, recordLimit,
-                            guess.decodedLengthBound(expected));
-                        if (!atEnd && total < expected && piece.size() >= (qsizetype(1) << 20))
-                            splitter->expectRecords(qsizetype(double(piece.count('\n') + 1)
-                                * double(expected) / double(piece.size()) * 1.02));
-                    }
-                } else if (guessing && guess.encoding == DataEncoding::Ascii) {
+                if (holds && form.encoding == DataEncoding::Ascii) {
                     // Every byte so far was below 0x80, which every form whose lines are in its
                     // bytes reads alike: the records split so far are the same in the encoding
                     // the first byte above shows, when that one has no mark to begin with.
-                    guess.encoding = decision.result().encoding;
-                    guessing = guess.linesInBytes() && guess.mark().isEmpty();
+                    form.encoding = decision.result().encoding;
+                    holds = form.linesInBytes() && form.mark().isEmpty();
                 }
-                if (guess.lineEnd == LineEnd::Lf && decision.crLf())
-                    guessing = false;
-                if (guessing && !full) {
-                    try {
-                        full = !decodeAndSplit(piece, guess, atStart, pieces.split, *splitter);
-                    } catch (const std::exception&) {
-                        // Too much to hold: the reading of the records tells why.
-                        guessing = false;
-                    }
-                    atStart = false;
-                }
-                if (!guessing)
+                if (form.lineEnd == LineEnd::Lf && decision.crLf())
+                    holds = false;
+                if (!holds) {
+                    // Read on only to decide the form; the records come from reading it whole.
                     splitter.reset();
-                waiting = bytes.size() - whole;
-                std::memmove(buffer.data(), buffer.constData() + whole, size_t(waiting));
-            } else {
-                waiting = bytes.size();
+                    form = TextForm {};
+                }
             }
-            if (progress && expected > 0)
-                progress(int(std::min(total, expected) * 100 / expected));
+            if (splitter && !full) {
+                full = !decodeAndSplit(piece, form, atStart, pieces.split, *splitter);
+                atStart = false;
+                if (full && known)
+                    break;
+            }
+            waiting = bytes.size() - whole;
+            std::memmove(buffer.data(), buffer.constData() + whole, size_t(waiting));
+            report();
         }
         file.close();
         if (total == 0)
             return stopped(failure(ReadFailureKind::Empty, EmptyFileMessage.toString()));
-        pass.decided.atEnd = total <= start.size();
-        pass.decided.form = decision.result();
-        pass.readWhole = !pass.decided.form.linesInBytes();
-        if (guessing && splitter && pass.decided.form == guess) {
-            pass.split = true;
-            pass.data = splitter->finish(&pass.truncated);
-        }
-        return pass;
-    }
-
-    FirstLineResult readFirstLineAhead(const QString& path, const FirstLineReadOptions& options)
-    {
-        FirstLineResult result;
-        DataFileReadAhead& ahead = *options.readAhead;
-        const TextFormMemo::Stamp before = TextFormMemo::stamp(path);
-        OnePass pass = readOnce(
-            path, options.encoding, options.recordLimit, options.pieceBytes, options.progress);
-        if (pass.check.kind != ReadFailureKind::None)
-            return failed<FirstLineResult>(pass.check);
-        bool tooLong = false;
-        if (!pass.readWhole) {
-            if (options.memo)
-                options.memo->remember(before, pass.decided.form, options.encoding);
-            result.line
-                = firstLineIn(pass.decided.start, pass.decided.form, &tooLong, pass.decided.atEnd);
-            ahead = { before.path, options.encoding, pass.decided.form, pass.split, pass.itemCount,
-                std::move(pass.data), pass.truncated };
-        } else {
-            // CR and LF are code units here: the line end is told from the decoded text, which
-            // the records are split from then.
-            DataFileReadOptions sizes;
-            sizes.recordLimit = options.recordLimit;
-            sizes.pieceBytes = options.pieceBytes;
-            // The share read is the first half, the share split the second.
-            const auto progress = [&](int percent) {
-                if (options.progress)
-                    options.progress(percent);
-            };
-            const DecidedWhole whole = readDeciding(
-                path, options.encoding, [&](int percent) { progress(percent / 2); },
-                piecesFor(sizes).read);
-            if (whole.check.kind != ReadFailureKind::None)
-                return failed<FirstLineResult>(whole.check);
-            if (options.memo)
-                options.memo->remember(before, whole.form, options.encoding);
-            result.line = firstLineIn(whole.bytes, whole.form, &tooLong);
-            const ItemNamesResult names = itemNamesFromLine(result.line);
-            ahead = {};
-            ahead.path = before.path;
-            ahead.encoding = options.encoding;
-            ahead.form = whole.form;
-            if (!tooLong && names.ok) {
-                try {
-                    SplitRead read = splitBytes(
-                        whole.bytes, whole.form, names.itemCount(), sizes, progress, 50);
-                    ahead.hasRecords = true;
-                    ahead.itemCount = names.itemCount();
-                    ahead.data = std::move(read.data);
-                    ahead.truncated = read.truncated;
-                } catch (const std::exception&) {
-                    // Too much to hold: the reading of the records tells why.
-                }
+        if (!known) {
+            const TextForm decided = decision.result();
+            if (!holds || decided != form) {
+                read.readWhole = true;
+                read.form = decided;
+                return read;
             }
         }
-        if (tooLong) {
-            ahead = {};
-            return failed<FirstLineResult>(firstLineTooLong());
+        read.form = form;
+        if (!splitter) { // never so: every byte is split or waits for line 1 to end
+            read.readWhole = true;
+            return read;
+        }
+        read.data = splitter->finish(&read.truncated);
+        return read;
+    }
+
+    // Reads the data file at `path` and its item names, or in `itemCount` items when that is
+    // given, as readDataFile describes.
+    DataFileReadResult readData(
+        const QString& path, int itemCount, const DataFileReadOptions& options)
+    {
+        DataFileReadResult result;
+        // Set once line 1 is read, also when reading the records fails afterwards.
+        ItemNamesResult& names = result.names;
+        // Reading, decoding and splitting go together; the reading stage tells the share done,
+        // never less than it told before, and the splitting stage its end.
+        int shown = 0;
+        const auto progress = [&](int percent) {
+            shown = std::max(shown, percent);
+            if (options.progress)
+                options.progress(ReadStage::Reading, shown);
+        };
+        try {
+            const TextFormMemo::Stamp before = TextFormMemo::stamp(path);
+            const std::optional<TextForm> known
+                = options.memo ? options.memo->find(path, options.encoding) : std::nullopt;
+            FileRead read = readInPieces(path, known, itemCount, &names, options, progress);
+            if (read.readWhole && read.check.kind == ReadFailureKind::None) {
+                // The records split as the bytes came were in another form than the one all of
+                // them show: the names and the records come from reading the file once more.
+                FormDecision decision(options.encoding);
+                WholeFile whole = readWholeFile(
+                    path, [&](int percent) { progress(percent / 2); }, &decision,
+                    piecesFor(options).read);
+                names = {};
+                if (whole.check.kind != ReadFailureKind::None)
+                    return failed<DataFileReadResult>(whole.check);
+                read = splitWhole(
+                    whole.bytes, decision.result(), itemCount, &names, options, progress, 50);
+            }
+            if (read.check.kind != ReadFailureKind::None) {
+                result.kind = read.check.kind;
+                result.description = read.check.description;
+                return result;
+            }
+            if (!known && options.memo)
+                options.memo->remember(before, read.form, options.encoding);
+            progress(100);
+            // The read stops where the limit is reached: the message comes then, before the
+            // splitting caption.
+            if (read.truncated && options.onRecordLimit)
+                options.onRecordLimit();
+            if (options.beforeSplitting)
+                options.beforeSplitting();
+            if (options.progress)
+                options.progress(ReadStage::Splitting, 100);
+            result.data = std::move(read.data);
+            result.truncated = read.truncated;
+            result.form = read.form;
+        } catch (const std::bad_alloc&) {
+            result.kind = ReadFailureKind::Error;
+            result.description = memoryFailure().description;
+            return result;
+        } catch (const std::length_error&) {
+            result.kind = ReadFailureKind::Error;
+            result.description = tooManyItems().description;
+            return result;
         }
         result.ok = true;
         return result;
@@ -1045,60 +1015,15 @@ namespace {
 
 } // namespace
 
+DataFileReadResult readDataFile(const QString& path, const DataFileReadOptions& options)
+{
+    return readData(path, 0, options);
+}
+
 DataFileReadResult readDataFile(
     const QString& path, int itemCount, const DataFileReadOptions& options)
 {
-    DataFileReadResult result;
-    // Reading, decoding and splitting go together; the reading stage tells the share done, and
-    // the splitting stage its end.
-    const auto progress = [&](int percent) {
-        if (options.progress)
-            options.progress(ReadStage::Reading, percent);
-    };
-    try {
-        // What was read ahead is this read's only: it never outlives it.
-        DataFileReadAhead ahead;
-        if (options.readAhead)
-            std::swap(ahead, *options.readAhead);
-        const bool aheadHere = !ahead.isEmpty() && ahead.encoding == options.encoding
-            && ahead.path == QFileInfo(path).absoluteFilePath();
-        SplitRead read;
-        TextForm form; // the form the file is read in
-        if (aheadHere && ahead.hasRecords && ahead.itemCount == itemCount) {
-            read.data = std::move(ahead.data);
-            read.truncated = ahead.truncated;
-            form = ahead.form;
-            progress(100);
-        } else {
-            std::optional<TextForm> known = aheadHere ? std::optional(ahead.form) : std::nullopt;
-            ahead = {};
-            if (!known && options.memo)
-                known = options.memo->find(path, options.encoding);
-            read = known ? readKnownForm(path, itemCount, *known, options, progress)
-                         : readUnknownForm(path, itemCount, options, progress, &form);
-            if (known)
-                form = *known;
-        }
-        if (read.check.kind != ReadFailureKind::None)
-            return failed<DataFileReadResult>(read.check);
-        // The read stops where the limit is reached: the message comes then, before the
-        // splitting caption.
-        if (read.truncated && options.onRecordLimit)
-            options.onRecordLimit();
-        if (options.beforeSplitting)
-            options.beforeSplitting();
-        if (options.progress)
-            options.progress(ReadStage::Splitting, 100);
-        result.data = std::move(read.data);
-        result.truncated = read.truncated;
-        result.form = form;
-    } catch (const std::bad_alloc&) {
-        return failed<DataFileReadResult>(memoryFailure());
-    } catch (const std::length_error&) {
-        return failed<DataFileReadResult>(tooManyItems());
-    }
-    result.ok = true;
-    return result;
+    return readData(path, std::max(itemCount, 1), options);
 }
 
 DataFileReadResult readDataFile(

@@ -98,23 +98,6 @@ private:
 // a file is read, for tests and measurements.
 qint64 dataFileBytesRead();
 
-// What the first reading of a data file whose text form was not known leaves for the reading of
-// its records that follows: the form decided from all of its bytes and, where the bytes could be
-// split as they came (the encoding and line end the first bytes showed held to the last), the
-// records as well, so that the file is not read again.
-struct DataFileReadAhead
-{
-    QString path; // absolute; empty when nothing was read ahead
-    EncodingChoice encoding = EncodingChoice::Auto; // as the options asked
-    TextForm form;
-    bool hasRecords = false;
-    int itemCount = 0;
-    DataSet data;
-    bool truncated = false;
-
-    bool isEmpty() const { return path.isEmpty(); }
-};
-
 // ---- The first line and the item names
 
 // A first line longer than this (in the file's bytes) is refused.
@@ -140,13 +123,6 @@ struct FirstLineReadOptions
     // Called now and then with the share of the file read so far, in percent (0 to 100), while
     // it is read whole to decide its text form; not called when only the first line is read.
     std::function<void(int)> progress;
-    // When the records are read next: a file read whole to decide its text form has its records
-    // split in the same reading (in records of `recordLimit`, pieces of `pieceBytes` as
-    // DataFileReadOptions has them), and what was read is kept here for
-    // DataFileReadOptions::readAhead. Left empty when only the first line was read.
-    DataFileReadAhead* readAhead = nullptr;
-    int recordLimit = MaxRecordCount;
-    qint64 pieceBytes = 0;
 };
 
 // Reads the data file at `path` and returns its first line. The item names are
@@ -221,6 +197,9 @@ struct DataFileReadResult
     DataSet data;
     // The text form the file was read in.
     TextForm form;
+    // The item names of line 1, from the same bytes as the records (when the item count was
+    // not given).
+    ItemNamesResult names;
 };
 
 // The stages of reading a data file, as progress reports them.
@@ -237,10 +216,6 @@ struct DataFileReadOptions
     int recordLimit = MaxRecordCount;
     // The file's text form when it is known and unchanged; the form decided is kept there.
     TextFormMemo* memo = nullptr;
-    // What reading the item names read ahead (FirstLineReadOptions::readAhead): when it is this
-    // file's, its records are taken as they are (for the same item count), or else the file is
-    // read in the form decided there. It is taken (left empty) whatever file it was.
-    DataFileReadAhead* readAhead = nullptr;
     // Called once when the file holds more records than recordLimit, as soon as the read reaches
     // the first record past it and before beforeSplitting: the record-limit message comes before
     // the splitting caption.
@@ -249,18 +224,26 @@ struct DataFileReadOptions
     std::function<void()> beforeSplitting;
     // Called now and then with the stage and its share done so far, in percent (0 to 100):
     // reading (decoding and splitting as the file is read) rises to 100, then splitting ends
-    // with 100. A file whose text form is not known is read whole first (the first half of
-    // reading) and then decoded and split (the second half).
+    // with 100. A file read once more whole (see readDataFile) has its reading in the first
+    // half and its splitting in the second; the share told never goes back.
     std::function<void(ReadStage, int)> progress;
     // The size of the pieces the file is read and decoded in, 0 for the usual 8 MB (and 64 kB
     // decoded at a time); a small size cuts a small file's lines as a large file's are cut.
     qint64 pieceBytes = 0;
 };
 
-// Reads the whole data file at `path` (read only, in large pieces), decodes it and splits it into
-// records of `itemCount` items, as DataSet::fromFileText splits the whole text. With the text form
-// known (`memo`), each piece is decoded and split as it is read, and reading stops once the
-// records up to the limit are split. With its records read ahead, the file is not read at all.
+// Reads the data file at `path` once (read only, in large pieces), decodes it and splits it: the
+// item names of its line 1 (as readItemNames gives them) and its records in as many items, as
+// DataSet::fromFileText splits the whole text, both from the same bytes, whatever happens to the
+// file meanwhile. Each piece is decoded and split as it is read; with the text form known
+// (`memo`), reading stops once the records up to the limit are split. A file whose form is not
+// known has it decided from all of its bytes while its records are split in the form its first
+// piece shows; only where the later bytes decide otherwise (rare) is it read once more, whole,
+// and the names and records are taken from that reading.
+DataFileReadResult readDataFile(const QString& path, const DataFileReadOptions& options);
+
+// readDataFile with the records split into `itemCount` items whatever line 1 holds; the item
+// names are not read.
 DataFileReadResult readDataFile(
     const QString& path, int itemCount, const DataFileReadOptions& options);
 DataFileReadResult readDataFile(

@@ -1,7 +1,8 @@
 // The data file reader on arbitrary bytes, through its public entry points: the file is written
-// to a temporary folder and read with readItemNames and readDataFile. The code page 932 decoding
-// is checked against ICU's windows-31j table, and the splitting into items and records against a
-// plain reference written from the format's rules.
+// to a temporary folder and read with readItemNames and readDataFile, and with readDataFile alone
+// for its names and records together. The code page 932 decoding is checked against ICU's
+// windows-31j table, and the splitting into items and records against a plain reference written
+// from the format's rules.
 
 #include "core/csvline.h"
 #include "core/datafile.h"
@@ -211,25 +212,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     require(namesKnown.ok && namesKnown.headerTexts == names.headerTexts,
         "the item names differ when the text form is known");
 
-    // The first open's road: the item names read with the whole file, whose records are split
-    // in the same reading where the form of its first piece holds to its end.
-    DataFileReadAhead readAhead;
-    FirstLineReadOptions first;
-    first.encoding = choice;
-    first.readAhead = &readAhead;
-    first.recordLimit = limit;
-    first.pieceBytes = options.pieceBytes;
-    const ItemNamesResult namesAhead = readItemNames(path, first);
-    require(namesAhead.ok && namesAhead.headerTexts == names.headerTexts,
-        "the item names differ when the records are read ahead");
-    require(!readAhead.isEmpty(), "nothing was read ahead");
-    DataFileReadOptions aheadOptions;
-    aheadOptions.encoding = choice;
-    aheadOptions.recordLimit = limit;
-    aheadOptions.pieceBytes = options.pieceBytes;
-    aheadOptions.readAhead = &readAhead;
-    const DataFileReadResult ahead = readDataFile(path, names.itemCount(), aheadOptions);
-    require(ahead.ok && readAhead.isEmpty(), "what was read ahead was not taken");
+    // The road of opening a file: its item names and records from one read of it, its form
+    // decided from all of its bytes.
+    DataFileReadOptions onceOptions;
+    onceOptions.encoding = choice;
+    onceOptions.recordLimit = limit;
+    onceOptions.pieceBytes = options.pieceBytes;
+    const DataFileReadResult once = readDataFile(path, onceOptions);
+    require(once.ok, "the data were not read with their names");
+    require(once.names.ok && once.names.headerTexts == names.headerTexts,
+        "the item names differ when read with the records");
+    require(once.form == read.form, "the text form differs when read with the names");
 
     // Records: the pieces after the first line break, each cut at commas outside quotes and at
     // TABs, fields beyond the item count dropped, missing ones empty.
@@ -238,7 +231,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const bool truncated = pieces.size() > limit;
     if (truncated)
         pieces.resize(limit);
-    for (const DataFileReadResult* result : { &read, &ahead }) {
+    for (const DataFileReadResult* result : { &read, &once }) {
         require(result->truncated == truncated, "wrong record limit");
         require(result->data.recordCount() == pieces.size(), "wrong number of records");
         require(result->data.itemCount() == names.itemCount(), "wrong item count in the data");

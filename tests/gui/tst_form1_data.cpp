@@ -12,6 +12,8 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDateTime>
+#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QListView>
@@ -453,6 +455,37 @@ private slots:
         CHOOSE(f, "Kirikae");
         QVERIFY(f.Filemado->isVisible());
         QVERIFY(!f.Label2->isVisible());
+    }
+
+    // A file saved anew between the reading of its names and the list-up: the names, the
+    // columns and the records shown are all of one version of it.
+    void namesAndRecordsOfOneVersion()
+    {
+        const QString path = m_app.filePath("goods.csv");
+        m_app.writeFile("goods.csv", "a,b\r\n1,2\r\n3,4");
+        QFile aged(path);
+        QVERIFY(aged.open(QIODevice::ReadWrite));
+        QVERIFY(aged.setFileTime(
+            QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
+        aged.close();
+        Form1& f = startNormally();
+        openFile(f, "goods.csv"); // the file's form is known from now on
+        CHOOSE(f, "Kirikae");
+        selectFile(f, "goods.csv");
+
+        QVERIFY(f.ReadItemNames(true));
+        m_app.writeFile("goods.csv", "x,y,z\r\n7,8,9");
+        f.DisplayItem = -1;
+        f.EnterDataView();
+        f.LoadDataFile();
+        QVERIFY(f.ListView1->isVisible());
+        QCOMPARE(f.Data.itemCount(), f.ItemCount);
+        QCOMPARE(f.ListView1->model()->columnCount(), f.ItemCount);
+        const QString firstHeader = f.ListView1->model()->headerData(0, Qt::Horizontal).toString();
+        const QString firstItem = f.ListView1->model()->index(0, 0).data().toString();
+        QCOMPARE(QStringList({ firstHeader, firstItem }),
+            firstHeader == QStringLiteral("a") ? QStringList({ "a", "1" })
+                                               : QStringList({ "x", "7" }));
     }
 
     void horizontalScrollRange()

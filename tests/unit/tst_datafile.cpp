@@ -15,6 +15,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <fcntl.h>
 #include <string_view>
 #include <thread>
@@ -65,6 +66,9 @@ private slots:
     void readWithKnownFormStopsAtLimit();
     void firstOpenReadsOnce_data();
     void firstOpenReadsOnce();
+    void oneReadOfAChangingFile_data();
+    void oneReadOfAChangingFile();
+    void utf16IsReadOnce();
     void publicFiles_data();
     void publicFiles();
     void chosenEncoding_data();
@@ -406,7 +410,7 @@ void TestDataFile::textFormMemoKeepsOnlyUnchangedFiles_data()
     QTest::addColumn<bool>("savedDuringRead");
     QTest::addColumn<bool>("aged");
     QTest::addColumn<bool>("kept");
-    for (const char* road : { "item names", "item names, records read ahead", "records" }) {
+    for (const char* road : { "item names", "names and records", "records" }) {
         QTest::addRow("%s, saved during the read", road) << road << true << true << false;
         QTest::addRow("%s, saved just before", road) << road << false << false << false;
         QTest::addRow("%s, saved an hour ago", road) << road << false << true << true;
@@ -431,18 +435,18 @@ void TestDataFile::textFormMemoKeepsOnlyUnchangedFiles()
             writeFile(name, u8("名前,住所\r\n山田,大阪").toUtf8());
         saved = true;
     };
-    if (road == QStringLiteral("records")) {
+    if (road != QStringLiteral("item names")) {
         DataFileReadOptions options;
         options.memo = &memo;
         options.progress = [&](ReadStage, int) { save(); };
-        QVERIFY(readDataFile(path, 2, options).ok);
+        if (road == QStringLiteral("records"))
+            QVERIFY(readDataFile(path, 2, options).ok);
+        else
+            QVERIFY(readDataFile(path, options).ok);
     } else {
         FirstLineReadOptions options;
         options.memo = &memo;
         options.progress = [&](int) { save(); };
-        DataFileReadAhead ahead;
-        if (road.endsWith(QStringLiteral("ahead")))
-            options.readAhead = &ahead;
         QVERIFY(readItemNames(path, options).ok);
     }
     QVERIFY(saved);
@@ -853,52 +857,46 @@ void TestDataFile::readInPiecesMatchesWhole()
     const ParsedDataText expected = parseDataBytes(bytes, NoRecordLimit);
     QVERIFY(expected.names.ok);
     const int itemCount = expected.names.itemCount();
-    // The form decided by the read of the records, known from reading the item names, or read
-    // ahead (with the records, where the first piece's form held) by reading the item names.
-    for (const char* form : { "decided", "known", "read ahead" }) {
-        for (const qint64 pieceBytes : { 0, 1, 2, 3, 5, 8, 13 }) {
-            TextFormMemo memo;
-            DataFileReadAhead readAhead;
-            if (form != std::string_view("decided")) {
-                FirstLineReadOptions first;
-                first.memo = &memo;
-                if (form == std::string_view("read ahead")) {
-                    first.readAhead = &readAhead;
-                    first.recordLimit = NoRecordLimit;
-                    first.pieceBytes = pieceBytes;
+    // The form decided by the read, or known from reading the item names before; the records
+    // split in the item count given, or in that of line 1 read with them.
+    for (const char* form : { "decided", "known" }) {
+        for (const bool given : { false, true }) {
+            for (const qint64 pieceBytes : { 0, 1, 2, 3, 5, 8, 13 }) {
+                TextFormMemo memo;
+                if (form == std::string_view("known")) {
+                    const ItemNamesResult names = readItemNames(path, &memo);
+                    QVERIFY(names.ok);
+                    QCOMPARE(names.headerTexts, expected.names.headerTexts);
                 }
-                const ItemNamesResult names = readItemNames(path, first);
-                QVERIFY(names.ok);
-                QCOMPARE(names.headerTexts, expected.names.headerTexts);
-                QCOMPARE(readAhead.isEmpty(), form == std::string_view("known"));
+                DataFileReadOptions options;
+                options.recordLimit = NoRecordLimit;
+                options.memo = &memo;
+                options.pieceBytes = pieceBytes;
+                int splitCalls = 0;
+                options.beforeSplitting = [&] { ++splitCalls; };
+                int lastPercent = -1;
+                bool percentsRise = true;
+                options.progress = [&](ReadStage, int percent) {
+                    percentsRise = percentsRise && percent >= lastPercent && percent <= 100;
+                    lastPercent = percent;
+                };
+                const DataFileReadResult read
+                    = given ? readDataFile(path, itemCount, options) : readDataFile(path, options);
+                QVERIFY(read.ok);
+                QString where;
+                if (!sameRecords(read.data, expected.data, &where))
+                    QFAIL(qPrintable(QStringLiteral("%1, pieces of %2, form %3")
+                            .arg(where)
+                            .arg(pieceBytes)
+                            .arg(form)));
+                if (!given)
+                    QCOMPARE(read.names.headerTexts, expected.names.headerTexts);
+                QCOMPARE(read.truncated, false);
+                QCOMPARE(splitCalls, 1);
+                QVERIFY(percentsRise);
+                QCOMPARE(lastPercent, 100);
+                QVERIFY(memo.find(path));
             }
-            DataFileReadOptions options;
-            options.recordLimit = NoRecordLimit;
-            options.memo = &memo;
-            options.readAhead = &readAhead;
-            options.pieceBytes = pieceBytes;
-            int splitCalls = 0;
-            options.beforeSplitting = [&] { ++splitCalls; };
-            int lastPercent = -1;
-            bool percentsRise = true;
-            options.progress = [&](ReadStage, int percent) {
-                percentsRise = percentsRise && percent >= lastPercent && percent <= 100;
-                lastPercent = percent;
-            };
-            const DataFileReadResult read = readDataFile(path, itemCount, options);
-            QVERIFY(read.ok);
-            QString where;
-            if (!sameRecords(read.data, expected.data, &where))
-                QFAIL(qPrintable(QStringLiteral("%1, pieces of %2, form %3")
-                        .arg(where)
-                        .arg(pieceBytes)
-                        .arg(form)));
-            QCOMPARE(read.truncated, false);
-            QCOMPARE(splitCalls, 1);
-            QVERIFY(percentsRise);
-            QCOMPARE(lastPercent, 100);
-            QVERIFY(memo.find(path));
-            QVERIFY(readAhead.isEmpty());
         }
     }
 }
@@ -976,25 +974,120 @@ void TestDataFile::firstOpenReadsOnce()
     const QString path = writeFile(QStringLiteral("once.csv"), bytes);
     const ParsedDataText expected = parseDataBytes(bytes, NoRecordLimit);
     QVERIFY(expected.names.ok);
-    DataFileReadAhead ahead;
-    FirstLineReadOptions first;
-    first.readAhead = &ahead;
-    first.recordLimit = NoRecordLimit;
-    first.pieceBytes = 64;
-    const qint64 before = dataFileBytesRead();
-    const ItemNamesResult names = readItemNames(path, first);
-    QVERIFY(names.ok);
-    QCOMPARE(names.headerTexts, expected.names.headerTexts);
-    QCOMPARE(ahead.hasRecords, readings == 1);
     DataFileReadOptions options;
     options.recordLimit = NoRecordLimit;
-    options.readAhead = &ahead;
-    const DataFileReadResult read = readDataFile(path, names.itemCount(), options);
+    options.pieceBytes = 64;
+    const qint64 before = dataFileBytesRead();
+    const DataFileReadResult read = readDataFile(path, options);
     QVERIFY(read.ok);
-    QVERIFY(ahead.isEmpty());
+    QCOMPARE(read.names.headerTexts, expected.names.headerTexts);
     QCOMPARE(dataFileBytesRead() - before, readings * bytes.size());
     QString where;
     QVERIFY2(sameRecords(read.data, expected.data, &where), qPrintable(where));
+}
+
+// A file saved while it is read: its item names and its records come from the bytes of that
+// one read, whichever they were; a file saved by renaming another over it is read as it was
+// when it was opened. The change comes after the first piece of the read.
+void TestDataFile::oneReadOfAChangingFile_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QByteArray>("after");
+    QTest::addColumn<bool>("renamed");
+    QTest::addColumn<QByteArray>("read");
+    QByteArray two = "a,b";
+    QByteArray three = "x,y,z";
+    for (int r = 1; r <= 20; ++r) {
+        two += "\r\nr" + QByteArray::number(r) + ",b" + QByteArray::number(r);
+        three += "\r\ns" + QByteArray::number(r) + ",t,u";
+    }
+    const auto utf16 = [](const QByteArray& ascii) {
+        QByteArray le("\xFF\xFE");
+        for (const char c : ascii)
+            le += c, le += '\0';
+        return le;
+    };
+    const QByteArray grown = two + "\r\nlast,one";
+    QTest::newRow("grown") << two << grown << false << grown;
+    QTest::newRow("shrunk") << two << two.first(40) << false << two.first(40);
+    QTest::newRow("rewritten with more items")
+        << two << three << false << two.first(16) + three.sliced(16);
+    QTest::newRow("replaced by a file of more items") << two << three << true << two;
+    QTest::newRow("UTF-16, grown") << utf16(two) << utf16(grown) << false << utf16(grown);
+    QTest::newRow("UTF-16, replaced by a file of more items")
+        << utf16(two) << utf16(three) << true << utf16(two);
+}
+
+void TestDataFile::oneReadOfAChangingFile()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, after);
+    QFETCH(bool, renamed);
+    QFETCH(QByteArray, read);
+    const ParsedDataText expected = parseDataBytes(read, NoRecordLimit);
+    QVERIFY(expected.names.ok);
+    for (const bool known : { false, true }) {
+        const QString path = writeFile(QStringLiteral("changing.csv"), before);
+        QVERIFY(age(path));
+        TextFormMemo memo;
+        DataFileReadOptions options;
+        options.recordLimit = NoRecordLimit;
+        options.pieceBytes = 16;
+        options.memo = &memo;
+        if (known)
+            QVERIFY(readDataFile(path, options).ok);
+        QCOMPARE(bool(memo.find(path)), known);
+        bool saved = false;
+        options.progress = [&](ReadStage, int) {
+            if (saved)
+                return;
+            saved = true;
+            if (renamed) {
+                const QString other = writeFile(QStringLiteral("other.csv"), after);
+                QCOMPARE(::rename(QFile::encodeName(other), QFile::encodeName(path)), 0);
+            } else {
+                writeFile(QStringLiteral("changing.csv"), after);
+            }
+        };
+        const DataFileReadResult result = readDataFile(path, options);
+        QVERIFY(saved);
+        QVERIFY(result.ok);
+        QCOMPARE(result.names.headerTexts, expected.names.headerTexts);
+        QString where;
+        QVERIFY2(sameRecords(result.data, expected.data, &where),
+            qPrintable(where + (known ? QStringLiteral(", form known") : QString())));
+    }
+}
+
+// A UTF-16 file, whose line end is found in its bytes, is read once: for its records and names,
+// and for its names alone.
+void TestDataFile::utf16IsReadOnce()
+{
+    QByteArray be("\xFE\xFF");
+    for (const QChar c : u8("名前,住所\r\n") + u8("山田,東京\r\n").repeated(40) + u8("𠮷,x"))
+        be += char(c.unicode() >> 8), be += char(c.unicode() & 0xFF);
+    const QString path = writeFile(QStringLiteral("utf16.csv"), be);
+    QVERIFY(age(path));
+    const ParsedDataText expected = parseDataBytes(be, NoRecordLimit);
+    QCOMPARE(expected.data.recordCount(), 41);
+    TextFormMemo memo;
+    for (const char* road : { "decided", "known" }) {
+        DataFileReadOptions options;
+        options.memo = &memo;
+        options.pieceBytes = 64;
+        const qint64 start = dataFileBytesRead();
+        const DataFileReadResult read = readDataFile(path, options);
+        QVERIFY(read.ok);
+        QCOMPARE(dataFileBytesRead() - start, qint64(be.size()));
+        QCOMPARE(read.form, (TextForm { DataEncoding::Utf16BeWithBom, LineEnd::CrLf }));
+        QCOMPARE(read.names.headerTexts, expected.names.headerTexts);
+        QString where;
+        QVERIFY2(sameRecords(read.data, expected.data, &where), qPrintable(where + road));
+        QVERIFY(memo.find(path));
+    }
+    const qint64 start = dataFileBytesRead();
+    QCOMPARE(readItemNames(path).headerTexts, expected.names.headerTexts);
+    QCOMPARE(dataFileBytesRead() - start, qint64(be.size()));
 }
 
 void TestDataFile::publicFiles_data()
@@ -1100,30 +1193,33 @@ void TestDataFile::chosenEncoding()
     const QString path = writeFile(QStringLiteral("chosen.csv"), bytes);
     QVERIFY(age(path));
     TextFormMemo memo;
-    const auto readBoth = [&](EncodingChoice how, bool ahead) {
-        DataFileReadAhead readAhead;
-        FirstLineReadOptions first;
-        first.encoding = how;
-        first.memo = &memo;
-        if (ahead)
-            first.readAhead = &readAhead;
-        const ItemNamesResult names = readItemNames(path, first);
+    // The names and records read together, or the names read before the records.
+    const auto readBoth = [&](EncodingChoice how, bool together) {
         DataFileReadOptions options;
         options.encoding = how;
         options.memo = &memo;
-        options.readAhead = &readAhead;
+        if (together) {
+            const DataFileReadResult read = readDataFile(path, options);
+            return std::pair(
+                QStringList { read.names.headerTexts.value(0), read.data.itemString(1, 1) },
+                read.form.encoding);
+        }
+        FirstLineReadOptions first;
+        first.encoding = how;
+        first.memo = &memo;
+        const ItemNamesResult names = readItemNames(path, first);
         const DataFileReadResult read = readDataFile(path, names.itemCount(), options);
         return std::pair(QStringList { names.headerTexts.value(0), read.data.itemString(1, 1) },
             read.form.encoding);
     };
-    for (const bool ahead : { true, false }) {
-        QCOMPARE(readBoth(EncodingChoice::Auto, ahead).first, detected);
-        const auto [texts, used] = readBoth(choice, ahead);
+    for (const bool together : { true, false }) {
+        QCOMPARE(readBoth(EncodingChoice::Auto, together).first, detected);
+        const auto [texts, used] = readBoth(choice, together);
         QCOMPARE(texts, chosen);
         QCOMPARE(used, encoding);
         QVERIFY(memo.find(path, choice).has_value());
         QVERIFY(!memo.find(path, EncodingChoice::Auto).has_value());
-        QCOMPARE(readBoth(EncodingChoice::Auto, ahead).first, detected);
+        QCOMPARE(readBoth(EncodingChoice::Auto, together).first, detected);
     }
 }
 

@@ -229,9 +229,10 @@ public:
     void WebDblClickOpen_Click();
 
     // --- reading a data file and the data view
-    // `recordsNext`: the records are read next (the double-click road), so a file read whole to
-    // decide its encoding has its records split in the same reading, for ReadDataFile, which
-    // then does not read it again.
+    // `recordsNext`: the records are read next (the double-click road, a re-read), so the whole
+    // file is read once here: its item names and its records from the same bytes, both taken
+    // only when the read succeeds. ReadDataFile then tells what that read left to tell and does
+    // not read the file again. Without it only the item names are read (for the chooser).
     bool ReadItemNames(bool recordsNext = false);
     bool ReadDataFile();
     void Filemado_DblClick();
@@ -492,6 +493,12 @@ private:
     void leaveDataView();
     // The progress of a long read in Label1 (stage: a ReadStage), with the window painted.
     void showReadProgress(int stage, int percent);
+    // The options of reading the selected file whole, with the progress shown.
+    DataFileReadOptions dataReadOptions();
+    // Takes the item names read: the item chooser's entries and the all-items view's columns.
+    void takeItemNames(const ItemNamesResult& names);
+    // Takes the records read (with the names read with them).
+    void takeRecords(DataFileReadResult&& read, EncodingChoice encoding);
     // Closes the window now when it was asked to close during a read.
     void closeIfAskedDuringRead();
     // The most records a data file is read with: as designed, or all with GyouSeigenNashi.
@@ -603,8 +610,15 @@ private:
     // The text form the open file was read in, and whether its encoding was chosen.
     TextForm m_openForm;
     bool m_openEncodingChosen = false;
-    // What reading the item names of the file being opened read ahead for reading its records.
-    DataFileReadAhead m_readAhead;
+    // What the one read of the file being opened, made with its item names, left for
+    // ReadDataFile to tell: its failure, or whether the record limit is to be told.
+    struct ReadOutcome
+    {
+        bool ok = false;
+        QString description;
+        bool tellLimit = false;
+    };
+    std::optional<ReadOutcome> m_readOutcome;
     // When the reading of the file being opened began.
     QElapsedTimer m_readStarted;
     // A data file is being read; the window paints meanwhile, but nothing may act on it.

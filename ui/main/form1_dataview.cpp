@@ -27,6 +27,7 @@
 
 #include <new>
 #include <numeric>
+#include <utility>
 
 namespace korvanta {
 
@@ -42,39 +43,51 @@ namespace {
 bool Form1::ReadItemNames(bool recordsNext)
 {
     const QString path = CurrentFolder() + Filemado->fileName();
-    m_readAhead = {};
-    FirstLineReadOptions options;
-    options.memo = &m_textForms;
-    options.encoding = encodingChoiceOf(Filemado->fileName());
-    // A file whose encoding is not known is read whole to decide it: the first read of an open,
-    // which shows the hourglass and its progress, and which the read of the records goes on
-    // with. When the file is being opened, its records are split in that same reading.
-    if (recordsNext) {
-        options.readAhead = &m_readAhead;
-        options.recordLimit = recordLimit();
-    }
+    m_readOutcome.reset();
     m_readStarted.start();
     m_progressStage = -1;
-    options.progress = [this](int percent) { showReadProgress(int(ReadStage::Reading), percent); };
     const QString caption = Label1->text();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     ItemNamesResult names;
+    DataFileReadResult read;
     {
         const QScopedValueRollback reading(m_reading, true);
-        names = readItemNames(path, options);
+        if (recordsNext) {
+            // The whole file at once, shown with its reading's progress: its names and its
+            // records. Its splitting's end is shown by ReadDataFile.
+            DataFileReadOptions options = dataReadOptions();
+            options.progress = [this](ReadStage stage, int percent) {
+                if (stage == ReadStage::Reading)
+                    showReadProgress(int(stage), percent);
+            };
+            read = readDataFile(path, options);
+            names = read.names;
+            if (!names.ok) {
+                names.kind = read.kind;
+                names.description = read.description;
+            }
+        } else {
+            // Only the names, for the item chooser. A file whose encoding is not known is read
+            // whole to decide it, which shows the hourglass and its progress.
+            FirstLineReadOptions options;
+            options.memo = &m_textForms;
+            options.encoding = encodingChoiceOf(Filemado->fileName());
+            options.progress
+                = [this](int percent) { showReadProgress(int(ReadStage::Reading), percent); };
+            names = readItemNames(path, options);
+        }
     }
     QApplication::restoreOverrideCursor();
     // The file view's status line comes back, as the selection set it.
     if (m_progressStage != -1)
         Label1->setText(caption);
     closeIfAskedDuringRead();
-    if (!names.ok) {
-        m_readAhead = {};
+    if (!names.ok || (m_rereading && !read.ok)) {
         // The open file read again: its data stays shown, and a change noticed in the
         // background says nothing.
         if (m_rereading) {
             if (!m_rereadQuietly)
-                m_platform.showMessage(this, names.description);
+                m_platform.showMessage(this, names.ok ? read.description : names.description);
             return false;
         }
         if (names.kind == ReadFailureKind::Error)
@@ -84,7 +97,24 @@ bool Form1::ReadItemNames(bool recordsNext)
             FilemadoRefresh_Click();
         return false;
     }
+    if (!recordsNext) {
+        takeItemNames(names);
+        return true;
+    }
+    // The names are taken with the records; records that could not be read leave the data
+    // shown before, and ReadDataFile tells why.
+    m_readOutcome = ReadOutcome { read.ok, read.description,
+        read.truncated && !(m_rereading && RecordCount() >= recordLimit()) };
+    takeItemNames(names);
+    if (read.ok)
+        takeRecords(std::move(read), encodingChoiceOf(Filemado->fileName()));
+    else
+        clearData();
+    return true;
+}
 
+void Form1::takeItemNames(const ItemNamesResult& names)
+{
     UnloadItemMenus();
     ItemNames = names.itemNames;
     ItemCount = names.itemCount();
@@ -109,7 +139,6 @@ bool Form1::ReadItemNames(bool recordsNext)
 
     for (int k = 1; k <= ItemCount; ++k)
         SetItemMenuCaption(k, ItemNames.at(k), QString());
-    return true;
 }
 
 namespace {
@@ -151,19 +180,54 @@ void Form1::closeIfAskedDuringRead()
     }
 }
 
-bool Form1::ReadDataFile()
+DataFileReadOptions Form1::dataReadOptions()
 {
-    Label1->setText(ReadingFileCaption.toString());
-    const QString path = CurrentFolder() + Filemado->fileName();
     DataFileReadOptions options;
     options.recordLimit = recordLimit();
     options.memo = &m_textForms;
     options.encoding = encodingChoiceOf(Filemado->fileName());
-    // What reading the item names of this open read ahead: the records split then, or the
-    // encoding decided; the read goes on from there.
-    options.readAhead = &m_readAhead;
-    if (m_readAhead.isEmpty())
-        m_readStarted.start();
+    options.progress
+        = [this](ReadStage stage, int percent) { showReadProgress(int(stage), percent); };
+    return options;
+}
+
+void Form1::takeRecords(DataFileReadResult&& read, EncodingChoice encoding)
+{
+    setRowMap({});
+    Data = std::move(read.data);
+    m_openForm = read.form;
+    m_openEncodingChosen = encoding != EncodingChoice::Auto;
+    m_foldedData.reset();
+    m_widestText.reset();
+    m_search.clear();
+}
+
+bool Form1::ReadDataFile()
+{
+    Label1->setText(ReadingFileCaption.toString());
+    m_progressStage = -1;
+    if (std::optional<ReadOutcome> outcome = std::exchange(m_readOutcome, std::nullopt)) {
+        // Read with the item names: what is left is to tell it, in the order of a read.
+        showReadProgress(int(ReadStage::Reading), 100);
+        if (outcome->ok) {
+            if (outcome->tellLimit)
+                m_platform.showMessage(this, recordLimitMessage());
+            Label1->setText(SplittingDataCaption.toString());
+            showReadProgress(int(ReadStage::Splitting), 100);
+            if (AimaiKensaku->isChecked())
+                foldedData();
+            return true;
+        }
+        if (!m_rereading || !m_rereadQuietly)
+            m_platform.showMessage(this, outcome->description);
+        return false;
+    }
+
+    // Not read yet (the road of the item chooser, which read only the names): the names and
+    // the records are read now, and taken together.
+    const QString path = CurrentFolder() + Filemado->fileName();
+    m_readStarted.start();
+    DataFileReadOptions options = dataReadOptions();
     // The record limit is told before the splitting starts and its caption shows; a re-read of
     // the open file tells it only when the file has just grown past it.
     const bool limitTold = m_rereading && RecordCount() >= options.recordLimit;
@@ -172,13 +236,10 @@ bool Form1::ReadDataFile()
             m_platform.showMessage(this, recordLimitMessage());
     };
     options.beforeSplitting = [this] { Label1->setText(SplittingDataCaption.toString()); };
-    m_progressStage = -1;
-    options.progress
-        = [this](ReadStage stage, int percent) { showReadProgress(int(stage), percent); };
     DataFileReadResult result;
     {
         const QScopedValueRollback reading(m_reading, true);
-        result = readDataFile(path, ItemCount, options);
+        result = readDataFile(path, options);
     }
     closeIfAskedDuringRead();
     if (!result.ok) {
@@ -186,13 +247,13 @@ bool Form1::ReadDataFile()
             m_platform.showMessage(this, result.description);
         return false;
     }
-    setRowMap({});
-    Data = std::move(result.data);
-    m_openForm = result.form;
-    m_openEncodingChosen = options.encoding != EncodingChoice::Auto;
-    m_foldedData.reset();
-    m_widestText.reset();
-    m_search.clear();
+    takeItemNames(result.names);
+    // A display item the file no longer has gives way as it does when a file is opened.
+    if (DisplayItem > ItemCount)
+        DisplayItem = 1;
+    if (CopyItem > ItemCount)
+        CopyItem = 1;
+    takeRecords(std::move(result), options.encoding);
     if (AimaiKensaku->isChecked())
         foldedData();
     return true;

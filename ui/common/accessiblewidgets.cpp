@@ -12,12 +12,41 @@ namespace korvanta {
 
 namespace {
 
+    // A widget that assistive technology presses as a click does: the press action is offered
+    // only while the widget is enabled, and runs `press`.
+    template <typename Widget, void (Widget::*press)()>
+    class PressableAccessible : public QAccessibleWidget
+    {
+    public:
+        PressableAccessible(Widget* widget, QAccessible::Role role)
+            : QAccessibleWidget(widget, role)
+        {
+        }
+
+        QStringList actionNames() const override
+        {
+            QStringList names = QAccessibleWidget::actionNames();
+            if (widget()->isEnabled())
+                names.prepend(pressAction());
+            return names;
+        }
+
+        void doAction(const QString& name) override
+        {
+            if (name == pressAction())
+                (static_cast<Widget*>(widget())->*press)();
+            else
+                QAccessibleWidget::doAction(name);
+        }
+    };
+
     // A picture button as a push button: its name is its tool tip, which tells its command.
-    class PictureButtonAccessible : public QAccessibleWidget
+    class PictureButtonAccessible
+        : public PressableAccessible<PictureButton, &PictureButton::requestPress>
     {
     public:
         explicit PictureButtonAccessible(PictureButton* button)
-            : QAccessibleWidget(button, QAccessible::Button)
+            : PressableAccessible(button, QAccessible::Button)
         {
         }
 
@@ -34,29 +63,13 @@ namespace {
                 return QAccessibleWidget::text(t);
             }
         }
-
-        QStringList actionNames() const override
-        {
-            QStringList names = QAccessibleWidget::actionNames();
-            if (widget()->isEnabled())
-                names.prepend(pressAction());
-            return names;
-        }
-
-        void doAction(const QString& name) override
-        {
-            if (name == pressAction())
-                static_cast<PictureButton*>(widget())->requestPress();
-            else
-                QAccessibleWidget::doAction(name);
-        }
     };
 
-    class LinkLabelAccessible : public QAccessibleWidget
+    class LinkLabelAccessible : public PressableAccessible<LinkLabel, &LinkLabel::requestActivation>
     {
     public:
         explicit LinkLabelAccessible(LinkLabel* link)
-            : QAccessibleWidget(link, QAccessible::Link)
+            : PressableAccessible(link, QAccessible::Link)
         {
         }
 
@@ -75,22 +88,6 @@ namespace {
             QAccessible::State s = QAccessibleWidget::state();
             s.linked = true;
             return s;
-        }
-
-        QStringList actionNames() const override
-        {
-            QStringList names = QAccessibleWidget::actionNames();
-            if (widget()->isEnabled())
-                names.prepend(pressAction());
-            return names;
-        }
-
-        void doAction(const QString& name) override
-        {
-            if (name == pressAction())
-                static_cast<LinkLabel*>(widget())->requestActivation();
-            else
-                QAccessibleWidget::doAction(name);
         }
     };
 

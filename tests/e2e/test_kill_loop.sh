@@ -172,9 +172,13 @@ temae_before=$(ini_get Tool Temae)
 RUNTIME="$WORK/runtime-last"
 mkdir -m 700 -p "$RUNTIME"
 app_launch
-drive F4 alt+F4 || abort "the last run did not close (seed $SEED)"
-wait "$APP_PID" 2>/dev/null
-APP_PID=""
+wait_main || abort "the last run showed no window (seed $SEED)"
+# F4 gives the main window a new X window; the close goes to that one.
+OLD_WID=$WID
+key F4
+poll 50 eval '[[ "$(program_windows Korvanta | head -n 1)" != "$OLD_WID" ]]'
+wait_main || abort "the last run lost its window at F4 (seed $SEED)"
+app_close || abort "the last run did not close (seed $SEED)"
 why=$(check_settings) || abort "after the last close: $why"
 check "the last close wrote the settings and left no lock" \
     test ! -e "$PROG/Korvanta.ini.lock" -a "$(ini_get Tool Temae)" != "$temae_before"

@@ -46,6 +46,14 @@ def find_app(pid, seconds=20.0):
         time.sleep(0.2)
 
 
+def role_of(node):
+    """The node's role by name, one spelling for every release: at-spi2-core 2.53 calls the push
+    button role "button"."""
+    if node.getRole() == pyatspi.ROLE_PUSH_BUTTON:
+        return "push button"
+    return node.getRoleName()
+
+
 def states_of(node):
     states = node.getState()
     names = []
@@ -53,7 +61,7 @@ def states_of(node):
                         ("focused", pyatspi.STATE_FOCUSED), ("showing", pyatspi.STATE_SHOWING)):
         if states.contains(state):
             names.append(name)
-    if node.getRoleName() in CONTAINERS:
+    if role_of(node) in CONTAINERS:
         names.append("children=%d" % node.childCount)
     return names
 
@@ -72,7 +80,7 @@ def clean(text):
 
 def walk(node, depth, out):
     try:
-        role = node.getRoleName()
+        role = role_of(node)
         out.append("%d\t%s\t%s\t%s\t%s" % (depth, role, clean(node.name),
                                          ",".join(states_of(node)), ",".join(actions_of(node))))
         if role in CONTAINERS or depth >= MAX_DEPTH:
@@ -95,9 +103,9 @@ def windows(app, title=None):
 
 
 def find_node(node, role, name):
-    if node.getRoleName() == role and node.name == name:
+    if role_of(node) == role and node.name == name:
         return node
-    if node.getRoleName() in CONTAINERS:
+    if role_of(node) in CONTAINERS:
         return None
     for i in range(node.childCount):
         child = node.getChildAtIndex(i)
@@ -145,7 +153,7 @@ def cmd_watch(app, args):
         try:
             if source is None or source.get_process_id() != pid:
                 return
-            print("name-changed\t%s\t%s" % (source.getRoleName(), clean(source.name)), flush=True)
+            print("name-changed\t%s\t%s" % (role_of(source), clean(source.name)), flush=True)
         except GLib.Error:
             pass
 
@@ -162,7 +170,7 @@ def cmd_focus(app, _args):
     def focused(node):
         if node.getState().contains(pyatspi.STATE_FOCUSED):
             return node
-        if node.getRoleName() in CONTAINERS:
+        if role_of(node) in CONTAINERS:
             return None
         for i in range(node.childCount):
             child = node.getChildAtIndex(i)
@@ -175,7 +183,7 @@ def cmd_focus(app, _args):
     for window in windows(app):
         node = focused(window)
         if node is not None:
-            print("%s\t%s" % (node.getRoleName(), clean(node.name)))
+            print("%s\t%s" % (role_of(node), clean(node.name)))
             return 0
     return fail("no node has the focus")
 

@@ -284,69 +284,52 @@ void BM_LargeFirstOpen(benchmark::State& state)
 }
 BENCHMARK(BM_LargeFirstOpen)->Apply(addSizes);
 
-// A plain substring scan over every record's text (all items joined by TAB), as in
+// A plain scan of every record of the all-items view with `matches(data, r)`, as in
 // bench_dataview: the measure of one full search.
-void BM_LargePlainScanAll(benchmark::State& state)
+template <typename Matches> void largePlainScan(benchmark::State& state, Matches matches)
 {
     const int records = int(state.range(0));
     LargeWindow w(records, -1);
     w.open();
     const DataSet& data = w.form->Data;
-    const QString key = QStringLiteral("山田");
     int hits = 0;
     for (auto _ : state) {
         hits = 0;
         for (int r = 1; r <= data.recordCount(); ++r)
-            hits += data.recordView(r).contains(key) ? 1 : 0;
+            hits += matches(data, r) ? 1 : 0;
         benchmark::DoNotOptimize(hits);
     }
     state.counters["records"] = double(data.recordCount());
     state.counters["hits"] = double(hits);
+}
+
+// Over every record's text (all items joined by TAB).
+void BM_LargePlainScanAll(benchmark::State& state)
+{
+    const QString key = QStringLiteral("山田");
+    largePlainScan(
+        state, [&](const DataSet& data, int r) { return data.recordView(r).contains(key); });
 }
 BENCHMARK(BM_LargePlainScanAll)->Apply(addSizes);
 
-// The same plain scan over item 2 (the names) alone: the measure of one full search of a column
-// chosen on its header.
+// Over item 2 (the names) alone: one full search of a column chosen on its header.
 void BM_LargePlainScanColumn(benchmark::State& state)
 {
-    const int records = int(state.range(0));
-    LargeWindow w(records, -1);
-    w.open();
-    const DataSet& data = w.form->Data;
     const QString key = QStringLiteral("山田");
-    int hits = 0;
-    for (auto _ : state) {
-        hits = 0;
-        for (int r = 1; r <= data.recordCount(); ++r)
-            hits += data.item(2, r).contains(key) ? 1 : 0;
-        benchmark::DoNotOptimize(hits);
-    }
-    state.counters["records"] = double(data.recordCount());
-    state.counters["hits"] = double(hits);
+    largePlainScan(
+        state, [&](const DataSet& data, int r) { return data.item(2, r).contains(key); });
 }
 BENCHMARK(BM_LargePlainScanColumn)->Apply(addSizes);
 
-// A plain scan for two words over every record's text: the measure of one full search for
-// several words.
+// For two words over every record's text: one full search for several words.
 void BM_LargePlainScanWords(benchmark::State& state)
 {
-    const int records = int(state.range(0));
-    LargeWindow w(records, -1);
-    w.open();
-    const DataSet& data = w.form->Data;
     const QString first = QStringLiteral("山田");
     const QString second = QStringLiteral("東京");
-    int hits = 0;
-    for (auto _ : state) {
-        hits = 0;
-        for (int r = 1; r <= data.recordCount(); ++r) {
-            const QStringView text = data.recordView(r);
-            hits += text.contains(first) && text.contains(second) ? 1 : 0;
-        }
-        benchmark::DoNotOptimize(hits);
-    }
-    state.counters["records"] = double(data.recordCount());
-    state.counters["hits"] = double(hits);
+    largePlainScan(state, [&](const DataSet& data, int r) {
+        const QStringView text = data.recordView(r);
+        return text.contains(first) && text.contains(second);
+    });
 }
 BENCHMARK(BM_LargePlainScanWords)->Apply(addSizes);
 

@@ -102,18 +102,24 @@ def windows(app, title=None):
     return found
 
 
-def find_node(node, role, name):
-    if role_of(node) == role and node.name == name:
+def find_first(node, wanted):
+    """The first node under `node` (itself included) for which `wanted` holds; the rows of
+    containers are not searched."""
+    if wanted(node):
         return node
     if role_of(node) in CONTAINERS:
         return None
     for i in range(node.childCount):
         child = node.getChildAtIndex(i)
         if child is not None:
-            hit = find_node(child, role, name)
+            hit = find_first(child, wanted)
             if hit is not None:
                 return hit
     return None
+
+
+def find_node(node, role, name):
+    return find_first(node, lambda n: role_of(n) == role and n.name == name)
 
 
 def cmd_tree(app, args):
@@ -167,21 +173,8 @@ def cmd_watch(app, args):
 
 
 def cmd_focus(app, _args):
-    def focused(node):
-        if node.getState().contains(pyatspi.STATE_FOCUSED):
-            return node
-        if role_of(node) in CONTAINERS:
-            return None
-        for i in range(node.childCount):
-            child = node.getChildAtIndex(i)
-            if child is not None:
-                hit = focused(child)
-                if hit is not None:
-                    return hit
-        return None
-
     for window in windows(app):
-        node = focused(window)
+        node = find_first(window, lambda n: n.getState().contains(pyatspi.STATE_FOCUSED))
         if node is not None:
             print("%s\t%s" % (role_of(node), clean(node.name)))
             return 0

@@ -704,6 +704,18 @@ tool_x() { local l=(240 600 960 1320 1680 1680 2040) w=(360 360 345 360 345 345 
 tool_y() { case $1 in 4) echo 32 ;; 5) echo 44 ;; *) echo 37 ;; esac; }
 click_tool() { click_in "$(tool_x "$1")" "$(tool_y "$1")"; }
 
+# The search box Combo1.
+COMBO_X=100
+COMBO_Y=84
+
+# search_for KEY: types KEY into the emptied search box.
+search_for() {
+    click_in "$COMBO_X" "$COMBO_Y"
+    key ctrl+a BackSpace
+    type_text "$1"
+    settle
+}
+
 # The all-items view: the header's middle and the middle of row K.
 HEADER_Y=106
 view_row_y() { echo $((122 + 14 * $1)); }

@@ -20,17 +20,7 @@ cherry,C-04,red
 DATA
 normal_ini fruit.csv 'SentakuKoumokuNo=-1' 'KoumokuHyoujiNo=2' 'DataListIndex=1'
 
-COMBO_X=100
-COMBO_Y=84
 NAME_X=40
-
-# search KEY: types KEY into the emptied search box.
-search() {
-    click_in "$COMBO_X" "$COMBO_Y"
-    key ctrl+a BackSpace
-    type_text "$1"
-    settle
-}
 
 # header_pick X: a right click on the header at X, then the popup's only entry.
 header_pick() {
@@ -58,12 +48,12 @@ rows_are() {
 
 start_and_open "B-02" "opening fruit.csv in the all-items view, banana selected"
 
-search "red"
+search_for "red"
 rows_are A-01 R-03 C-04 "'red' in every item"
 
 header_pick "$NAME_X"
 screenshot "$WORK/name-column-searched.png"
-search "red"
+search_for "red"
 rows_are R-03 "'red' in the names only"
 
 # The choice is kept with the file over a restart.
@@ -71,17 +61,17 @@ app_close
 got=$(ini_get fruit.csv KensakuKoumoku)
 check "the name column is stored for fruit.csv (got '$got')" test "$got" = 1
 start_and_open "R-03" "opening fruit.csv again, redcurrant selected"
-search "red"
+search_for "red"
 rows_are R-03 "after a restart, 'red' in the names only"
 
 # The same entry on the same header: every item again.
 header_pick "$NAME_X"
-search "red"
+search_for "red"
 rows_are A-01 R-03 C-04 "'red' in every item again"
 
 # A left click on the colour header sorts, ascending at the first click: the empty record after
 # the last line end, then dark (redcurrant), red, red, yellow.
-search ""
+search_for ""
 click_in 300 "$HEADER_Y"
 settle
 set_clipboard "none" || fail "xclip could not set the clipboard"

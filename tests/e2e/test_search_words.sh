@@ -21,21 +21,10 @@ mango,M-05,yellow
 DATA
 normal_ini fruit.csv 'SentakuKoumokuNo=-1' 'KoumokuHyoujiNo=2' 'DataListIndex=0'
 
-COMBO_X=100
-COMBO_Y=84
-
-# search KEY: types KEY into the emptied search box.
-search() {
-    click_in "$COMBO_X" "$COMBO_Y"
-    key ctrl+a BackSpace
-    type_text "$1"
-    settle
-}
-
 start_and_open "A-01" "opening fruit.csv in the all-items view, apple selected"
 
 # Without the option: no record holds "b yellow" as it stands.
-search "b yellow"
+search_for "b yellow"
 set_clipboard "none" || fail "xclip could not set the clipboard"
 click_in "$ROW_X" "$(view_row_y 0)"
 clipboard_stays "none" "without the option, 'b yellow' leaves no row"
@@ -46,7 +35,7 @@ poll 30 popup_shown || fail "the tool menu did not open"
 key Down Down Down Down Down Down Down Return
 poll 30 eval '! popup_shown'
 
-search "b yellow"
+search_for "b yellow"
 click_in "$ROW_X" "$(view_row_y 0)"
 wait_for_clipboard "B-02" "with the option, 'b yellow' keeps banana"
 set_clipboard "none" || fail "xclip could not set the clipboard"
@@ -54,7 +43,7 @@ click_in "$ROW_X" "$(view_row_y 1)"
 clipboard_stays "none" "banana is the only row left"
 
 # The other order, and a word that runs across two items finds nothing.
-search "yellow m"
+search_for "yellow m"
 click_in "$ROW_X" "$(view_row_y 0)"
 wait_for_clipboard "M-05" "'yellow m' keeps mango alone"
 set_clipboard "none" || fail "xclip could not set the clipboard"
